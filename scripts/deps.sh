@@ -1,0 +1,17 @@
+#!/bin/sh
+# Installs the Debian 12 packages the program needs to build, run and test,
+# when any of them is missing.
+set -e
+packages="build-essential cmake qt6-base-dev qt6-serialport-dev libqt6serialport6-dev
+          fonts-dejavu-core iproute2 util-linux"
+missing=""
+for package in $packages; do
+    dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" \
+        || missing="$missing $package"
+done
+[ -z "$missing" ] && exit 0
+
+sudo=""
+[ "$(id -u)" -eq 0 ] || sudo="sudo"
+$sudo apt-get update
+DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y --no-install-recommends $missing

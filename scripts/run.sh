@@ -1,0 +1,9 @@
+#!/bin/sh
+# Installs what is missing, builds, and starts the program with the given
+# argument (COM# or UDP#).
+set -e
+cd "$(dirname "$0")/.."
+scripts/deps.sh
+cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo
+cmake --build build -j"$(nproc)"
+exec build/VaroMsgBoard "$@"

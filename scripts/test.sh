@@ -1,0 +1,17 @@
+#!/bin/sh
+# Installs what is missing, builds, and runs every test: once on a normal
+# build, once more with AddressSanitizer and UndefinedBehaviorSanitizer.
+set -e
+cd "$(dirname "$0")/.."
+scripts/deps.sh
+
+cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo
+cmake --build build -j"$(nproc)"
+(cd build && ctest --output-on-failure)
+
+cmake -S . -B build-sanitize -DCMAKE_BUILD_TYPE=Debug -DVMB_SANITIZE=ON
+cmake --build build-sanitize -j"$(nproc)"
+export ASAN_OPTIONS="detect_leaks=1:abort_on_error=1"
+export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
+export LSAN_OPTIONS="suppressions=$PWD/tests/lsan.supp:print_suppressions=0"
+(cd build-sanitize && ctest --output-on-failure)

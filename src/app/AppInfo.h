@@ -1,0 +1,24 @@
+#ifndef APPINFO_H
+#define APPINFO_H
+
+#include <QString>
+
+// Names the program is known by: in the settings store, in message box
+// titles and in the files it keeps beside itself.
+namespace AppInfo {
+
+inline const QString title = QStringLiteral("VaroMsgBoard");
+inline const QString organization = QStringLiteral("VaroMsgBoard");
+inline const QString application = QStringLiteral("VaroMsgBoard");
+inline const QString msgListFileName = QStringLiteral("VaroMsgBoard-MsgList.txt");
+inline const QString helpFileName = QStringLiteral("VaroMsgBoard.hlp");
+
+// "Version 2.1": major and minor from the build, never the revision.
+inline QString versionText()
+{
+    return QStringLiteral("Version %1.%2").arg(VMB_VERSION_MAJOR).arg(VMB_VERSION_MINOR);
+}
+
+}
+
+#endif

@@ -1,0 +1,13 @@
+#include "ControlCharValidator.h"
+
+#include "TypedText.h"
+
+QValidator::State ControlCharValidator::validate(QString &input, int &pos) const
+{
+    const QString clean = TypedText::withoutControls(input);
+    if (clean != input) {
+        pos -= int(input.left(pos).size() - TypedText::withoutControls(input.left(pos)).size());
+        input = clean;
+    }
+    return Acceptable;
+}

@@ -1,0 +1,24 @@
+#include "MsgBox.h"
+
+namespace {
+MsgBox::Observer &observer()
+{
+    static MsgBox::Observer instance;
+    return instance;
+}
+}
+
+void MsgBox::show(QWidget *parent, const QString &text, QMessageBox::Icon icon, const QString &title)
+{
+    if (observer()) {
+        observer()({ text, title, icon });
+        return;
+    }
+    QMessageBox box(icon, title, QString(text).replace(u'\r', u'\n'), QMessageBox::Ok, parent);
+    box.exec();
+}
+
+void MsgBox::setObserver(Observer newObserver)
+{
+    observer() = std::move(newObserver);
+}

@@ -1,0 +1,24 @@
+#include "Twips.h"
+
+#include <QLabel>
+
+namespace Twips {
+
+int toPixels(int twips)
+{
+    return qRound(double(twips) / perPixel);
+}
+
+QRect toPixels(const QRect &twips)
+{
+    return { toPixels(twips.x()), toPixels(twips.y()), toPixels(twips.width()), toPixels(twips.height()) };
+}
+
+void fitWidthToText(QLabel *label)
+{
+    const QPoint topLeft = label->pos();
+    label->adjustSize();
+    label->move(topLeft);
+}
+
+}

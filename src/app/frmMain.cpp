@@ -1,0 +1,161 @@
+#include "frmMain.h"
+
+#include "BoardFrame.h"
+#include "ControlCharValidator.h"
+#include "DefaultButtons.h"
+#include "MsgBox.h"
+#include "Twips.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QFontDatabase>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+
+frmMain::frmMain(const QString &commandLine, QWidget *parent)
+    : QWidget(parent), m_commandLine(commandLine)
+{
+    setAttribute(Qt::WA_DeleteOnClose);
+    setWindowTitle(QStringLiteral("Varo Message Board V2.1"));
+    resize(Twips::toPixels(10170), Twips::toPixels(1575));
+    createControls();
+
+    new DefaultButtons(this, Send, Exit);
+    connect(Send, &QPushButton::clicked, this, &frmMain::Send_Click);
+    connect(Exit, &QPushButton::clicked, this, &frmMain::Exit_Click);
+    connect(Help, &QPushButton::clicked, this, &frmMain::Help_Click);
+}
+
+void frmMain::createControls()
+{
+    auto label = [this](const char *name, const QString &caption, QRect twips) {
+        auto *control = new QLabel(caption, this);
+        control->setObjectName(QLatin1String(name));
+        control->setGeometry(Twips::toPixels(twips));
+        return control;
+    };
+    auto button = [this](const char *name, const QString &caption, QRect twips) {
+        auto *control = new QPushButton(caption, this);
+        control->setObjectName(QLatin1String(name));
+        control->setGeometry(Twips::toPixels(twips));
+        return control;
+    };
+    auto textBox = [this](const char *name, const QString &text, QRect twips) {
+        auto *control = new QLineEdit(text, this);
+        control->setObjectName(QLatin1String(name));
+        control->setGeometry(Twips::toPixels(twips));
+        control->setValidator(new ControlCharValidator(control));
+        return control;
+    };
+
+    Label1 = label("Label1", QStringLiteral("Current Message"), { 240, 180, 4320, 225 });
+
+    CurMsg = new QComboBox(this);
+    CurMsg->setObjectName(QStringLiteral("CurMsg"));
+    CurMsg->setEditable(true);
+    CurMsg->setInsertPolicy(QComboBox::NoInsert);  // the history is kept by the window
+    CurMsg->setCompleter(nullptr);                  // no completing of typed text from the history
+    CurMsg->setValidator(new ControlCharValidator(CurMsg));
+    CurMsg->setGeometry(Twips::toPixels({ 240, 390, 9780, 315 }));
+    QFont fixed(QStringLiteral("Lucida Console"));
+    if (!QFontDatabase::hasFamily(fixed.family()))
+        fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    fixed.setPointSizeF(9.75);
+    CurMsg->setFont(fixed);
+    CurMsg->setEditText(QString(20, u'A') + QString(20, u'B') + QString(20, u'C') + QString(20, u'D'));
+
+    Label2 = label("Label2", QStringLiteral("Message Board Number"), { 240, 870, 1710, 195 });
+    Label2->adjustSize();
+    BoardNum = textBox("BoardNum", QStringLiteral("0"), { 240, 1110, 1320, 330 });
+    Label3 = label("Label3", QStringLiteral("Brightness"), { 2100, 870, 735, 195 });
+    Label3->adjustSize();
+    Bright = textBox("Bright", QStringLiteral("75"), { 2085, 1110, 375, 330 });
+    Label4 = label("Label4", QStringLiteral("Presentation"), { 3045, 870, 1170, 225 });
+
+    Present = new QComboBox(this);
+    Present->setObjectName(QStringLiteral("Present"));
+    Present->addItems({ QStringLiteral("Left Justify"), QStringLiteral("Right Justify"),
+                        QStringLiteral("Center"), QStringLiteral("Slow crawl from Right"),
+                        QStringLiteral("Medium crawl from Right"), QStringLiteral("Fast crawl from Right") });
+    Present->setCurrentIndex(-1);
+    Present->setGeometry(Twips::toPixels({ 3045, 1080, 2220, 315 }));
+
+    Help = button("Help", QStringLiteral("HELP"), { 5430, 960, 1320, 480 });
+    Exit = button("Exit", QStringLiteral("EXIT"), { 7057, 960, 1320, 480 });
+    Send = button("Send", QStringLiteral("SEND"), { 8685, 960, 1320, 480 });
+    Send->setDefault(true);  // drawn as the default; DefaultButtons gives it the Enter key
+    Label5 = label("Label5", QStringLiteral("%"), { 2460, 1170, 210, 165 });
+    CommUse = label("CommUse", QStringLiteral("Using "), { 9060, 105, 900, 195 });
+    CommUse->setAlignment(Qt::AlignCenter);
+    Twips::fitWidthToText(CommUse);
+
+    setTabOrder(CurMsg, BoardNum);
+    setTabOrder(BoardNum, Bright);
+    setTabOrder(Bright, Present);
+    setTabOrder(Present, Help);
+    setTabOrder(Help, Exit);
+    setTabOrder(Exit, Send);
+
+    MnuHelp = new QMenu(QStringLiteral("Help Popup"), this);
+    MnuHelp->setObjectName(QStringLiteral("MnuHelp"));
+    auto item = [this](const char *name, const QString &caption) {
+        QAction *action = caption.isEmpty() ? MnuHelp->addSeparator() : MnuHelp->addAction(caption);
+        action->setObjectName(QLatin1String(name));
+        return action;
+    };
+    item("mnuHelpTopics", QStringLiteral("Help Topics..."));
+    item("mnuHelpDiv1", {});
+    item("mnuHelpWeb", QStringLiteral("Varo on the Web"));
+    item("MnuHelpDiv2", {});
+    item("MnuHelpAbout", QStringLiteral("About Varo Message Board..."));
+
+    CurMsg->setFocus();
+}
+
+void frmMain::Form_Load()
+{
+    OpenTransport();
+}
+
+void frmMain::OpenTransport()
+{
+    const QString failure = m_transport.open(m_commandLine);
+    if (failure.isEmpty())
+        return;
+    MsgBox::show(this, failure, QMessageBox::Critical);
+    Send->setEnabled(false);
+    CommUse->setText(CommUse->text() + QStringLiteral("NONE"));
+    Twips::fitWidthToText(CommUse);
+}
+
+void frmMain::Send_Click()
+{
+    const QByteArray frame = BoardFrame::build(BoardNum->text(), Present->currentIndex(),
+                                               Bright->text(), CurMsg->currentText());
+    const QString failure = m_transport.send(frame);
+    if (!failure.isEmpty())
+        MsgBox::show(this, failure, QMessageBox::Critical);
+}
+
+void frmMain::Exit_Click()
+{
+    close();
+}
+
+void frmMain::Help_Click()
+{
+    MnuHelp->popup(QCursor::pos());
+}
+
+void frmMain::closeEvent(QCloseEvent *event)
+{
+    Form_Unload();
+    event->accept();
+}
+
+void frmMain::Form_Unload()
+{
+}

@@ -1,0 +1,59 @@
+#ifndef FRMMAIN_H
+#define FRMMAIN_H
+
+#include "Transport.h"
+
+#include <QString>
+#include <QWidget>
+
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QPushButton;
+
+// The one working window: message, board number, brightness, presentation
+// mode, and the HELP, EXIT and SEND buttons.
+class frmMain : public QWidget
+{
+    Q_OBJECT
+
+public:
+    explicit frmMain(const QString &commandLine, QWidget *parent = nullptr);
+
+    void Form_Load();
+    int CommMode() const { return m_transport.mode(); }
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    void createControls();
+    void OpenTransport();
+
+    void Send_Click();
+    void Exit_Click();
+    void Help_Click();
+
+    void Form_Unload();
+
+    QString m_commandLine;
+    Transport m_transport;
+
+    QLabel *Label1;
+    QComboBox *CurMsg;
+    QLabel *Label2;
+    QLineEdit *BoardNum;
+    QLabel *Label3;
+    QLineEdit *Bright;
+    QLabel *Label4;
+    QComboBox *Present;
+    QPushButton *Help;
+    QPushButton *Exit;
+    QPushButton *Send;
+    QLabel *Label5;
+    QLabel *CommUse;
+    QMenu *MnuHelp;
+};
+
+#endif

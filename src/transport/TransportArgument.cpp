@@ -1,0 +1,40 @@
+#include "TransportArgument.h"
+
+#include "modUtils.h"
+
+TransportArgument TransportArgument::parse(const QString &commandLine)
+{
+    QString argument = modUtils::TrimSpaces(commandLine).toUpper();
+    if (argument.isEmpty())
+        argument = QStringLiteral("COM1");
+    if (argument.size() < 4)
+        return {};
+
+    TransportArgument result;
+    if (argument.startsWith(u"COM"))
+        result.kind = Serial;
+    else if (argument.startsWith(u"UDP"))
+        result.kind = Udp;
+    else
+        return {};
+
+    // Plain decimal digits with optional spaces around them; no sign.
+    const QString number = modUtils::TrimSpaces(argument.mid(3));
+    bool ok = !number.isEmpty();
+    for (const QChar ch : number)
+        ok = ok && ch >= u'0' && ch <= u'9';
+    const int port = ok ? number.toInt(&ok) : 0;
+    if (!ok || port < 1 || port > 65535)
+        return {};
+
+    result.port = port;
+    return result;
+}
+
+QString TransportArgument::notRecognizedMessage(const QString &commandLine)
+{
+    return QStringLiteral("The command line argument \"") + commandLine
+            + QStringLiteral("\"is not recognized\r"
+                             "Please specify argument as \"COM#\" or \"UDP#\" alone, where # is replaced by\r"
+                             "the serial COM port number or network UDP port number to use.");
+}

@@ -1,0 +1,78 @@
+#ifndef PSEUDOTERMINAL_H
+#define PSEUDOTERMINAL_H
+
+#include <QByteArray>
+#include <QDeadlineTimer>
+#include <QSettings>
+#include <QString>
+
+#include <fcntl.h>
+#include <poll.h>
+#include <pty.h>
+#include <termios.h>
+#include <unistd.h>
+
+// A serial port stand-in: the program opens the slave side as a COM port
+// mapped under [Ports]; the test reads what arrives at the master side.
+class PseudoTerminal
+{
+public:
+    PseudoTerminal()
+    {
+        int slave = -1;
+        char name[256] = {};
+        if (openpty(&m_master, &slave, name, nullptr, nullptr) != 0)
+            return;
+        ::close(slave);  // the program opens its own
+        m_slaveName = QString::fromLocal8Bit(name);
+    }
+    ~PseudoTerminal() { closeMaster(); }
+
+    bool isValid() const { return m_master >= 0; }
+    QString slaveName() const { return m_slaveName; }
+
+    // Maps COM<number> to this terminal in the program's settings store.
+    void mapAs(int number) const
+    {
+        QSettings settings(QStringLiteral("VaroMsgBoard"), QStringLiteral("VaroMsgBoard"));
+        settings.setValue(QStringLiteral("Ports/COM%1").arg(number), m_slaveName);
+        settings.sync();
+    }
+
+    // The line settings of the slave side, as the program left them.
+    termios lineSettings() const
+    {
+        termios settings {};
+        tcgetattr(m_master, &settings);
+        return settings;
+    }
+
+    // Everything that arrives until nothing more comes for quietMs.
+    QByteArray read(int quietMs = 300)
+    {
+        QByteArray bytes;
+        pollfd fd { m_master, POLLIN, 0 };
+        while (::poll(&fd, 1, quietMs) > 0 && (fd.revents & POLLIN)) {
+            char buffer[4096];
+            const ssize_t n = ::read(m_master, buffer, sizeof buffer);
+            if (n <= 0)
+                break;
+            bytes.append(buffer, n);
+        }
+        return bytes;
+    }
+
+    // The device goes away: writes to the slave side fail from now on.
+    void closeMaster()
+    {
+        if (m_master >= 0)
+            ::close(m_master);
+        m_master = -1;
+    }
+
+private:
+    int m_master = -1;
+    QString m_slaveName;
+};
+
+#endif

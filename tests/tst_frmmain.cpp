@@ -1,0 +1,292 @@
+#include "MsgBox.h"
+#include "PseudoTerminal.h"
+#include "frmMain.h"
+
+#include <QClipboard>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+#include <QtTest>
+
+#include <memory>
+
+class tst_frmMain : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+
+    void layout_data();
+    void layout();
+    void presentationModesInOrder();
+    void helpMenuItems();
+    void tabOrder();
+    void resizingMovesNothing();
+
+    void enterSendsFromAnyField_data();
+    void enterSendsFromAnyField();
+    void enterOnAButtonPressesThatButton();
+    void escapeCloses();
+    void editableListDoesNotTakeTypedText();
+    void controlCharactersAreKeptOut();
+
+    void failedOpenLeavesNoTransport();
+    void refusedWriteIsReported();
+
+private:
+    frmMain *start(const QString &commandLine);
+    template<typename T> T *control(const char *name) const
+    {
+        return m_window->findChild<T *>(QLatin1String(name));
+    }
+    bool hasFocus(const char *name) const;
+    void press(int key);
+
+    std::unique_ptr<PseudoTerminal> m_pty;
+    QPointer<frmMain> m_window;
+    QList<MsgBox::Shown> m_boxes;
+};
+
+void tst_frmMain::init()
+{
+    QSettings(QStringLiteral("VaroMsgBoard"), QStringLiteral("VaroMsgBoard")).clear();
+    m_pty = std::make_unique<PseudoTerminal>();
+    QVERIFY(m_pty->isValid());
+    m_pty->mapAs(7);
+    m_boxes.clear();
+    MsgBox::setObserver([this](const MsgBox::Shown &box) { m_boxes << box; });
+}
+
+void tst_frmMain::cleanup()
+{
+    delete m_window;
+    MsgBox::setObserver({});
+}
+
+frmMain *tst_frmMain::start(const QString &commandLine)
+{
+    m_window = new frmMain(commandLine);
+    m_window->Form_Load();
+    m_window->show();
+    m_window->activateWindow();
+    if (!QTest::qWaitForWindowActive(m_window))
+        return nullptr;
+    return m_window;
+}
+
+bool tst_frmMain::hasFocus(const char *name) const
+{
+    QWidget *focus = QApplication::focusWidget();
+    QWidget *wanted = control<QWidget>(name);
+    return focus && wanted && (focus == wanted || wanted->isAncestorOf(focus));
+}
+
+void tst_frmMain::press(int key)
+{
+    QTest::keyClick(m_window->windowHandle(), Qt::Key(key));
+}
+
+void tst_frmMain::layout_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QRect>("geometry");
+    QTest::addColumn<QString>("text");
+
+    QTest::newRow("Label1") << "Label1" << QRect(16, 12, 288, 15) << "Current Message";
+    QTest::newRow("CurMsg") << "CurMsg" << QRect(16, 26, 652, 21) << QString();
+    QTest::newRow("BoardNum") << "BoardNum" << QRect(16, 74, 88, 22) << QString();
+    QTest::newRow("Bright") << "Bright" << QRect(139, 74, 25, 22) << QString();
+    QTest::newRow("Label4") << "Label4" << QRect(203, 58, 78, 15) << "Presentation";
+    QTest::newRow("Present") << "Present" << QRect(203, 72, 148, 21) << QString();
+    QTest::newRow("Help") << "Help" << QRect(362, 64, 88, 32) << "HELP";
+    QTest::newRow("Exit") << "Exit" << QRect(470, 64, 88, 32) << "EXIT";
+    QTest::newRow("Send") << "Send" << QRect(579, 64, 88, 32) << "SEND";
+    QTest::newRow("Label5") << "Label5" << QRect(164, 78, 14, 11) << "%";
+}
+
+void tst_frmMain::layout()
+{
+    QFETCH(QString, name);
+    QFETCH(QRect, geometry);
+    QFETCH(QString, text);
+
+    QVERIFY(start(QStringLiteral("COM7")));
+    QWidget *widget = control<QWidget>(name.toLatin1().constData());
+    QVERIFY(widget);
+    QCOMPARE(widget->geometry(), geometry);
+    if (auto *label = qobject_cast<QLabel *>(widget))
+        QCOMPARE(label->text(), text);
+    if (auto *button = qobject_cast<QPushButton *>(widget))
+        QCOMPARE(button->text(), text);
+    QCOMPARE(m_window->windowTitle(), QStringLiteral("Varo Message Board V2.1"));
+    QCOMPARE(m_window->size(), QSize(678, 105));
+}
+
+void tst_frmMain::presentationModesInOrder()
+{
+    QVERIFY(start(QStringLiteral("COM7")));
+    auto *present = control<QComboBox>("Present");
+    QVERIFY(!present->isEditable());
+    QStringList entries;
+    for (int i = 0; i < present->count(); ++i)
+        entries << present->itemText(i);
+    QCOMPARE(entries, QStringList({ "Left Justify", "Right Justify", "Center", "Slow crawl from Right",
+                                    "Medium crawl from Right", "Fast crawl from Right" }));
+    QCOMPARE(control<QLabel>("CommUse")->text(), QStringLiteral("Using "));
+}
+
+void tst_frmMain::helpMenuItems()
+{
+    QVERIFY(start(QStringLiteral("COM7")));
+    auto *menu = control<QMenu>("MnuHelp");
+    QVERIFY(menu);
+    QStringList items;
+    for (const QAction *action : menu->actions())
+        items << action->objectName() + u'=' + (action->isSeparator() ? QStringLiteral("-") : action->text());
+    QCOMPARE(items, QStringList({ "mnuHelpTopics=Help Topics...", "mnuHelpDiv1=-", "mnuHelpWeb=Varo on the Web",
+                                  "MnuHelpDiv2=-", "MnuHelpAbout=About Varo Message Board..." }));
+}
+
+void tst_frmMain::tabOrder()
+{
+    QVERIFY(start(QStringLiteral("COM7")));
+    QVERIFY(hasFocus("CurMsg"));
+    for (const char *next : { "BoardNum", "Bright", "Present", "Help", "Exit", "Send", "CurMsg" }) {
+        press(Qt::Key_Tab);
+        QVERIFY2(hasFocus(next), next);
+    }
+}
+
+void tst_frmMain::resizingMovesNothing()
+{
+    QVERIFY(start(QStringLiteral("COM7")));
+    const QRect send = control<QWidget>("Send")->geometry();
+    const QRect curMsg = control<QWidget>("CurMsg")->geometry();
+    m_window->resize(1200, 600);
+    QTest::qWait(50);
+    QCOMPARE(control<QWidget>("Send")->geometry(), send);
+    QCOMPARE(control<QWidget>("CurMsg")->geometry(), curMsg);
+}
+
+void tst_frmMain::enterSendsFromAnyField_data()
+{
+    QTest::addColumn<int>("tabs");
+    QTest::addColumn<int>("key");
+
+    QTest::newRow("Return in CurMsg") << 0 << int(Qt::Key_Return);
+    QTest::newRow("keypad Enter in CurMsg") << 0 << int(Qt::Key_Enter);
+    QTest::newRow("Return in BoardNum") << 1 << int(Qt::Key_Return);
+    QTest::newRow("Return in Bright") << 2 << int(Qt::Key_Return);
+    QTest::newRow("Return in Present") << 3 << int(Qt::Key_Return);
+    QTest::newRow("Return on SEND") << 6 << int(Qt::Key_Return);
+}
+
+void tst_frmMain::enterSendsFromAnyField()
+{
+    QFETCH(int, tabs);
+    QFETCH(int, key);
+
+    QVERIFY(start(QStringLiteral("COM7")));
+    control<QComboBox>("CurMsg")->setEditText(QStringLiteral("  HELLO  "));
+    control<QLineEdit>("BoardNum")->setText(QStringLiteral("5"));
+    control<QLineEdit>("Bright")->setText(QStringLiteral("75"));
+    control<QComboBox>("Present")->setCurrentIndex(2);
+    for (int i = 0; i < tabs; ++i)
+        press(Qt::Key_Tab);
+    press(key);
+
+    QCOMPARE(m_pty->read(), QByteArray("\r5C2\r5B75\r5AHELLO\r5D"));
+    QVERIFY(m_window->isVisible());
+    QVERIFY(m_boxes.isEmpty());
+}
+
+void tst_frmMain::enterOnAButtonPressesThatButton()
+{
+    QVERIFY(start(QStringLiteral("COM7")));
+    for (int i = 0; i < 5; ++i)
+        press(Qt::Key_Tab);
+    QVERIFY(hasFocus("Exit"));
+    press(Qt::Key_Return);
+    QTRY_VERIFY(!m_window);
+    QCOMPARE(m_pty->read(), QByteArray());
+}
+
+void tst_frmMain::escapeCloses()
+{
+    QVERIFY(start(QStringLiteral("COM7")));
+    press(Qt::Key_Escape);
+    QTRY_VERIFY(!m_window);
+    QCOMPARE(m_pty->read(), QByteArray());
+}
+
+void tst_frmMain::editableListDoesNotTakeTypedText()
+{
+    QVERIFY(start(QStringLiteral("COM7")));
+    auto *curMsg = control<QComboBox>("CurMsg");
+    curMsg->clearEditText();
+    QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("typed"));
+    press(Qt::Key_Return);
+    QCOMPARE(curMsg->currentText(), QStringLiteral("typed"));
+    QCOMPARE(curMsg->count(), 0);
+    QVERIFY(m_pty->read().contains("Atyped\r"));
+}
+
+void tst_frmMain::controlCharactersAreKeptOut()
+{
+    QVERIFY(start(QStringLiteral("COM7")));
+    auto *board = control<QLineEdit>("BoardNum");
+    auto *curMsg = control<QComboBox>("CurMsg");
+
+    QApplication::clipboard()->setText(QStringLiteral("one\r\ntwo\nthree\x01\x7f!"));
+    curMsg->clearEditText();
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_V, Qt::ControlModifier);
+    QCOMPARE(curMsg->currentText(), QStringLiteral("one two three!"));
+
+    board->clear();
+    board->setFocus();
+    QTest::keyClick(board, Qt::Key_V, Qt::ControlModifier);
+    QCOMPARE(board->text(), QStringLiteral("one two three!"));
+    QTest::keyClick(board, Qt::Key_Tab, Qt::NoModifier);
+    board->setText(QStringLiteral("1\r2"));
+    QCOMPARE(board->text(), QStringLiteral("1 2"));
+}
+
+void tst_frmMain::failedOpenLeavesNoTransport()
+{
+    QVERIFY(start(QStringLiteral("tcp80")));
+    QCOMPARE(m_boxes.size(), 1);
+    QCOMPARE(m_boxes.first().icon, QMessageBox::Critical);
+    QCOMPARE(m_boxes.first().title, QStringLiteral("VaroMsgBoard"));
+    QVERIFY(m_boxes.first().text.startsWith(QStringLiteral("The command line argument \"tcp80\"is not")));
+    QCOMPARE(control<QLabel>("CommUse")->text(), QStringLiteral("Using NONE"));
+    QVERIFY(!control<QPushButton>("Send")->isEnabled());
+    QCOMPARE(m_window->CommMode(), 0);
+
+    press(Qt::Key_Return);
+    QCOMPARE(m_boxes.size(), 1);
+    QVERIFY(m_window->isVisible());
+}
+
+void tst_frmMain::refusedWriteIsReported()
+{
+    QVERIFY(start(QStringLiteral("COM7")));
+    QCOMPARE(m_window->CommMode(), 1);
+    m_pty->closeMaster();
+
+    QTest::mouseClick(control<QPushButton>("Send"), Qt::LeftButton);
+    QCOMPARE(m_boxes.size(), 1);
+    QCOMPARE(m_boxes.first().icon, QMessageBox::Critical);
+    QCOMPARE(m_boxes.first().text.section(u'\r', 0, 0), QStringLiteral("Unable to send to COM7"));
+    QVERIFY(!m_boxes.first().text.section(u'\r', 1).isEmpty());
+
+    QVERIFY(m_window->isVisible());
+    press(Qt::Key_Return);
+    QCOMPARE(m_boxes.size(), 2);
+}
+
+QTEST_MAIN(tst_frmMain)
+#include "tst_frmmain.moc"
