@@ -1,6 +1,4 @@
-#include "MsgBox.h"
-#include "PseudoTerminal.h"
-#include "frmMain.h"
+#include "WindowDriver.h"
 
 #include <QClipboard>
 #include <QComboBox>
@@ -38,56 +36,26 @@ private slots:
     void refusedWriteIsReported();
 
 private:
-    frmMain *start(const QString &commandLine);
-    template<typename T> T *control(const char *name) const
+    bool start(const QString &commandLine) { return m_ui->start(commandLine); }
+    template<typename T = QWidget> T *control(const char *name) const
     {
-        return m_window->findChild<T *>(QLatin1String(name));
+        return m_ui->control<T>(QLatin1String(name));
     }
-    bool hasFocus(const char *name) const;
-    void press(int key);
+    bool hasFocus(const char *name) const { return m_ui->hasFocus(QLatin1String(name)); }
+    void press(int key) { m_ui->press(key); }
 
-    std::unique_ptr<PseudoTerminal> m_pty;
-    QPointer<frmMain> m_window;
-    QList<MsgBox::Shown> m_boxes;
+    std::unique_ptr<WindowDriver> m_ui;
 };
 
 void tst_frmMain::init()
 {
-    QSettings(QStringLiteral("VaroMsgBoard"), QStringLiteral("VaroMsgBoard")).clear();
-    m_pty = std::make_unique<PseudoTerminal>();
-    QVERIFY(m_pty->isValid());
-    m_pty->mapAs(7);
-    m_boxes.clear();
-    MsgBox::setObserver([this](const MsgBox::Shown &box) { m_boxes << box; });
+    m_ui = std::make_unique<WindowDriver>();
+    QVERIFY(m_ui->pty.isValid());
 }
 
 void tst_frmMain::cleanup()
 {
-    delete m_window;
-    MsgBox::setObserver({});
-}
-
-frmMain *tst_frmMain::start(const QString &commandLine)
-{
-    m_window = new frmMain(commandLine);
-    m_window->Form_Load();
-    m_window->show();
-    m_window->activateWindow();
-    if (!QTest::qWaitForWindowActive(m_window))
-        return nullptr;
-    return m_window;
-}
-
-bool tst_frmMain::hasFocus(const char *name) const
-{
-    QWidget *focus = QApplication::focusWidget();
-    QWidget *wanted = control<QWidget>(name);
-    return focus && wanted && (focus == wanted || wanted->isAncestorOf(focus));
-}
-
-void tst_frmMain::press(int key)
-{
-    QTest::keyClick(m_window->windowHandle(), Qt::Key(key));
+    m_ui.reset();
 }
 
 void tst_frmMain::layout_data()
@@ -115,15 +83,15 @@ void tst_frmMain::layout()
     QFETCH(QString, text);
 
     QVERIFY(start(QStringLiteral("COM7")));
-    QWidget *widget = control<QWidget>(name.toLatin1().constData());
+    QWidget *widget = m_ui->control(name);
     QVERIFY(widget);
     QCOMPARE(widget->geometry(), geometry);
     if (auto *label = qobject_cast<QLabel *>(widget))
         QCOMPARE(label->text(), text);
     if (auto *button = qobject_cast<QPushButton *>(widget))
         QCOMPARE(button->text(), text);
-    QCOMPARE(m_window->windowTitle(), QStringLiteral("Varo Message Board V2.1"));
-    QCOMPARE(m_window->size(), QSize(678, 105));
+    QCOMPARE(m_ui->window->windowTitle(), QStringLiteral("Varo Message Board V2.1"));
+    QCOMPARE(m_ui->window->size(), QSize(678, 105));
 }
 
 void tst_frmMain::presentationModesInOrder()
@@ -166,7 +134,7 @@ void tst_frmMain::resizingMovesNothing()
     QVERIFY(start(QStringLiteral("COM7")));
     const QRect send = control<QWidget>("Send")->geometry();
     const QRect curMsg = control<QWidget>("CurMsg")->geometry();
-    m_window->resize(1200, 600);
+    m_ui->window->resize(1200, 600);
     QTest::qWait(50);
     QCOMPARE(control<QWidget>("Send")->geometry(), send);
     QCOMPARE(control<QWidget>("CurMsg")->geometry(), curMsg);
@@ -199,9 +167,9 @@ void tst_frmMain::enterSendsFromAnyField()
         press(Qt::Key_Tab);
     press(key);
 
-    QCOMPARE(m_pty->read(), QByteArray("\r5C2\r5B75\r5AHELLO\r5D"));
-    QVERIFY(m_window->isVisible());
-    QVERIFY(m_boxes.isEmpty());
+    QCOMPARE(m_ui->pty.read(), QByteArray("\r5C2\r5B75\r5AHELLO\r5D"));
+    QVERIFY(m_ui->window->isVisible());
+    QVERIFY(m_ui->boxes.isEmpty());
 }
 
 void tst_frmMain::enterOnAButtonPressesThatButton()
@@ -211,16 +179,16 @@ void tst_frmMain::enterOnAButtonPressesThatButton()
         press(Qt::Key_Tab);
     QVERIFY(hasFocus("Exit"));
     press(Qt::Key_Return);
-    QTRY_VERIFY(!m_window);
-    QCOMPARE(m_pty->read(), QByteArray());
+    QTRY_VERIFY(!m_ui->window);
+    QCOMPARE(m_ui->pty.read(), QByteArray());
 }
 
 void tst_frmMain::escapeCloses()
 {
     QVERIFY(start(QStringLiteral("COM7")));
     press(Qt::Key_Escape);
-    QTRY_VERIFY(!m_window);
-    QCOMPARE(m_pty->read(), QByteArray());
+    QTRY_VERIFY(!m_ui->window);
+    QCOMPARE(m_ui->pty.read(), QByteArray());
 }
 
 void tst_frmMain::editableListDoesNotTakeTypedText()
@@ -232,7 +200,7 @@ void tst_frmMain::editableListDoesNotTakeTypedText()
     press(Qt::Key_Return);
     QCOMPARE(curMsg->currentText(), QStringLiteral("typed"));
     QCOMPARE(curMsg->count(), 0);
-    QVERIFY(m_pty->read().contains("Atyped\r"));
+    QVERIFY(m_ui->pty.read().contains("Atyped\r"));
 }
 
 void tst_frmMain::controlCharactersAreKeptOut()
@@ -258,34 +226,34 @@ void tst_frmMain::controlCharactersAreKeptOut()
 void tst_frmMain::failedOpenLeavesNoTransport()
 {
     QVERIFY(start(QStringLiteral("tcp80")));
-    QCOMPARE(m_boxes.size(), 1);
-    QCOMPARE(m_boxes.first().icon, QMessageBox::Critical);
-    QCOMPARE(m_boxes.first().title, QStringLiteral("VaroMsgBoard"));
-    QVERIFY(m_boxes.first().text.startsWith(QStringLiteral("The command line argument \"tcp80\"is not")));
+    QCOMPARE(m_ui->boxes.size(), 1);
+    QCOMPARE(m_ui->boxes.first().icon, QMessageBox::Critical);
+    QCOMPARE(m_ui->boxes.first().title, QStringLiteral("VaroMsgBoard"));
+    QVERIFY(m_ui->boxes.first().text.startsWith(QStringLiteral("The command line argument \"tcp80\"is not")));
     QCOMPARE(control<QLabel>("CommUse")->text(), QStringLiteral("Using NONE"));
     QVERIFY(!control<QPushButton>("Send")->isEnabled());
-    QCOMPARE(m_window->CommMode(), 0);
+    QCOMPARE(m_ui->window->CommMode(), 0);
 
     press(Qt::Key_Return);
-    QCOMPARE(m_boxes.size(), 1);
-    QVERIFY(m_window->isVisible());
+    QCOMPARE(m_ui->boxes.size(), 1);
+    QVERIFY(m_ui->window->isVisible());
 }
 
 void tst_frmMain::refusedWriteIsReported()
 {
     QVERIFY(start(QStringLiteral("COM7")));
-    QCOMPARE(m_window->CommMode(), 1);
-    m_pty->closeMaster();
+    QCOMPARE(m_ui->window->CommMode(), 1);
+    m_ui->pty.closeMaster();
 
     QTest::mouseClick(control<QPushButton>("Send"), Qt::LeftButton);
-    QCOMPARE(m_boxes.size(), 1);
-    QCOMPARE(m_boxes.first().icon, QMessageBox::Critical);
-    QCOMPARE(m_boxes.first().text.section(u'\r', 0, 0), QStringLiteral("Unable to send to COM7"));
-    QVERIFY(!m_boxes.first().text.section(u'\r', 1).isEmpty());
+    QCOMPARE(m_ui->boxes.size(), 1);
+    QCOMPARE(m_ui->boxes.first().icon, QMessageBox::Critical);
+    QCOMPARE(m_ui->boxes.first().text.section(u'\r', 0, 0), QStringLiteral("Unable to send to COM7"));
+    QVERIFY(!m_ui->boxes.first().text.section(u'\r', 1).isEmpty());
 
-    QVERIFY(m_window->isVisible());
+    QVERIFY(m_ui->window->isVisible());
     press(Qt::Key_Return);
-    QCOMPARE(m_boxes.size(), 2);
+    QCOMPARE(m_ui->boxes.size(), 2);
 }
 
 QTEST_MAIN(tst_frmMain)

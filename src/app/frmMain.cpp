@@ -3,10 +3,13 @@
 #include "BoardFrame.h"
 #include "ControlCharValidator.h"
 #include "DefaultButtons.h"
+#include "FieldCheck.h"
+#include "FocusValidator.h"
 #include "MsgBox.h"
 #include "Twips.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QFontDatabase>
@@ -24,6 +27,11 @@ frmMain::frmMain(const QString &commandLine, QWidget *parent)
     createControls();
 
     new DefaultButtons(this, Send, Exit);
+    auto *leaving = new FocusValidator(this);
+    leaving->setCheck(BoardNum, [this] { bool cancel = false; BoardNum_Validate(cancel); return !cancel; });
+    leaving->setCheck(Bright, [this] { bool cancel = false; Bright_Validate(cancel); return !cancel; });
+    leaving->setExempt(Help);
+
     connect(Send, &QPushButton::clicked, this, &frmMain::Send_Click);
     connect(Exit, &QPushButton::clicked, this, &frmMain::Exit_Click);
     connect(Help, &QPushButton::clicked, this, &frmMain::Help_Click);
@@ -133,6 +141,17 @@ void frmMain::OpenTransport()
 
 void frmMain::Send_Click()
 {
+    bool boardCancel = false;
+    BoardNum_Validate(boardCancel);
+    bool brightCancel = false;
+    Bright_Validate(brightCancel);
+    // An invalid board number would address another board, an invalid
+    // brightness would go out as its last two digits: send nothing.
+    if (boardCancel || brightCancel) {
+        (boardCancel ? BoardNum : Bright)->setFocus();
+        return;
+    }
+
     const QByteArray frame = BoardFrame::build(BoardNum->text(), Present->currentIndex(),
                                                Bright->text(), CurMsg->currentText());
     const QString failure = m_transport.send(frame);
@@ -158,4 +177,35 @@ void frmMain::closeEvent(QCloseEvent *event)
 
 void frmMain::Form_Unload()
 {
+    const QWidgetList windows = QApplication::topLevelWidgets();
+    for (QWidget *window : windows) {
+        if (window != this && window->isVisible())
+            window->close();
+    }
+}
+
+void frmMain::BoardNum_Validate(bool &Cancel)
+{
+    validateNumber(BoardNum, FieldCheck::boardNumber(), Cancel);
+}
+
+void frmMain::Bright_Validate(bool &Cancel)
+{
+    validateNumber(Bright, FieldCheck::brightness(), Cancel);
+}
+
+void frmMain::validateNumber(QLineEdit *field, const FieldCheck &check, bool &Cancel)
+{
+    if (ValidateBusy)
+        return;
+    ValidateBusy = true;
+    const FieldCheck::Outcome outcome = check.check(field->text());
+    if (outcome.passes) {
+        if (field->text() != outcome.text)
+            field->setText(outcome.text);
+    } else {
+        MsgBox::show(this, check.message());
+        Cancel = true;
+    }
+    ValidateBusy = false;
 }

@@ -6,6 +6,7 @@
 #include <QString>
 #include <QWidget>
 
+class FieldCheck;
 class QComboBox;
 class QLabel;
 class QLineEdit;
@@ -35,7 +36,13 @@ private:
     void Exit_Click();
     void Help_Click();
 
+    void BoardNum_Validate(bool &Cancel);
+    void Bright_Validate(bool &Cancel);
+    void validateNumber(QLineEdit *field, const FieldCheck &check, bool &Cancel);
+
     void Form_Unload();
+
+    bool ValidateBusy = false;
 
     QString m_commandLine;
     Transport m_transport;

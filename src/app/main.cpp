@@ -1,13 +1,10 @@
-#include "CommandLine.h"
-#include "frmMain.h"
+#include "modMain.h"
 
 #include <QApplication>
 
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
-    auto *window = new frmMain(CommandLine::text(QApplication::arguments()));
-    window->Form_Load();
-    window->show();
+    modMain::Main();
     return QApplication::exec();
 }
