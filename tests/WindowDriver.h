@@ -6,6 +6,7 @@
 #include "frmMain.h"
 
 #include <QApplication>
+#include <QFile>
 #include <QPointer>
 #include <QSettings>
 #include <QTest>
@@ -21,6 +22,7 @@ public:
     WindowDriver()
     {
         QSettings(QStringLiteral("VaroMsgBoard"), QStringLiteral("VaroMsgBoard")).clear();
+        QFile::remove(listFile());
         pty.mapAs(7);
         MsgBox::setObserver([this](const MsgBox::Shown &box) { boxes << box; });
     }
@@ -28,6 +30,13 @@ public:
     {
         delete window;
         MsgBox::setObserver({});
+        QFile::remove(listFile());
+    }
+
+    // The message list file beside the program: the test executable here.
+    static QString listFile()
+    {
+        return QCoreApplication::applicationDirPath() + QStringLiteral("/VaroMsgBoard-MsgList.txt");
     }
 
     bool start(const QString &commandLine = QStringLiteral("COM7"))

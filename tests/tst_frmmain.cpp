@@ -29,7 +29,7 @@ private slots:
     void enterSendsFromAnyField();
     void enterOnAButtonPressesThatButton();
     void escapeCloses();
-    void editableListDoesNotTakeTypedText();
+    void enterRecordsTypedTextOnce();
     void controlCharactersAreKeptOut();
 
     void failedOpenLeavesNoTransport();
@@ -191,16 +191,18 @@ void tst_frmMain::escapeCloses()
     QCOMPARE(m_ui->pty.read(), QByteArray());
 }
 
-void tst_frmMain::editableListDoesNotTakeTypedText()
+void tst_frmMain::enterRecordsTypedTextOnce()
 {
     QVERIFY(start(QStringLiteral("COM7")));
     auto *curMsg = control<QComboBox>("CurMsg");
     curMsg->clearEditText();
     QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("typed"));
     press(Qt::Key_Return);
+    press(Qt::Key_Return);
     QCOMPARE(curMsg->currentText(), QStringLiteral("typed"));
-    QCOMPARE(curMsg->count(), 0);
-    QVERIFY(m_ui->pty.read().contains("Atyped\r"));
+    QCOMPARE(curMsg->count(), 1);
+    QCOMPARE(curMsg->itemText(0), QStringLiteral("typed"));
+    QCOMPARE(m_ui->pty.read().count("Atyped\r"), 2);
 }
 
 void tst_frmMain::controlCharactersAreKeptOut()

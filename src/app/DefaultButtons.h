@@ -23,6 +23,7 @@ private:
     QWidget *m_window;
     QPushButton *m_default;
     QPushButton *m_cancel;
+    int m_keyTakenByPopup = 0;
 };
 
 #endif

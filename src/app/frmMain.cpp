@@ -5,8 +5,11 @@
 #include "DefaultButtons.h"
 #include "FieldCheck.h"
 #include "FocusValidator.h"
+#include "MainSettings.h"
+#include "MsgListFile.h"
 #include "MsgBox.h"
 #include "Twips.h"
+#include "WindowPlacement.h"
 
 #include <QAction>
 #include <QApplication>
@@ -17,6 +20,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
+#include <QScreen>
 
 frmMain::frmMain(const QString &commandLine, QWidget *parent)
     : QWidget(parent), m_commandLine(commandLine)
@@ -28,6 +32,7 @@ frmMain::frmMain(const QString &commandLine, QWidget *parent)
 
     new DefaultButtons(this, Send, Exit);
     auto *leaving = new FocusValidator(this);
+    leaving->setCheck(CurMsg, [this] { bool cancel = false; CurMsg_Validate(cancel); return true; });
     leaving->setCheck(BoardNum, [this] { bool cancel = false; BoardNum_Validate(cancel); return !cancel; });
     leaving->setCheck(Bright, [this] { bool cancel = false; Bright_Validate(cancel); return !cancel; });
     leaving->setExempt(Help);
@@ -35,6 +40,7 @@ frmMain::frmMain(const QString &commandLine, QWidget *parent)
     connect(Send, &QPushButton::clicked, this, &frmMain::Send_Click);
     connect(Exit, &QPushButton::clicked, this, &frmMain::Exit_Click);
     connect(Help, &QPushButton::clicked, this, &frmMain::Help_Click);
+    connect(CurMsg, &QComboBox::activated, this, &frmMain::CurMsg_Click);
 }
 
 void frmMain::createControls()
@@ -125,7 +131,65 @@ void frmMain::createControls()
 
 void frmMain::Form_Load()
 {
+    restorePosition();
+    LoadMsgList();
+    restoreFields();
     OpenTransport();
+}
+
+void frmMain::restorePosition()
+{
+    const QScreen *screen = this->screen();
+    const QSize screenTwips = screen ? screen->geometry().size() * Twips::perPixel : QSize();
+    const QPoint twips = WindowPlacement::restore(MainSettings().position(), screenTwips,
+                                                  frameGeometry().size() * Twips::perPixel);
+    move(Twips::toPixels(twips.x()), Twips::toPixels(twips.y()));
+}
+
+void frmMain::restoreFields()
+{
+    const MainSettings::Fields fields = MainSettings().fields();
+    CurMsg->setEditText(fields.curMsg);
+    BoardNum->setText(fields.boardNum);
+    Bright->setText(fields.bright);
+    Present->setCurrentIndex(fields.presentIndex);
+}
+
+void frmMain::SaveSettings()
+{
+    std::optional<QPoint> position;
+    if (!isMinimized())
+        position = pos() * Twips::perPixel;
+    MainSettings().save(position, { CurMsg->currentText(), BoardNum->text(), Bright->text(),
+                                    Present->currentIndex() });
+    SaveMsgList();
+}
+
+QString frmMain::msgListPath() const
+{
+    return QCoreApplication::applicationDirPath() + u'/' + AppInfo::msgListFileName;
+}
+
+void frmMain::LoadMsgList()
+{
+    // The file lists the newest first: add the oldest first.
+    const QStringList entries = MsgListFile::load(msgListPath());
+    for (auto entry = entries.crbegin(); entry != entries.crend(); ++entry)
+        m_history.add(*entry);
+    showHistory();
+    MsgListChanged = false;
+}
+
+void frmMain::SaveMsgList()
+{
+    if (!MsgListChanged)
+        return;
+    const MsgListFile::SaveResult result = MsgListFile::save(msgListPath(), m_history.entries());
+    if (result.status != MsgListFile::SaveResult::Saved) {
+        MsgBox::show(this, MsgListFile::failureMessage(result, msgListPath()));
+        return;
+    }
+    MsgListChanged = false;
 }
 
 void frmMain::OpenTransport()
@@ -141,6 +205,8 @@ void frmMain::OpenTransport()
 
 void frmMain::Send_Click()
 {
+    bool msgCancel = false;
+    CurMsg_Validate(msgCancel);
     bool boardCancel = false;
     BoardNum_Validate(boardCancel);
     bool brightCancel = false;
@@ -175,6 +241,42 @@ void frmMain::closeEvent(QCloseEvent *event)
     event->accept();
 }
 
+void frmMain::CurMsg_Validate(bool &)
+{
+    CurMsg_Click();
+}
+
+void frmMain::CurMsg_Click()
+{
+    if (ValidateBusy)
+        return;
+    ValidateBusy = true;
+    AddCurMsgToList();
+    ValidateBusy = false;
+}
+
+void frmMain::AddCurMsgToList()
+{
+    const QString text = CurMsg->currentText();
+    if (text.isEmpty())
+        return;
+    if (m_history.add(text)) {
+        MsgListChanged = true;
+        showHistory();
+    }
+    CurMsg->setCurrentIndex(0);
+}
+
+// The list of CurMsg shows the history; its edit text is left as it is.
+void frmMain::showHistory()
+{
+    const QSignalBlocker blocker(CurMsg);
+    const QString text = CurMsg->currentText();
+    CurMsg->clear();
+    CurMsg->addItems(m_history.entries());
+    CurMsg->setEditText(text);
+}
+
 void frmMain::Form_Unload()
 {
     const QWidgetList windows = QApplication::topLevelWidgets();
@@ -182,6 +284,7 @@ void frmMain::Form_Unload()
         if (window != this && window->isVisible())
             window->close();
     }
+    SaveSettings();
 }
 
 void frmMain::BoardNum_Validate(bool &Cancel)

@@ -1,6 +1,7 @@
 #ifndef FRMMAIN_H
 #define FRMMAIN_H
 
+#include "MessageHistory.h"
 #include "Transport.h"
 
 #include <QString>
@@ -30,11 +31,22 @@ protected:
 
 private:
     void createControls();
+    void restorePosition();
+    void restoreFields();
     void OpenTransport();
+    void SaveSettings();
+    void LoadMsgList();
+    void SaveMsgList();
+    QString msgListPath() const;
 
     void Send_Click();
     void Exit_Click();
     void Help_Click();
+
+    void CurMsg_Validate(bool &Cancel);
+    void CurMsg_Click();
+    void AddCurMsgToList();
+    void showHistory();
 
     void BoardNum_Validate(bool &Cancel);
     void Bright_Validate(bool &Cancel);
@@ -43,6 +55,8 @@ private:
     void Form_Unload();
 
     bool ValidateBusy = false;
+    bool MsgListChanged = false;
+    MessageHistory m_history;
 
     QString m_commandLine;
     Transport m_transport;
