@@ -12,6 +12,7 @@ inline const QString organization = QStringLiteral("VaroMsgBoard");
 inline const QString application = QStringLiteral("VaroMsgBoard");
 inline const QString msgListFileName = QStringLiteral("VaroMsgBoard-MsgList.txt");
 inline const QString helpFileName = QStringLiteral("VaroMsgBoard.hlp");
+inline const QString webAddress = QStringLiteral("https://www.varo.example/");
 
 // "Version 2.1": major and minor from the build, never the revision.
 inline QString versionText()

@@ -14,6 +14,14 @@ QRect toPixels(const QRect &twips)
     return { toPixels(twips.x()), toPixels(twips.y()), toPixels(twips.width()), toPixels(twips.height()) };
 }
 
+QFont dialogFont(QFont font)
+{
+    // Arial's metrics (Liberation Sans on Linux) fit the designed widths.
+    font.setFamilies({ QStringLiteral("Arial"), font.family() });
+    font.setPixelSize(11);
+    return font;
+}
+
 void fitWidthToText(QLabel *label)
 {
     const QPoint topLeft = label->pos();

@@ -1,6 +1,7 @@
 #ifndef TWIPS_H
 #define TWIPS_H
 
+#include <QFont>
 #include <QRect>
 
 class QLabel;
@@ -13,6 +14,10 @@ constexpr int perPixel = 15;
 
 int toPixels(int twips);
 QRect toPixels(const QRect &twips);
+
+// The font the twip layouts were designed for: a sans serif of 8 point at
+// 96 dots per inch, held in pixels so the text keeps fitting its fields whatever the dpi.
+QFont dialogFont(QFont font);
 
 // A label that sizes itself to its text, keeping its left edge.
 void fitWidthToText(QLabel *label);

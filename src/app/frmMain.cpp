@@ -5,6 +5,8 @@
 #include "DefaultButtons.h"
 #include "FieldCheck.h"
 #include "FocusValidator.h"
+#include "HelpWindow.h"
+#include "frmAbout.h"
 #include "MainSettings.h"
 #include "MsgListFile.h"
 #include "MsgBox.h"
@@ -15,6 +17,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QDesktopServices>
 #include <QFontDatabase>
 #include <QLabel>
 #include <QLineEdit>
@@ -28,6 +31,7 @@ frmMain::frmMain(const QString &commandLine, QWidget *parent)
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(QStringLiteral("Varo Message Board V2.1"));
     resize(Twips::toPixels(10170), Twips::toPixels(1575));
+    setFont(Twips::dialogFont(font()));
     createControls();
 
     new DefaultButtons(this, Send, Exit);
@@ -120,11 +124,14 @@ void frmMain::createControls()
         action->setObjectName(QLatin1String(name));
         return action;
     };
-    item("mnuHelpTopics", QStringLiteral("Help Topics..."));
+    connect(item("mnuHelpTopics", QStringLiteral("Help Topics...")), &QAction::triggered,
+            this, &frmMain::mnuHelpTopics_Click);
     item("mnuHelpDiv1", {});
-    item("mnuHelpWeb", QStringLiteral("Varo on the Web"));
+    connect(item("mnuHelpWeb", QStringLiteral("Varo on the Web")), &QAction::triggered,
+            this, &frmMain::mnuHelpWeb_Click);
     item("MnuHelpDiv2", {});
-    item("MnuHelpAbout", QStringLiteral("About Varo Message Board..."));
+    connect(item("MnuHelpAbout", QStringLiteral("About Varo Message Board...")), &QAction::triggered,
+            this, &frmMain::MnuHelpAbout_Click);
 
     CurMsg->setFocus();
 }
@@ -233,6 +240,31 @@ void frmMain::Exit_Click()
 void frmMain::Help_Click()
 {
     MnuHelp->popup(QCursor::pos());
+}
+
+void frmMain::mnuHelpTopics_Click()
+{
+    try {
+        if (!m_help)
+            m_help = new HelpWindow(this);
+        m_help->showContents(QCoreApplication::applicationDirPath() + u'/' + AppInfo::helpFileName);
+        m_help->show();
+        m_help->raise();
+        m_help->activateWindow();
+    } catch (const std::exception &error) {
+        MsgBox::show(this, QString::fromLocal8Bit(error.what()));
+    }
+}
+
+void frmMain::mnuHelpWeb_Click()
+{
+    QDesktopServices::openUrl(QUrl(AppInfo::webAddress));
+}
+
+void frmMain::MnuHelpAbout_Click()
+{
+    frmAbout about(this);
+    about.exec();
 }
 
 void frmMain::closeEvent(QCloseEvent *event)

@@ -4,10 +4,12 @@
 #include "MessageHistory.h"
 #include "Transport.h"
 
+#include <QPointer>
 #include <QString>
 #include <QWidget>
 
 class FieldCheck;
+class HelpWindow;
 class QComboBox;
 class QLabel;
 class QLineEdit;
@@ -42,6 +44,9 @@ private:
     void Send_Click();
     void Exit_Click();
     void Help_Click();
+    void mnuHelpTopics_Click();
+    void mnuHelpWeb_Click();
+    void MnuHelpAbout_Click();
 
     void CurMsg_Validate(bool &Cancel);
     void CurMsg_Click();
@@ -75,6 +80,7 @@ private:
     QLabel *Label5;
     QLabel *CommUse;
     QMenu *MnuHelp;
+    QPointer<HelpWindow> m_help;
 };
 
 #endif
