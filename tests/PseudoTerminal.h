@@ -9,7 +9,6 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <pty.h>
-#include <termios.h>
 #include <unistd.h>
 
 // A serial port stand-in: the program opens the slave side as a COM port
@@ -37,14 +36,6 @@ public:
         QSettings settings(QStringLiteral("VaroMsgBoard"), QStringLiteral("VaroMsgBoard"));
         settings.setValue(QStringLiteral("Ports/COM%1").arg(number), m_slaveName);
         settings.sync();
-    }
-
-    // The line settings of the slave side, as the program left them.
-    termios lineSettings() const
-    {
-        termios settings {};
-        tcgetattr(m_master, &settings);
-        return settings;
     }
 
     // Everything that arrives until nothing more comes for quietMs.

@@ -10,15 +10,10 @@ class tst_FieldCheck : public QObject
 private slots:
     void parseDecimal_data();
     void parseDecimal();
-    void skipSpaces_data();
-    void skipSpaces();
-    void digitValue_data();
-    void digitValue();
     void passes_data();
     void passes();
     void fails_data();
     void fails();
-    void messages();
 };
 
 void tst_FieldCheck::parseDecimal_data()
@@ -38,6 +33,11 @@ void tst_FieldCheck::parseDecimal_data()
     QTest::newRow("five nines leave the fifth") << "99999" << 1 << 9999 << 5;
     QTest::newRow("tab is not skipped") << "\t7" << 1 << 0 << 1;
     QTest::newRow("Arabic-Indic digit is not a digit") << QString::fromUtf8("\u0663") << 1 << 0 << 1;
+    QTest::newRow("tab stops the skipping") << " \t5" << 1 << 0 << 2;
+    QTest::newRow("start past the end") << "ab" << 5 << 0 << 5;
+    QTest::newRow("colon after 9 is not a digit") << "9:" << 1 << 9 << 2;
+    QTest::newRow("fullwidth digit is not a digit") << QString::fromUtf8("\uFF11") << 1 << 0 << 1;
+    QTest::newRow("spaces stop at 32767") << QString(40000, u' ') << 1 << 0 << 32767;
     QTest::newRow("position cannot pass 32767")
             << QString(40000, u'0') << 1 << 0 << 32767;
 }
@@ -52,49 +52,6 @@ void tst_FieldCheck::parseDecimal()
     qint16 position = qint16(start);
     QCOMPARE(int(modUtils::ParseDecimal(text, position)), value);
     QCOMPARE(int(position), end);
-}
-
-void tst_FieldCheck::skipSpaces_data()
-{
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<int>("start");
-    QTest::addColumn<int>("position");
-
-    QTest::newRow("no spaces") << "5" << 1 << 1;
-    QTest::newRow("two spaces") << "  5" << 1 << 3;
-    QTest::newRow("spaces to the end") << "   " << 1 << 4;
-    QTest::newRow("start past the end") << "ab" << 5 << 5;
-    QTest::newRow("tab stops it") << " \t5" << 1 << 2;
-    QTest::newRow("run of spaces stops at 32767") << QString(40000, u' ') << 1 << 32767;
-}
-
-void tst_FieldCheck::skipSpaces()
-{
-    QFETCH(QString, text);
-    QFETCH(int, start);
-    QFETCH(int, position);
-
-    QCOMPARE(int(modUtils::SkipSpaces(text, qint16(start))), position);
-}
-
-void tst_FieldCheck::digitValue_data()
-{
-    QTest::addColumn<QString>("character");
-    QTest::addColumn<int>("value");
-
-    QTest::newRow("0") << "0" << 0;
-    QTest::newRow("9") << "9" << 9;
-    QTest::newRow("slash before 0") << "/" << -1;
-    QTest::newRow("colon after 9") << ":" << -1;
-    QTest::newRow("fullwidth 1") << QString::fromUtf8("\uFF11") << -1;
-}
-
-void tst_FieldCheck::digitValue()
-{
-    QFETCH(QString, character);
-    QFETCH(int, value);
-
-    QCOMPARE(int(modUtils::DigitValue(character, 1)), value);
 }
 
 void tst_FieldCheck::passes_data()
@@ -149,14 +106,6 @@ void tst_FieldCheck::fails()
 
     QVERIFY(!FieldCheck::boardNumber().check(typed).passes);
     QVERIFY(!FieldCheck::brightness().check(typed).passes);
-}
-
-void tst_FieldCheck::messages()
-{
-    QCOMPARE(FieldCheck::boardNumber().message(),
-             QStringLiteral("INVALID BOARD NUMBER\rPlease enter a decimal number between 0 and 99"));
-    QCOMPARE(FieldCheck::brightness().message(),
-             QStringLiteral("INVALID BRIGHTNESS\rPlease enter a decimal number between 0 and 99"));
 }
 
 QTEST_APPLESS_MAIN(tst_FieldCheck)

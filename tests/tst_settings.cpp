@@ -13,13 +13,9 @@ private slots:
     void placement();
     void textsReadBackExactly_data();
     void textsReadBackExactly();
-    void firstStartDefaults();
-    void untouchedFirstStartWritesOnlyThePosition();
-    void minimizedKeepsTheStoredPosition();
     void unchangedValuesAreNotRewritten();
     void garbageCountsAsAbsent_data();
     void garbageCountsAsAbsent();
-    void unwritableStoreDoesNotStopTheWindow();
 
 private:
     QSettings store() const { return QSettings(QStringLiteral("VaroMsgBoard"), QStringLiteral("VaroMsgBoard")); }
@@ -95,32 +91,6 @@ void tst_Settings::textsReadBackExactly()
     QCOMPARE(fresh.value(QStringLiteral("Settings/BrightText")).toString(), text);
 }
 
-void tst_Settings::firstStartDefaults()
-{
-    const MainSettings settings;
-    QCOMPARE(settings.position(), QPointF(-401, -401));
-    QCOMPARE(settings.fields(), (MainSettings::Fields{ "", "0", "99", 0 }));
-}
-
-void tst_Settings::untouchedFirstStartWritesOnlyThePosition()
-{
-    MainSettings settings;
-    settings.save(QPoint(9000, 7050), settings.fields());
-
-    QCOMPARE(store().allKeys(), QStringList({ "Settings/MainLeft", "Settings/MainTop" }));
-    QCOMPARE(store().value("Settings/MainLeft").toString(), QStringLiteral("9000"));
-    QCOMPARE(store().value("Settings/MainTop").toString(), QStringLiteral("7050"));
-}
-
-void tst_Settings::minimizedKeepsTheStoredPosition()
-{
-    MainSettings().save(QPoint(1500, 3000), { "m", "1", "2", 3 });
-    MainSettings().save(std::nullopt, { "n", "4", "5", 1 });
-
-    QCOMPARE(MainSettings().position(), QPointF(1500, 3000));
-    QCOMPARE(MainSettings().fields(), (MainSettings::Fields{ "n", "4", "5", 1 }));
-}
-
 void tst_Settings::unchangedValuesAreNotRewritten()
 {
     // Equal in value, different in writing: a rewrite would show.
@@ -161,17 +131,6 @@ void tst_Settings::garbageCountsAsAbsent()
     QCOMPARE(position.x(), key == u"MainLeft" ? -401.0 : 3000.0);
     QCOMPARE(position.y(), key == u"MainTop" ? -401.0 : 4500.0);
     QCOMPARE(settings.fields().presentIndex, key == u"PresentIndex" ? 0 : 3);
-}
-
-void tst_Settings::unwritableStoreDoesNotStopTheWindow()
-{
-    const QString folder = QFileInfo(store().fileName()).absolutePath();
-    QVERIFY(QDir().mkpath(folder));
-    QFile::setPermissions(folder, QFile::ReadOwner | QFile::ExeOwner);
-    MainSettings().save(QPoint(15, 15), { "x", "1", "1", 1 });
-    const MainSettings::Fields fields = MainSettings().fields();
-    QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    QCOMPARE(fields.presentIndex, 0);  // nothing was stored, nothing was lost
 }
 
 QTEST_GUILESS_MAIN(tst_Settings)

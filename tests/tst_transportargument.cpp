@@ -1,4 +1,3 @@
-#include "CommandLine.h"
 #include "TransportArgument.h"
 
 #include <QtTest>
@@ -13,7 +12,6 @@ private slots:
     void notRecognized_data();
     void notRecognized();
     void messageQuotesTheTextAsTyped();
-    void commandLineJoinsArguments();
 };
 
 void tst_TransportArgument::accepted_data()
@@ -81,12 +79,6 @@ void tst_TransportArgument::messageQuotesTheTextAsTyped()
              QStringLiteral("The command line argument \" tcp80 \"is not recognized\r"
                             "Please specify argument as \"COM#\" or \"UDP#\" alone, where # is replaced by\r"
                             "the serial COM port number or network UDP port number to use."));
-}
-
-void tst_TransportArgument::commandLineJoinsArguments()
-{
-    QCOMPARE(CommandLine::text({ "VaroMsgBoard" }), QString());
-    QCOMPARE(CommandLine::text({ "VaroMsgBoard", "COM1", "X" }), QStringLiteral("COM1 X"));
 }
 
 QTEST_APPLESS_MAIN(tst_TransportArgument)

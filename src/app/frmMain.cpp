@@ -138,24 +138,25 @@ void frmMain::createControls()
 
 void frmMain::Form_Load()
 {
-    restorePosition();
+    const MainSettings settings;
+    restorePosition(settings);
     LoadMsgList();
-    restoreFields();
+    restoreFields(settings);
     OpenTransport();
 }
 
-void frmMain::restorePosition()
+void frmMain::restorePosition(const MainSettings &settings)
 {
     const QScreen *screen = this->screen();
     const QSize screenTwips = screen ? screen->geometry().size() * Twips::perPixel : QSize();
-    const QPoint twips = WindowPlacement::restore(MainSettings().position(), screenTwips,
+    const QPoint twips = WindowPlacement::restore(settings.position(), screenTwips,
                                                   frameGeometry().size() * Twips::perPixel);
     move(Twips::toPixels(twips.x()), Twips::toPixels(twips.y()));
 }
 
-void frmMain::restoreFields()
+void frmMain::restoreFields(const MainSettings &settings)
 {
-    const MainSettings::Fields fields = MainSettings().fields();
+    const MainSettings::Fields fields = settings.fields();
     CurMsg->setEditText(fields.curMsg);
     BoardNum->setText(fields.boardNum);
     Bright->setText(fields.bright);

@@ -9,6 +9,7 @@
 #include <QWidget>
 
 class FieldCheck;
+class MainSettings;
 class HelpWindow;
 class QComboBox;
 class QLabel;
@@ -33,8 +34,8 @@ protected:
 
 private:
     void createControls();
-    void restorePosition();
-    void restoreFields();
+    void restorePosition(const MainSettings &settings);
+    void restoreFields(const MainSettings &settings);
     void OpenTransport();
     void SaveSettings();
     void LoadMsgList();
