@@ -1,6 +1,7 @@
 #ifndef APPINFO_H
 #define APPINFO_H
 
+#include <QCoreApplication>
 #include <QString>
 
 // Names the program is known by: in the settings store, in message box
@@ -13,6 +14,12 @@ inline const QString application = QStringLiteral("VaroMsgBoard");
 inline const QString msgListFileName = QStringLiteral("VaroMsgBoard-MsgList.txt");
 inline const QString helpFileName = QStringLiteral("VaroMsgBoard.hlp");
 inline const QString webAddress = QStringLiteral("https://www.varo.example/");
+
+// The program keeps its help and history files in its own folder.
+inline QString besideProgram(const QString &fileName)
+{
+    return QCoreApplication::applicationDirPath() + u'/' + fileName;
+}
 
 // "Version 2.1": major and minor from the build, never the revision.
 inline QString versionText()

@@ -49,35 +49,26 @@ frmMain::frmMain(const QString &commandLine, QWidget *parent)
 
 void frmMain::createControls()
 {
+    using Twips::place;
     auto label = [this](const char *name, const QString &caption, QRect twips) {
-        auto *control = new QLabel(caption, this);
-        control->setObjectName(QLatin1String(name));
-        control->setGeometry(Twips::toPixels(twips));
-        return control;
+        return place(new QLabel(caption, this), name, twips);
     };
     auto button = [this](const char *name, const QString &caption, QRect twips) {
-        auto *control = new QPushButton(caption, this);
-        control->setObjectName(QLatin1String(name));
-        control->setGeometry(Twips::toPixels(twips));
-        return control;
+        return place(new QPushButton(caption, this), name, twips);
     };
     auto textBox = [this](const char *name, const QString &text, QRect twips) {
-        auto *control = new QLineEdit(text, this);
-        control->setObjectName(QLatin1String(name));
-        control->setGeometry(Twips::toPixels(twips));
+        QLineEdit *control = place(new QLineEdit(text, this), name, twips);
         control->setValidator(new ControlCharValidator(control));
         return control;
     };
 
     Label1 = label("Label1", QStringLiteral("Current Message"), { 240, 180, 4320, 225 });
 
-    CurMsg = new QComboBox(this);
-    CurMsg->setObjectName(QStringLiteral("CurMsg"));
+    CurMsg = place(new QComboBox(this), "CurMsg", { 240, 390, 9780, 315 });
     CurMsg->setEditable(true);
     CurMsg->setInsertPolicy(QComboBox::NoInsert);  // the history is kept by the window
     CurMsg->setCompleter(nullptr);                  // no completing of typed text from the history
     CurMsg->setValidator(new ControlCharValidator(CurMsg));
-    CurMsg->setGeometry(Twips::toPixels({ 240, 390, 9780, 315 }));
     QFont fixed(QStringLiteral("Lucida Console"));
     if (!QFontDatabase::hasFamily(fixed.family()))
         fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
@@ -86,20 +77,18 @@ void frmMain::createControls()
     CurMsg->setEditText(QString(20, u'A') + QString(20, u'B') + QString(20, u'C') + QString(20, u'D'));
 
     Label2 = label("Label2", QStringLiteral("Message Board Number"), { 240, 870, 1710, 195 });
-    Label2->adjustSize();
+    Twips::fitWidthToText(Label2);
     BoardNum = textBox("BoardNum", QStringLiteral("0"), { 240, 1110, 1320, 330 });
     Label3 = label("Label3", QStringLiteral("Brightness"), { 2100, 870, 735, 195 });
-    Label3->adjustSize();
+    Twips::fitWidthToText(Label3);
     Bright = textBox("Bright", QStringLiteral("75"), { 2085, 1110, 375, 330 });
     Label4 = label("Label4", QStringLiteral("Presentation"), { 3045, 870, 1170, 225 });
 
-    Present = new QComboBox(this);
-    Present->setObjectName(QStringLiteral("Present"));
+    Present = place(new QComboBox(this), "Present", { 3045, 1080, 2220, 315 });
     Present->addItems({ QStringLiteral("Left Justify"), QStringLiteral("Right Justify"),
                         QStringLiteral("Center"), QStringLiteral("Slow crawl from Right"),
                         QStringLiteral("Medium crawl from Right"), QStringLiteral("Fast crawl from Right") });
     Present->setCurrentIndex(-1);
-    Present->setGeometry(Twips::toPixels({ 3045, 1080, 2220, 315 }));
 
     Help = button("Help", QStringLiteral("HELP"), { 5430, 960, 1320, 480 });
     Exit = button("Exit", QStringLiteral("EXIT"), { 7057, 960, 1320, 480 });
@@ -175,7 +164,7 @@ void frmMain::SaveSettings()
 
 QString frmMain::msgListPath() const
 {
-    return QCoreApplication::applicationDirPath() + u'/' + AppInfo::msgListFileName;
+    return AppInfo::besideProgram(AppInfo::msgListFileName);
 }
 
 void frmMain::LoadMsgList()
@@ -192,9 +181,10 @@ void frmMain::SaveMsgList()
 {
     if (!MsgListChanged)
         return;
-    const MsgListFile::SaveResult result = MsgListFile::save(msgListPath(), m_history.entries());
+    const QString path = msgListPath();
+    const MsgListFile::SaveResult result = MsgListFile::save(path, m_history.entries());
     if (result.status != MsgListFile::SaveResult::Saved) {
-        MsgBox::show(this, MsgListFile::failureMessage(result, msgListPath()));
+        MsgBox::show(this, MsgListFile::failureMessage(result, path));
         return;
     }
     MsgListChanged = false;
@@ -248,7 +238,7 @@ void frmMain::mnuHelpTopics_Click()
     try {
         if (!m_help)
             m_help = new HelpWindow(this);
-        m_help->showContents(QCoreApplication::applicationDirPath() + u'/' + AppInfo::helpFileName);
+        m_help->showContents(AppInfo::besideProgram(AppInfo::helpFileName));
         m_help->show();
         m_help->raise();
         m_help->activateWindow();

@@ -17,23 +17,19 @@ QFont arial(qreal points, bool bold, bool italic)
 
 QLabel *add(QWidget *parent, const char *name, const QString &text, QRect twips, const QFont &font)
 {
-    auto *label = new QLabel(text, parent);
-    label->setObjectName(QLatin1String(name));
+    QLabel *label = Twips::place(new QLabel(text, parent), name, twips);
     if (font != QFont())
         label->setFont(font);
-    label->setGeometry(Twips::toPixels(twips));
     Twips::fitWidthToText(label);
     return label;
 }
 
 QLabel *addLogo(QWidget *parent, QRect twips)
 {
-    auto *logo = new QLabel(parent);
-    logo->setObjectName(QStringLiteral("picLogo"));
+    QLabel *logo = Twips::place(new QLabel(parent), "picLogo", twips);
     logo->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     logo->setAlignment(Qt::AlignCenter);
     logo->setPixmap(QPixmap(QStringLiteral(":/images/logo.png")));
-    logo->setGeometry(Twips::toPixels(twips));
     return logo;
 }
 

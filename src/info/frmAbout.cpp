@@ -21,9 +21,8 @@ frmAbout::frmAbout(QWidget *parent)
 
     // QDialog closes on Esc (reject) and centres itself over its owner; OK
     // is the default for Enter.
-    auto *ok = new QPushButton(QStringLiteral("OK"), this);
-    ok->setObjectName(QStringLiteral("cmdOK"));
-    ok->setGeometry(Twips::toPixels(QRect(5700, 2160, 1467, 450)));
+    QPushButton *ok = Twips::place(new QPushButton(QStringLiteral("OK"), this), "cmdOK",
+                                   { 5700, 2160, 1467, 450 });
     ok->setDefault(true);
     connect(ok, &QPushButton::clicked, this, &QDialog::accept);
 

@@ -19,10 +19,8 @@ frmSplash::frmSplash(QWidget *parent)
     if (const QScreen *screen = QGuiApplication::primaryScreen())
         move(screen->geometry().center() - rect().center());
 
-    auto *frame = new QFrame(this);
-    frame->setObjectName(QStringLiteral("fraMainFrame"));
+    QFrame *frame = Twips::place(new QFrame(this), "fraMainFrame", { -15, 45, 8325, 3915 });
     frame->setFrameShape(QFrame::Box);
-    frame->setGeometry(Twips::toPixels(QRect(-15, 45, 8325, 3915)));
 
     InfoLabels::addLogo(frame, { 630, 420, 1980, 795 });
     InfoLabels::add(frame, "lblCopyright", QStringLiteral("Copyright \u00A9 2001 Varo Display Systems"),
