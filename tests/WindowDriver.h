@@ -1,9 +1,9 @@
 #ifndef WINDOWDRIVER_H
 #define WINDOWDRIVER_H
 
-#include "MsgBox.h"
+#include "ui/MsgBox.h"
 #include "PseudoTerminal.h"
-#include "frmMain.h"
+#include "app/frmMain.h"
 
 #include <QApplication>
 #include <QFile>

@@ -1,5 +1,5 @@
-#include "BoardFrame.h"
-#include "Windows1252.h"
+#include "protocol/BoardFrame.h"
+#include "common/Windows1252.h"
 
 #include <QtTest>
 

@@ -1,5 +1,5 @@
-#include "FieldCheck.h"
-#include "modUtils.h"
+#include "messages/FieldCheck.h"
+#include "messages/modUtils.h"
 
 #include <QtTest>
 

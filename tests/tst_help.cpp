@@ -1,5 +1,5 @@
 #include "WindowDriver.h"
-#include "frmAbout.h"
+#include "info/frmAbout.h"
 
 #include <QDesktopServices>
 #include <QLabel>

@@ -1,4 +1,4 @@
-#include "MessageHistory.h"
+#include "messages/MessageHistory.h"
 
 #include <QtTest>
 

@@ -1,4 +1,4 @@
-#include "MsgListFile.h"
+#include "messages/MsgListFile.h"
 
 #include <QtTest>
 

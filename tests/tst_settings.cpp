@@ -1,5 +1,5 @@
-#include "MainSettings.h"
-#include "WindowPlacement.h"
+#include "rules/MainSettings.h"
+#include "rules/WindowPlacement.h"
 
 #include <QtTest>
 

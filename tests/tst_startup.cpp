@@ -1,6 +1,6 @@
 #include "WindowDriver.h"
-#include "frmSplash.h"
-#include "modMain.h"
+#include "info/frmSplash.h"
+#include "app/modMain.h"
 
 #include <QElapsedTimer>
 #include <QLabel>

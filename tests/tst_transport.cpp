@@ -1,7 +1,7 @@
 #include "NetworkGuard.h"
 #include "PseudoTerminal.h"
-#include "SerialLink.h"
-#include "Transport.h"
+#include "transport/SerialLink.h"
+#include "transport/Transport.h"
 
 #include <QtTest>
 #include <QNetworkDatagram>

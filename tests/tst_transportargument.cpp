@@ -1,4 +1,4 @@
-#include "TransportArgument.h"
+#include "transport/TransportArgument.h"
 
 #include <QtTest>
 

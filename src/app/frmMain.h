@@ -1,8 +1,8 @@
 #ifndef FRMMAIN_H
 #define FRMMAIN_H
 
-#include "MessageHistory.h"
-#include "Transport.h"
+#include "messages/MessageHistory.h"
+#include "transport/Transport.h"
 
 #include <QPointer>
 #include <QString>

@@ -1,4 +1,4 @@
-#include "modMain.h"
+#include "app/modMain.h"
 
 #include <QApplication>
 

@@ -1,8 +1,8 @@
-#include "modMain.h"
+#include "app/modMain.h"
 
-#include "CommandLine.h"
-#include "frmMain.h"
-#include "frmSplash.h"
+#include "app/CommandLine.h"
+#include "app/frmMain.h"
+#include "info/frmSplash.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

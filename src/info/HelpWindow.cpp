@@ -1,4 +1,4 @@
-#include "HelpWindow.h"
+#include "info/HelpWindow.h"
 
 #include <QDir>
 #include <QFile>

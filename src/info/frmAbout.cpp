@@ -1,8 +1,8 @@
-#include "frmAbout.h"
+#include "info/frmAbout.h"
 
-#include "AppInfo.h"
-#include "InfoLabels.h"
-#include "Twips.h"
+#include "common/AppInfo.h"
+#include "ui/InfoLabels.h"
+#include "ui/Twips.h"
 
 #include <QLabel>
 #include <QPushButton>

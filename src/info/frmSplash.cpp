@@ -1,8 +1,8 @@
-#include "frmSplash.h"
+#include "info/frmSplash.h"
 
-#include "AppInfo.h"
-#include "InfoLabels.h"
-#include "Twips.h"
+#include "common/AppInfo.h"
+#include "ui/InfoLabels.h"
+#include "ui/Twips.h"
 
 #include <QFrame>
 #include <QGuiApplication>

@@ -1,6 +1,7 @@
-#include "FieldCheck.h"
+#include "messages/FieldCheck.h"
 
-#include "modUtils.h"
+#include "common/TrimSpaces.h"
+#include "messages/modUtils.h"
 
 FieldCheck::FieldCheck(QString emptyText, QString firstMessageLine)
     : m_emptyText(std::move(emptyText)), m_firstMessageLine(std::move(firstMessageLine))
@@ -9,7 +10,7 @@ FieldCheck::FieldCheck(QString emptyText, QString firstMessageLine)
 
 FieldCheck::Outcome FieldCheck::check(const QString &fieldText) const
 {
-    QString text = modUtils::TrimSpaces(fieldText);
+    QString text = TrimSpaces(fieldText);
     if (text.isEmpty())
         text = m_emptyText;
     qint16 position = 1;

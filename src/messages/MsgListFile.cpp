@@ -1,6 +1,6 @@
-#include "MsgListFile.h"
+#include "messages/MsgListFile.h"
 
-#include "Windows1252.h"
+#include "common/Windows1252.h"
 
 #include <QDir>
 #include <QFile>

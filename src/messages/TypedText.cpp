@@ -1,4 +1,4 @@
-#include "TypedText.h"
+#include "messages/TypedText.h"
 
 namespace TypedText {
 

@@ -1,4 +1,4 @@
-#include "modUtils.h"
+#include "messages/modUtils.h"
 
 namespace modUtils {
 
@@ -35,17 +35,6 @@ qint16 ParseDecimal(const QString &text, qint16 &position)
         ++position;
     }
     return value;
-}
-
-QString TrimSpaces(const QString &text)
-{
-    qsizetype first = 0;
-    qsizetype last = text.size();
-    while (first < last && text.at(first) == u' ')
-        ++first;
-    while (last > first && text.at(last - 1) == u' ')
-        --last;
-    return text.mid(first, last - first);
 }
 
 } // namespace modUtils

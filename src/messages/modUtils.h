@@ -12,9 +12,6 @@ qint16 SkipSpaces(const QString &text, qint16 start);
 qint16 DigitValue(const QString &text, qint16 position);
 qint16 ParseDecimal(const QString &text, qint16 &position);
 
-// Removes leading and trailing spaces (code 32 only; a tab is not a space).
-QString TrimSpaces(const QString &text);
-
 }
 
 #endif

@@ -1,7 +1,7 @@
-#include "BoardFrame.h"
+#include "protocol/BoardFrame.h"
 
-#include "Windows1252.h"
-#include "modUtils.h"
+#include "common/Windows1252.h"
+#include "common/TrimSpaces.h"
 
 namespace BoardFrame {
 
@@ -11,7 +11,7 @@ QByteArray build(const QString &boardNumber, int presentIndex,
     const QString head = u'\r' + boardNumber;
     const QString text = head + u'C' + QString::number(presentIndex)
             + head + u'B' + (u'0' + brightness).right(2)
-            + head + u'A' + modUtils::TrimSpaces(message)
+            + head + u'A' + TrimSpaces(message)
             + head + u'D';
     return Windows1252::fromUnicode(text);
 }

@@ -1,6 +1,6 @@
-#include "SerialLink.h"
+#include "transport/SerialLink.h"
 
-#include "AppInfo.h"
+#include "common/AppInfo.h"
 
 #include <QDeadlineTimer>
 #include <QSettings>

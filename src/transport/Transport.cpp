@@ -1,6 +1,6 @@
-#include "Transport.h"
+#include "transport/Transport.h"
 
-#include "TransportArgument.h"
+#include "transport/TransportArgument.h"
 
 QString Transport::open(const QString &commandLine)
 {

@@ -1,8 +1,8 @@
 #ifndef TRANSPORT_H
 #define TRANSPORT_H
 
-#include "SerialLink.h"
-#include "UdpLink.h"
+#include "transport/SerialLink.h"
+#include "transport/UdpLink.h"
 
 #include <QByteArray>
 #include <QString>

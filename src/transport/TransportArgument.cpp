@@ -1,10 +1,10 @@
-#include "TransportArgument.h"
+#include "transport/TransportArgument.h"
 
-#include "modUtils.h"
+#include "common/TrimSpaces.h"
 
 TransportArgument TransportArgument::parse(const QString &commandLine)
 {
-    QString argument = modUtils::TrimSpaces(commandLine).toUpper();
+    QString argument = TrimSpaces(commandLine).toUpper();
     if (argument.isEmpty())
         argument = QStringLiteral("COM1");
     if (argument.size() < 4)
@@ -19,7 +19,7 @@ TransportArgument TransportArgument::parse(const QString &commandLine)
         return {};
 
     // Plain decimal digits with optional spaces around them; no sign.
-    const QString number = modUtils::TrimSpaces(argument.mid(3));
+    const QString number = TrimSpaces(argument.mid(3));
     bool ok = !number.isEmpty();
     for (const QChar ch : number)
         ok = ok && ch >= u'0' && ch <= u'9';

@@ -1,4 +1,4 @@
-#include "UdpLink.h"
+#include "transport/UdpLink.h"
 
 #include <QHostAddress>
 

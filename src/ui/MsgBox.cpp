@@ -1,4 +1,4 @@
-#include "MsgBox.h"
+#include "ui/MsgBox.h"
 
 namespace {
 MsgBox::Observer &observer()

@@ -1,4 +1,4 @@
-#include "DefaultButtons.h"
+#include "ui/DefaultButtons.h"
 
 #include <QApplication>
 #include <QKeyEvent>

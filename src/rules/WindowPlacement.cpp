@@ -1,4 +1,4 @@
-#include "WindowPlacement.h"
+#include "rules/WindowPlacement.h"
 
 #include <cmath>
 

@@ -1,4 +1,4 @@
-#include "FocusValidator.h"
+#include "ui/FocusValidator.h"
 
 #include <QApplication>
 #include <QKeyEvent>

@@ -1,7 +1,7 @@
 #ifndef MSGBOX_H
 #define MSGBOX_H
 
-#include "AppInfo.h"
+#include "common/AppInfo.h"
 
 #include <QMessageBox>
 #include <QString>

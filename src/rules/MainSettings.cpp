@@ -1,6 +1,6 @@
-#include "MainSettings.h"
+#include "rules/MainSettings.h"
 
-#include "AppInfo.h"
+#include "common/AppInfo.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
-#include "ControlCharValidator.h"
+#include "ui/ControlCharValidator.h"
 
-#include "TypedText.h"
+#include "messages/TypedText.h"
 
 QValidator::State ControlCharValidator::validate(QString &input, int &pos) const
 {

@@ -1,6 +1,6 @@
-#include "InfoLabels.h"
+#include "ui/InfoLabels.h"
 
-#include "Twips.h"
+#include "ui/Twips.h"
 
 #include <QLabel>
 
