@@ -8,9 +8,12 @@ namespace CommandLine {
 
 // The command-line text after the program name: the arguments joined by
 // single spaces, as the program sees it on Windows.
-inline QString text(const QStringList &arguments)
+inline QString text(int argc, char *argv[])
 {
-    return arguments.mid(1).join(u' ');
+    QStringList arguments;
+    for (int i = 1; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    return arguments.join(u' ');
 }
 
 }

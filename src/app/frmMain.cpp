@@ -1,128 +1,61 @@
 #include "app/frmMain.h"
 
-#include "protocol/BoardFrame.h"
-#include "ui/ControlCharValidator.h"
-#include "ui/DefaultButtons.h"
-#include "messages/FieldCheck.h"
-#include "ui/FocusValidator.h"
-#include "info/HelpWindow.h"
+#include "app/frmMainUi.h"
+#include "common/AppInfo.h"
 #include "info/frmAbout.h"
+#include "info/HelpWindow.h"
+#include "messages/FieldCheck.h"
 #include "rules/MainSettings.h"
-#include "messages/MsgListFile.h"
-#include "ui/MsgBox.h"
-#include "ui/Twips.h"
+#include "rules/PortSettings.h"
+#include "rules/Sending.h"
 #include "rules/WindowPlacement.h"
+#include "ui/DefaultButtons.h"
+#include "ui/FocusValidator.h"
+#include "ui/MsgBox.h"
+#include "ui/TwipsLayout.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDesktopServices>
-#include <QFontDatabase>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
+#include <QScopedValueRollback>
 #include <QScreen>
 
 frmMain::frmMain(const QString &commandLine, QWidget *parent)
-    : QWidget(parent), m_commandLine(commandLine)
+    : QWidget(parent), m_commandLine(commandLine), m_ui(std::make_unique<Ui::frmMain>())
 {
     setAttribute(Qt::WA_DeleteOnClose);
-    setWindowTitle(QStringLiteral("Varo Message Board V2.1"));
-    resize(Twips::toPixels(10170), Twips::toPixels(1575));
-    setFont(Twips::dialogFont(font()));
-    createControls();
+    m_ui->setupUi(this);
 
-    new DefaultButtons(this, Send, Exit);
+    new DefaultButtons(this, m_ui->Send, m_ui->Exit);
     auto *leaving = new FocusValidator(this);
-    leaving->setCheck(CurMsg, [this] { bool cancel = false; CurMsg_Validate(cancel); return true; });
-    leaving->setCheck(BoardNum, [this] { bool cancel = false; BoardNum_Validate(cancel); return !cancel; });
-    leaving->setCheck(Bright, [this] { bool cancel = false; Bright_Validate(cancel); return !cancel; });
-    leaving->setExempt(Help);
+    leaving->setCheck(m_ui->CurMsg, [this] { bool cancel = false; CurMsg_Validate(cancel); return true; });
+    leaving->setCheck(m_ui->BoardNum, [this] { bool cancel = false; BoardNum_Validate(cancel); return !cancel; });
+    leaving->setCheck(m_ui->Bright, [this] { bool cancel = false; Bright_Validate(cancel); return !cancel; });
+    leaving->setExempt(m_ui->Help);
 
-    connect(Send, &QPushButton::clicked, this, &frmMain::Send_Click);
-    connect(Exit, &QPushButton::clicked, this, &frmMain::Exit_Click);
-    connect(Help, &QPushButton::clicked, this, &frmMain::Help_Click);
-    connect(CurMsg, &QComboBox::activated, this, &frmMain::CurMsg_Click);
+    connect(m_ui->Send, &QPushButton::clicked, this, &frmMain::Send_Click);
+    connect(m_ui->Exit, &QPushButton::clicked, this, &frmMain::Exit_Click);
+    connect(m_ui->Help, &QPushButton::clicked, this, &frmMain::Help_Click);
+    connect(m_ui->CurMsg, &QComboBox::activated, this, &frmMain::CurMsg_Click);
+    connect(m_ui->mnuHelpTopics, &QAction::triggered, this, &frmMain::mnuHelpTopics_Click);
+    connect(m_ui->mnuHelpWeb, &QAction::triggered, this, &frmMain::mnuHelpWeb_Click);
+    connect(m_ui->MnuHelpAbout, &QAction::triggered, this, &frmMain::MnuHelpAbout_Click);
+    connect(&m_transport, &Transport::lost, this, [this](const Outcome &lost) { MsgBox::show(this, lost); });
 }
 
-void frmMain::createControls()
+frmMain::~frmMain() = default;
+
+// Rewriting an unchanged text would move the cursor and clear the undo history.
+static void tidy(QLineEdit *field, const QString &text)
 {
-    using Twips::place;
-    auto label = [this](const char *name, const QString &caption, QRect twips) {
-        return place(new QLabel(caption, this), name, twips);
-    };
-    auto button = [this](const char *name, const QString &caption, QRect twips) {
-        return place(new QPushButton(caption, this), name, twips);
-    };
-    auto textBox = [this](const char *name, const QString &text, QRect twips) {
-        QLineEdit *control = place(new QLineEdit(text, this), name, twips);
-        control->setValidator(new ControlCharValidator(control));
-        return control;
-    };
-
-    Label1 = label("Label1", QStringLiteral("Current Message"), { 240, 180, 4320, 225 });
-
-    CurMsg = place(new QComboBox(this), "CurMsg", { 240, 390, 9780, 315 });
-    CurMsg->setEditable(true);
-    CurMsg->setInsertPolicy(QComboBox::NoInsert);  // the history is kept by the window
-    CurMsg->setCompleter(nullptr);                  // no completing of typed text from the history
-    CurMsg->setValidator(new ControlCharValidator(CurMsg));
-    QFont fixed(QStringLiteral("Lucida Console"));
-    if (!QFontDatabase::hasFamily(fixed.family()))
-        fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
-    fixed.setPointSizeF(9.75);
-    CurMsg->setFont(fixed);
-    CurMsg->setEditText(QString(20, u'A') + QString(20, u'B') + QString(20, u'C') + QString(20, u'D'));
-
-    Label2 = label("Label2", QStringLiteral("Message Board Number"), { 240, 870, 1710, 195 });
-    Twips::fitWidthToText(Label2);
-    BoardNum = textBox("BoardNum", QStringLiteral("0"), { 240, 1110, 1320, 330 });
-    Label3 = label("Label3", QStringLiteral("Brightness"), { 2100, 870, 735, 195 });
-    Twips::fitWidthToText(Label3);
-    Bright = textBox("Bright", QStringLiteral("75"), { 2085, 1110, 375, 330 });
-    Label4 = label("Label4", QStringLiteral("Presentation"), { 3045, 870, 1170, 225 });
-
-    Present = place(new QComboBox(this), "Present", { 3045, 1080, 2220, 315 });
-    Present->addItems({ QStringLiteral("Left Justify"), QStringLiteral("Right Justify"),
-                        QStringLiteral("Center"), QStringLiteral("Slow crawl from Right"),
-                        QStringLiteral("Medium crawl from Right"), QStringLiteral("Fast crawl from Right") });
-    Present->setCurrentIndex(-1);
-
-    Help = button("Help", QStringLiteral("HELP"), { 5430, 960, 1320, 480 });
-    Exit = button("Exit", QStringLiteral("EXIT"), { 7057, 960, 1320, 480 });
-    Send = button("Send", QStringLiteral("SEND"), { 8685, 960, 1320, 480 });
-    Send->setDefault(true);  // drawn as the default; DefaultButtons gives it the Enter key
-    Label5 = label("Label5", QStringLiteral("%"), { 2460, 1170, 210, 165 });
-    CommUse = label("CommUse", QStringLiteral("Using "), { 9060, 105, 900, 195 });
-    CommUse->setAlignment(Qt::AlignCenter);
-    Twips::fitWidthToText(CommUse);
-
-    setTabOrder(CurMsg, BoardNum);
-    setTabOrder(BoardNum, Bright);
-    setTabOrder(Bright, Present);
-    setTabOrder(Present, Help);
-    setTabOrder(Help, Exit);
-    setTabOrder(Exit, Send);
-
-    MnuHelp = new QMenu(QStringLiteral("Help Popup"), this);
-    MnuHelp->setObjectName(QStringLiteral("MnuHelp"));
-    auto item = [this](const char *name, const QString &caption) {
-        QAction *action = caption.isEmpty() ? MnuHelp->addSeparator() : MnuHelp->addAction(caption);
-        action->setObjectName(QLatin1String(name));
-        return action;
-    };
-    connect(item("mnuHelpTopics", QStringLiteral("Help Topics...")), &QAction::triggered,
-            this, &frmMain::mnuHelpTopics_Click);
-    item("mnuHelpDiv1", {});
-    connect(item("mnuHelpWeb", QStringLiteral("Varo on the Web")), &QAction::triggered,
-            this, &frmMain::mnuHelpWeb_Click);
-    item("MnuHelpDiv2", {});
-    connect(item("MnuHelpAbout", QStringLiteral("About Varo Message Board...")), &QAction::triggered,
-            this, &frmMain::MnuHelpAbout_Click);
-
-    CurMsg->setFocus();
+    if (field->text() != text)
+        field->setText(text);
 }
 
 void frmMain::Form_Load()
@@ -146,10 +79,10 @@ void frmMain::restorePosition(const MainSettings &settings)
 void frmMain::restoreFields(const MainSettings &settings)
 {
     const MainSettings::Fields fields = settings.fields();
-    CurMsg->setEditText(fields.curMsg);
-    BoardNum->setText(fields.boardNum);
-    Bright->setText(fields.bright);
-    Present->setCurrentIndex(fields.presentIndex);
+    m_ui->CurMsg->setEditText(fields.curMsg);
+    m_ui->BoardNum->setText(fields.boardNum);
+    m_ui->Bright->setText(fields.bright);
+    m_ui->Present->setCurrentIndex(fields.presentIndex);
 }
 
 void frmMain::SaveSettings()
@@ -157,70 +90,47 @@ void frmMain::SaveSettings()
     std::optional<QPoint> position;
     if (!isMinimized())
         position = pos() * Twips::perPixel;
-    MainSettings().save(position, { CurMsg->currentText(), BoardNum->text(), Bright->text(),
-                                    Present->currentIndex() });
+    MainSettings().save(position, { m_ui->CurMsg->currentText(), m_ui->BoardNum->text(), m_ui->Bright->text(),
+                                    m_ui->Present->currentIndex() });
     SaveMsgList();
-}
-
-QString frmMain::msgListPath() const
-{
-    return AppInfo::besideProgram(AppInfo::msgListFileName);
 }
 
 void frmMain::LoadMsgList()
 {
-    // The file lists the newest first: add the oldest first.
-    const QStringList entries = MsgListFile::load(msgListPath());
-    for (auto entry = entries.crbegin(); entry != entries.crend(); ++entry)
-        m_history.add(*entry);
-    showHistory();
-    MsgListChanged = false;
+    m_history.load(AppInfo::besideProgram(AppInfo::msgListFileName));
+    m_ui->CurMsg->addItems(m_history.entries());
 }
 
 void frmMain::SaveMsgList()
 {
-    if (!MsgListChanged)
-        return;
-    const QString path = msgListPath();
-    const MsgListFile::SaveResult result = MsgListFile::save(path, m_history.entries());
-    if (result.status != MsgListFile::SaveResult::Saved) {
-        MsgBox::show(this, MsgListFile::failureMessage(result, path));
-        return;
-    }
-    MsgListChanged = false;
+    const Outcome saved = m_history.save(AppInfo::besideProgram(AppInfo::msgListFileName));
+    if (!saved.ok())
+        MsgBox::show(this, saved);
 }
 
 void frmMain::OpenTransport()
 {
-    const QString failure = m_transport.open(m_commandLine);
-    if (failure.isEmpty())
+    const Outcome opened = m_transport.open(m_commandLine, PortSettings::mapped);
+    if (opened.ok())
         return;
-    MsgBox::show(this, failure, QMessageBox::Critical);
-    Send->setEnabled(false);
-    CommUse->setText(CommUse->text() + QStringLiteral("NONE"));
-    Twips::fitWidthToText(CommUse);
+    MsgBox::show(this, opened);
+    m_ui->Send->setEnabled(false);
+    m_ui->CommUse->setText(m_ui->CommUse->text() + QStringLiteral("NONE"));
+    TwipsLayout::fitWidthToText(m_ui->CommUse);
 }
 
 void frmMain::Send_Click()
 {
-    bool msgCancel = false;
-    CurMsg_Validate(msgCancel);
-    bool boardCancel = false;
-    BoardNum_Validate(boardCancel);
-    bool brightCancel = false;
-    Bright_Validate(brightCancel);
-    // An invalid board number would address another board, an invalid
-    // brightness would go out as its last two digits: send nothing.
-    if (boardCancel || brightCancel) {
-        (boardCancel ? BoardNum : Bright)->setFocus();
-        return;
-    }
-
-    const QByteArray frame = BoardFrame::build(BoardNum->text(), Present->currentIndex(),
-                                               Bright->text(), CurMsg->currentText());
-    const QString failure = m_transport.send(frame);
-    if (!failure.isEmpty())
-        MsgBox::show(this, failure, QMessageBox::Critical);
+    bool cancel = false;
+    CurMsg_Validate(cancel);
+    const Sending::Result result = Sending::send(m_transport, { m_ui->BoardNum->text(), m_ui->Present->currentIndex(),
+                                                                m_ui->Bright->text(), m_ui->CurMsg->currentText() });
+    tidy(m_ui->BoardNum, result.fields.boardNum);
+    tidy(m_ui->Bright, result.fields.bright);
+    for (const Outcome &problem : result.problems)
+        MsgBox::show(this, problem);
+    if (result.boardNumFailed || result.brightFailed)
+        (result.boardNumFailed ? m_ui->BoardNum : m_ui->Bright)->setFocus();
 }
 
 void frmMain::Exit_Click()
@@ -230,7 +140,7 @@ void frmMain::Exit_Click()
 
 void frmMain::Help_Click()
 {
-    MnuHelp->popup(QCursor::pos());
+    m_ui->MnuHelp->popup(QCursor::pos());
 }
 
 void frmMain::mnuHelpTopics_Click()
@@ -273,31 +183,21 @@ void frmMain::CurMsg_Click()
 {
     if (ValidateBusy)
         return;
-    ValidateBusy = true;
+    const QScopedValueRollback busy(ValidateBusy, true);
     AddCurMsgToList();
-    ValidateBusy = false;
 }
 
 void frmMain::AddCurMsgToList()
 {
-    const QString text = CurMsg->currentText();
+    const QString text = m_ui->CurMsg->currentText();
     if (text.isEmpty())
         return;
     if (m_history.add(text)) {
-        MsgListChanged = true;
-        showHistory();
+        const QSignalBlocker blocker(m_ui->CurMsg);
+        m_ui->CurMsg->clear();
+        m_ui->CurMsg->addItems(m_history.entries());
     }
-    CurMsg->setCurrentIndex(0);
-}
-
-// The list of CurMsg shows the history; its edit text is left as it is.
-void frmMain::showHistory()
-{
-    const QSignalBlocker blocker(CurMsg);
-    const QString text = CurMsg->currentText();
-    CurMsg->clear();
-    CurMsg->addItems(m_history.entries());
-    CurMsg->setEditText(text);
+    m_ui->CurMsg->setCurrentIndex(0);
 }
 
 void frmMain::Form_Unload()
@@ -312,26 +212,24 @@ void frmMain::Form_Unload()
 
 void frmMain::BoardNum_Validate(bool &Cancel)
 {
-    validateNumber(BoardNum, FieldCheck::boardNumber(), Cancel);
+    validateNumber(m_ui->BoardNum, FieldCheck::boardNumber(), Cancel);
 }
 
 void frmMain::Bright_Validate(bool &Cancel)
 {
-    validateNumber(Bright, FieldCheck::brightness(), Cancel);
+    validateNumber(m_ui->Bright, FieldCheck::brightness(), Cancel);
 }
 
 void frmMain::validateNumber(QLineEdit *field, const FieldCheck &check, bool &Cancel)
 {
     if (ValidateBusy)
         return;
-    ValidateBusy = true;
-    const FieldCheck::Outcome outcome = check.check(field->text());
-    if (outcome.passes) {
-        if (field->text() != outcome.text)
-            field->setText(outcome.text);
+    const QScopedValueRollback busy(ValidateBusy, true);
+    const FieldCheck::Result result = check.check(field->text());
+    if (result.passes) {
+        tidy(field, result.text);
     } else {
-        MsgBox::show(this, check.message());
+        MsgBox::show(this, Outcome { check.failure() });
         Cancel = true;
     }
-    ValidateBusy = false;
 }

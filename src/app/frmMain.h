@@ -8,14 +8,13 @@
 #include <QString>
 #include <QWidget>
 
+#include <memory>
+
 class FieldCheck;
-class MainSettings;
 class HelpWindow;
-class QComboBox;
-class QLabel;
+class MainSettings;
 class QLineEdit;
-class QMenu;
-class QPushButton;
+namespace Ui { class frmMain; }
 
 // The one working window: message, board number, brightness, presentation
 // mode, and the HELP, EXIT and SEND buttons.
@@ -25,22 +24,21 @@ class frmMain : public QWidget
 
 public:
     explicit frmMain(const QString &commandLine, QWidget *parent = nullptr);
+    ~frmMain() override;
 
     void Form_Load();
-    int CommMode() const { return m_transport.mode(); }
+    CommMode commMode() const { return m_transport.mode(); }
 
 protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
-    void createControls();
     void restorePosition(const MainSettings &settings);
     void restoreFields(const MainSettings &settings);
     void OpenTransport();
     void SaveSettings();
     void LoadMsgList();
     void SaveMsgList();
-    QString msgListPath() const;
 
     void Send_Click();
     void Exit_Click();
@@ -52,35 +50,17 @@ private:
     void CurMsg_Validate(bool &Cancel);
     void CurMsg_Click();
     void AddCurMsgToList();
-    void showHistory();
-
     void BoardNum_Validate(bool &Cancel);
     void Bright_Validate(bool &Cancel);
     void validateNumber(QLineEdit *field, const FieldCheck &check, bool &Cancel);
-
     void Form_Unload();
 
     bool ValidateBusy = false;
-    bool MsgListChanged = false;
     MessageHistory m_history;
-
     QString m_commandLine;
     Transport m_transport;
 
-    QLabel *Label1;
-    QComboBox *CurMsg;
-    QLabel *Label2;
-    QLineEdit *BoardNum;
-    QLabel *Label3;
-    QLineEdit *Bright;
-    QLabel *Label4;
-    QComboBox *Present;
-    QPushButton *Help;
-    QPushButton *Exit;
-    QPushButton *Send;
-    QLabel *Label5;
-    QLabel *CommUse;
-    QMenu *MnuHelp;
+    std::unique_ptr<Ui::frmMain> m_ui;
     QPointer<HelpWindow> m_help;
 };
 

@@ -1,6 +1,5 @@
 #include "app/modMain.h"
 
-#include "app/CommandLine.h"
 #include "app/frmMain.h"
 #include "info/frmSplash.h"
 
@@ -14,11 +13,6 @@ namespace modMain {
 
 namespace {
 constexpr qint64 splashMs = 1000;
-}
-
-frmMain *Main()
-{
-    return Main(CommandLine::text(QCoreApplication::arguments()));
 }
 
 frmMain *Main(const QString &commandLine)

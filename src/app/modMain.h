@@ -9,7 +9,6 @@ class frmMain;
 // main window for at least one second, then hands over to it.
 namespace modMain {
 
-frmMain *Main();
 frmMain *Main(const QString &commandLine);
 
 }

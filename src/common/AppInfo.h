@@ -1,7 +1,8 @@
 #ifndef APPINFO_H
 #define APPINFO_H
 
-#include <QCoreApplication>
+#include "common/ProgramFolder.h"
+
 #include <QString>
 
 // Names the program is known by: in the settings store, in message box
@@ -18,7 +19,13 @@ inline const QString webAddress = QStringLiteral("https://www.varo.example/");
 // The program keeps its help and history files in its own folder.
 inline QString besideProgram(const QString &fileName)
 {
-    return QCoreApplication::applicationDirPath() + u'/' + fileName;
+    return ProgramFolder::path() + u'/' + fileName;
+}
+
+// "Varo Message Board V2.1", the main window's caption.
+inline QString caption()
+{
+    return QStringLiteral("Varo Message Board V%1.%2").arg(VMB_VERSION_MAJOR).arg(VMB_VERSION_MINOR);
 }
 
 // "Version 2.1": major and minor from the build, never the revision.

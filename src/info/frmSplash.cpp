@@ -1,15 +1,12 @@
 #include "info/frmSplash.h"
 
 #include "common/AppInfo.h"
-#include "ui/InfoLabels.h"
-#include "ui/Twips.h"
+#include "ui/TwipsLayout.h"
 
 #include <QFrame>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QScreen>
-
-using InfoLabels::arial;
 
 frmSplash::frmSplash(QWidget *parent)
     : QWidget(parent, Qt::SplashScreen | Qt::FramelessWindowHint)
@@ -19,19 +16,21 @@ frmSplash::frmSplash(QWidget *parent)
     if (const QScreen *screen = QGuiApplication::primaryScreen())
         move(screen->geometry().center() - rect().center());
 
-    QFrame *frame = Twips::place(new QFrame(this), "fraMainFrame", { -15, 45, 8325, 3915 });
+    QFrame *frame = TwipsLayout(this).place(new QFrame(this), "fraMainFrame", { -15, 45, 8325, 3915 });
     frame->setFrameShape(QFrame::Box);
 
-    InfoLabels::addLogo(frame, { 630, 420, 1980, 795 });
-    InfoLabels::add(frame, "lblCopyright", QStringLiteral("Copyright \u00A9 2001 Varo Display Systems"),
-                    { 630, 3300, 3330, 240 }, arial(9.75));
-    InfoLabels::add(frame, "lblCompany", QStringLiteral("Varo Display Systems, Inc."),
-                    { 5085, 3315, 2520, 240 }, arial(9.75));
-    QLabel *version = InfoLabels::add(frame, "lblVersion", AppInfo::versionText(),
-                                      { 675, 2685, 1320, 285 }, arial(12, true));
+    using Font = TwipsLayout;
+    TwipsLayout layout(frame);
+    layout.logo({ 630, 420, 1980, 795 });
+    layout.label("lblCopyright", QStringLiteral("Copyright \u00A9 2001 Varo Display Systems"),
+                 { 630, 3300, 3330, 240 }, Font::arial(9.75));
+    layout.label("lblCompany", QStringLiteral("Varo Display Systems, Inc."), { 5085, 3315, 2520, 240 },
+                 Font::arial(9.75));
+    QLabel *version = layout.label("lblVersion", AppInfo::versionText(), { 675, 2685, 1320, 285 },
+                                   Font::arial(12, true));
     version->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    InfoLabels::add(frame, "lblCompanyProduct", QStringLiteral("Varo Display Systems"),
-                    { 3315, 555, 4050, 435 }, arial(18, true));
-    InfoLabels::add(frame, "lblProductName", QStringLiteral("Message Board"),
-                    { 630, 1410, 7140, 1110 }, arial(48, true, true));
+    layout.label("lblCompanyProduct", QStringLiteral("Varo Display Systems"), { 3315, 555, 4050, 435 },
+                 Font::arial(18, true));
+    layout.label("lblProductName", QStringLiteral("Message Board"), { 630, 1410, 7140, 1110 },
+                 Font::arial(48, true, true));
 }

@@ -3,12 +3,12 @@
 #include "common/TrimSpaces.h"
 #include "messages/modUtils.h"
 
-FieldCheck::FieldCheck(QString emptyText, QString firstMessageLine)
-    : m_emptyText(std::move(emptyText)), m_firstMessageLine(std::move(firstMessageLine))
+FieldCheck::FieldCheck(QString emptyText, Outcome::Kind failure)
+    : m_emptyText(std::move(emptyText)), m_failure(failure)
 {
 }
 
-FieldCheck::Outcome FieldCheck::check(const QString &fieldText) const
+FieldCheck::Result FieldCheck::check(const QString &fieldText) const
 {
     QString text = TrimSpaces(fieldText);
     if (text.isEmpty())
@@ -19,19 +19,14 @@ FieldCheck::Outcome FieldCheck::check(const QString &fieldText) const
     return { passes, text };
 }
 
-QString FieldCheck::message() const
-{
-    return m_firstMessageLine + QStringLiteral("\rPlease enter a decimal number between 0 and 99");
-}
-
 const FieldCheck &FieldCheck::boardNumber()
 {
-    static const FieldCheck check(QStringLiteral("0"), QStringLiteral("INVALID BOARD NUMBER"));
+    static const FieldCheck check(QStringLiteral("0"), Outcome::BoardNumberInvalid);
     return check;
 }
 
 const FieldCheck &FieldCheck::brightness()
 {
-    static const FieldCheck check(QStringLiteral("99"), QStringLiteral("INVALID BRIGHTNESS"));
+    static const FieldCheck check(QStringLiteral("99"), Outcome::BrightnessInvalid);
     return check;
 }

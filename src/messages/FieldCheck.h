@@ -1,6 +1,8 @@
 #ifndef FIELDCHECK_H
 #define FIELDCHECK_H
 
+#include "common/Outcome.h"
+
 #include <QString>
 
 // The check of a numeric field (board number, brightness): a decimal number
@@ -8,23 +10,23 @@
 class FieldCheck
 {
 public:
-    FieldCheck(QString emptyText, QString firstMessageLine);
+    FieldCheck(QString emptyText, Outcome::Kind failure);
 
-    struct Outcome
+    struct Result
     {
         bool passes = false;
         QString text;  // what a passing check writes back into the field
     };
 
-    Outcome check(const QString &fieldText) const;
-    QString message() const;
+    Result check(const QString &fieldText) const;
+    Outcome::Kind failure() const { return m_failure; }
 
     static const FieldCheck &boardNumber();
     static const FieldCheck &brightness();
 
 private:
     QString m_emptyText;
-    QString m_firstMessageLine;
+    Outcome::Kind m_failure;
 };
 
 #endif

@@ -2,29 +2,75 @@
 
 #include "common/Windows1252.h"
 
-#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QSaveFile>
 
 #include <cerrno>
 
+#ifdef Q_OS_UNIX
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
 namespace MsgListFile {
+
+namespace {
+
+// Opens a regular file without blocking on a FIFO or a device on the way.
+bool openRegular(QFile &file, const QString &path)
+{
+#ifdef Q_OS_UNIX
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    struct stat info {};
+    if (fd < 0)
+        return false;
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        ::close(fd);
+        return false;
+    }
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    return file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle);
+#else
+    return QFileInfo(path).isFile() && file.open(QIODevice::ReadOnly);
+#endif
+}
+
+// The file a save replaces: the target of a link, which may not exist yet.
+QString finalPath(const QString &path)
+{
+    const QFileInfo info(path);
+    if (!info.isSymLink())
+        return path;
+    const QString canonical = info.canonicalFilePath();
+    return canonical.isEmpty() ? info.symLinkTarget() : canonical;
+}
+
+Outcome failed(Outcome::Kind kind, const QString &path, const QString &description)
+{
+    return { kind, path, CommMode::None, 0, description };
+}
+
+} // namespace
 
 QStringList load(const QString &path)
 {
     QStringList entries;
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    QFile file;
+    if (!openRegular(file, path))
         return entries;
 
-    auto take = [&entries](QByteArray &line) {
+    QByteArray line;
+    bool tooLong = false;
+    auto take = [&] {
         const QString entry = Windows1252::toUnicode(line);
-        line.clear();
-        if (!entry.isEmpty() && !entries.contains(entry))
+        if (!tooLong && !entry.isEmpty() && !entries.contains(entry))
             entries.append(entry);
+        line.clear();
+        tooLong = false;
     };
 
-    QByteArray line;
     bool afterCarriageReturn = false;
     char ch = 0;
     // getChar() fails at the end and on a read error alike: either way the
@@ -34,26 +80,34 @@ QStringList load(const QString &path)
         afterCarriageReturn = ch == '\r';
         if (lineFeedOfPair)
             continue;
-        if (ch == '\r' || ch == '\n')
-            take(line);
-        else
+        if (ch == '\r' || ch == '\n') {
+            take();
+        } else if (!tooLong && line.size() < maxLineBytes) {
             line.append(ch);
+        } else {
+            tooLong = true;
+            line.clear();
+        }
     }
     if (entries.size() < maxEntries)
-        take(line);
+        take();
     return entries;
 }
 
-SaveResult save(const QString &path, const QStringList &entries)
+Outcome save(const QString &path, const QStringList &entries)
 {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return { SaveResult::CreateFailed, file.errorString() };
+    const QString target = finalPath(path);
+    const QFileInfo existing(target);
+    if (existing.exists() && !existing.isFile())
+        return failed(Outcome::ListCreateFailed, path, QStringLiteral("Not a regular file"));
 
+    QSaveFile file(target);
+    if (!file.open(QIODevice::WriteOnly))
+        return failed(Outcome::ListCreateFailed, path, file.errorString());
     for (const QString &entry : entries.mid(0, maxEntries)) {
         const QByteArray line = Windows1252::fromUnicode(entry) + "\r\n";
         if (file.write(line) != line.size())
-            return { SaveResult::WriteFailed, file.errorString() };
+            return failed(Outcome::ListWriteFailed, path, file.errorString());
     }
     // QSaveFile::commit() can report success after a short write (a full
     // disk) and put the truncated file in place: flush and check first.
@@ -61,20 +115,11 @@ SaveResult save(const QString &path, const QStringList &entries)
     if (!file.flush()) {
         const int code = errno;
         file.cancelWriting();
-        return { SaveResult::WriteFailed, code ? qt_error_string(code) : file.errorString() };
+        return failed(Outcome::ListWriteFailed, path, code ? qt_error_string(code) : file.errorString());
     }
     if (!file.commit())
-        return { SaveResult::WriteFailed, file.errorString() };
+        return failed(Outcome::ListWriteFailed, path, file.errorString());
     return {};
 }
 
-QString failureMessage(const SaveResult &result, const QString &path)
-{
-    const QString what = result.status == SaveResult::CreateFailed
-            ? QStringLiteral("Unable to create message list file")
-            : QStringLiteral("Unable to write to message list file");
-    return what + QStringLiteral("\r\"") + QDir::toNativeSeparators(path) + QStringLiteral("\"\r")
-            + result.description;
 }
-
-} // namespace MsgListFile

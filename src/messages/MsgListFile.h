@@ -1,6 +1,8 @@
 #ifndef MSGLISTFILE_H
 #define MSGLISTFILE_H
 
+#include "common/Outcome.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -9,22 +11,19 @@
 namespace MsgListFile {
 
 constexpr int maxEntries = 20;
+// Far above any message a person types or pastes; a longer line is
+// skipped, so memory stays bounded whatever the file holds.
+constexpr qsizetype maxLineBytes = 1024 * 1024;
 
-// Empty and repeated lines are skipped and do not count toward the 20. A
-// line ends at CR, LF or CR LF. A missing or unreadable file gives no entry.
+// Empty, repeated and over-long lines are skipped and do not count toward
+// the 20. A line ends at CR, LF or CR LF. Only a regular file is read (a
+// link to one counts): anything else gives no entry, as a missing file does.
 QStringList load(const QString &path);
 
-struct SaveResult
-{
-    enum Status { Saved, CreateFailed, WriteFailed };
-    Status status = Saved;
-    QString description;
-};
-
-// Replaces the file in one step: a failed save leaves the old file as it was.
-SaveResult save(const QString &path, const QStringList &entries);
-
-QString failureMessage(const SaveResult &result, const QString &path);
+// Replaces the file in one step: a failed save leaves the old file as it
+// was. Through a link, the file it points to is written, if that is a
+// regular file or missing; anything else is not replaced.
+Outcome save(const QString &path, const QStringList &entries);
 
 }
 

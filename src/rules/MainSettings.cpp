@@ -1,6 +1,9 @@
 #include "rules/MainSettings.h"
 
-#include "common/AppInfo.h"
+#include "protocol/PresentMode.h"
+#include "rules/SettingsStore.h"
+
+#include <cmath>
 
 namespace {
 
@@ -22,7 +25,7 @@ constexpr int absentPresentIndex = 0;
 } // namespace
 
 MainSettings::MainSettings()
-    : m_store(AppInfo::organization, AppInfo::application)
+    : m_store(SettingsStore::fileName(), QSettings::IniFormat)
 {
 }
 
@@ -30,7 +33,7 @@ float MainSettings::number(const QString &key, float absent) const
 {
     bool ok = false;
     const float value = m_store.value(key).toString().toFloat(&ok);
-    return ok ? value : absent;
+    return ok && std::isfinite(value) ? value : absent;
 }
 
 QPointF MainSettings::position() const
@@ -45,7 +48,7 @@ MainSettings::Fields MainSettings::fields() const
     fields.boardNum = m_store.value(boardNumText, absentBoardNum).toString();
     fields.bright = m_store.value(brightText, absentBright).toString();
     const float index = number(presentIndex, absentPresentIndex);
-    const bool valid = index >= 0 && index < presentModes && index == int(index);
+    const bool valid = index >= 0 && index < PresentMode::count && index == int(index);
     fields.presentIndex = valid ? int(index) : absentPresentIndex;
     return fields;
 }

@@ -10,7 +10,7 @@
 
 // The main window's values in the per-user settings store, group
 // "Settings". Each key is written only when its value changed; a stored
-// value that does not read as a number counts as absent.
+// value that does not read as a finite number counts as absent.
 class MainSettings
 {
 public:
@@ -23,8 +23,6 @@ public:
 
         bool operator==(const Fields &) const = default;
     };
-
-    static constexpr int presentModes = 6;
 
     MainSettings();
 

@@ -1,69 +1,133 @@
 #include "transport/SerialLink.h"
 
-#include "common/AppInfo.h"
-
 #include <QDeadlineTimer>
-#include <QSettings>
+#include <QThread>
+
+#ifdef Q_OS_UNIX
+#include <poll.h>
+#include <sys/ioctl.h>
+#include <termios.h>
+#endif
 
 namespace {
 constexpr int highestPortNumber = 32767;
-constexpr int drainTimeoutMs = 3000;
+constexpr int closingDrainMs = 3000;
 }
 
 SerialLink::~SerialLink()
 {
     // QSerialPort::close() drops whatever it still buffers, so a frame sent
     // just before the window closed would be lost without this.
-    const QDeadlineTimer deadline(drainTimeoutMs);
-    while (m_port.isOpen() && m_port.bytesToWrite() > 0 && !deadline.hasExpired()) {
-        if (!m_port.waitForBytesWritten(int(deadline.remainingTime())))
-            break;
-    }
+    if (m_port.isOpen() && !m_gone)
+        drain(closingDrainMs);
 }
 
-QString SerialLink::deviceFor(int number)
+QString SerialLink::defaultDevice(int number)
 {
-    const QString name = QStringLiteral("COM%1").arg(number);
 #ifdef Q_OS_WIN
-    return name;
+    return QStringLiteral("COM%1").arg(number);
 #else
-    const QSettings settings(AppInfo::organization, AppInfo::application);
-    const QString mapped = settings.value(QStringLiteral("Ports/") + name).toString();
-    return mapped.isEmpty() ? QStringLiteral("/dev/ttyS%1").arg(number - 1) : mapped;
+    return QStringLiteral("/dev/ttyS%1").arg(number - 1);
 #endif
 }
 
-SerialLink::OpenResult SerialLink::open(int number)
+Outcome SerialLink::open(int number, const QString &device)
 {
-    if (number < 1 || number > highestPortNumber)
-        return { Failure::SetUp, QStringLiteral("Invalid port number") };
-
-    m_port.setPortName(deviceFor(number));
+    m_number = number;
+    Outcome outcome { Outcome::PortNotAvailable, {}, CommMode::Serial, number, {} };
+    if (number < 1 || number > highestPortNumber) {
+        outcome.description = QStringLiteral("Invalid port number");
+        return outcome;
+    }
+    m_port.setPortName(device);
     m_port.setBaudRate(QSerialPort::Baud9600);
     m_port.setParity(QSerialPort::NoParity);
     m_port.setDataBits(QSerialPort::Data8);
     m_port.setStopBits(QSerialPort::OneStop);
-    if (m_port.open(QIODevice::WriteOnly))
+    if (m_port.open(QIODevice::WriteOnly)) {
+        connect(&m_port, &QSerialPort::errorOccurred, this, &SerialLink::onError);
         return {};
-
-    const Failure failure = m_port.error() == QSerialPort::DeviceNotFoundError
-            ? Failure::SetUp : Failure::Open;
-    return { failure, m_port.errorString() };
+    }
+    if (m_port.error() != QSerialPort::DeviceNotFoundError)
+        outcome.kind = Outcome::PortCannotOpen;
+    outcome.description = m_port.errorString();
+    return outcome;
 }
 
-QString SerialLink::write(const QByteArray &bytes)
+Outcome SerialLink::write(const QByteArray &frame)
 {
-    m_port.clearError();
-    const bool queued = m_port.write(bytes) == bytes.size();
-    // write() only buffers: hand the frame to the system now.
-    if (queued)
-        m_port.flush();
-    if (queued && m_port.error() == QSerialPort::NoError)
-        return {};
+    if (m_gone)
+        return failure(m_goneReason);
+    const qint64 waiting = m_port.bytesToWrite();
+    if (waiting > 0 && waiting + frame.size() > queueLimit)
+        return failure(QStringLiteral("The line has not taken the %1 bytes sent before").arg(waiting));
+    if (m_port.write(frame) != frame.size())
+        return failure(m_port.errorString());
+    // The port writes the queue from the event loop as the line takes it.
+    if (lineIsGone()) {
+        m_gone = true;
+        m_goneReason = QStringLiteral("The device is no longer available");
+        const qint64 earlier = m_port.bytesToWrite() - frame.size();
+        m_port.clear(QSerialPort::Output);
+        return failure(m_goneReason, qMax<qint64>(0, earlier));
+    }
+    return {};
+}
 
-    const QString description = m_port.errorString();
-    // The operator is told this frame failed; it must not go out later
-    // glued to the next one.
+void SerialLink::onError(QSerialPort::SerialPortError error)
+{
+    // A full line reports "resource temporarily unavailable" too: only a
+    // line that has gone loses what is queued.
+    if (m_gone || error == QSerialPort::NoError || !lineIsGone())
+        return;
+    m_gone = true;
+    m_goneReason = m_port.errorString();
+    const qint64 unsent = m_port.bytesToWrite();
     m_port.clear(QSerialPort::Output);
-    return description;
+    if (unsent > 0)
+        emit lost(failure(m_goneReason, unsent));
+}
+
+Outcome SerialLink::drain(int timeoutMs)
+{
+    const QDeadlineTimer deadline(timeoutMs);
+    while (!m_gone && m_port.bytesToWrite() > 0 && !deadline.hasExpired())
+        m_port.waitForBytesWritten(int(qMax<qint64>(1, deadline.remainingTime())));
+    while (!m_gone && !lineIsGone() && unsentByDevice() > 0 && !deadline.hasExpired())
+        QThread::msleep(5);
+    if (m_gone || lineIsGone())
+        return failure(m_gone ? m_goneReason : QStringLiteral("The device is no longer available"),
+                       m_port.bytesToWrite());
+    const qint64 unsent = m_port.bytesToWrite() + unsentByDevice();
+    if (unsent > 0)
+        return failure(QStringLiteral("The line did not take the frame in time"), unsent);
+    return {};
+}
+
+bool SerialLink::lineIsGone() const
+{
+#ifdef Q_OS_UNIX
+    pollfd line { int(m_port.handle()), POLLOUT, 0 };
+    return ::poll(&line, 1, 0) > 0 && (line.revents & (POLLERR | POLLHUP | POLLNVAL));
+#else
+    return false;
+#endif
+}
+
+// Bytes the driver holds that have not yet left on the wire.
+qint64 SerialLink::unsentByDevice() const
+{
+#ifdef Q_OS_UNIX
+    int queued = 0;
+    if (::ioctl(int(m_port.handle()), TIOCOUTQ, &queued) == 0)
+        return queued;
+#endif
+    return 0;
+}
+
+Outcome SerialLink::failure(const QString &description, qint64 unsent) const
+{
+    Outcome outcome { Outcome::SendFailed, {}, CommMode::Serial, m_number, description };
+    outcome.unsent = unsent;
+    return outcome;
 }

@@ -1,35 +1,53 @@
 #ifndef SERIALLINK_H
 #define SERIALLINK_H
 
+#include "common/Outcome.h"
+
 #include <QByteArray>
+#include <QObject>
 #include <QSerialPort>
 #include <QString>
 
 // The serial output channel: 9600 baud, no parity, 8 data bits, 1 stop bit.
-class SerialLink
+// A frame is queued whole or refused whole; what is queued goes out in
+// order as the line takes it, and is never dropped while the line lives.
+class SerialLink : public QObject
 {
+    Q_OBJECT
+
 public:
     SerialLink() = default;
-    ~SerialLink();
+    ~SerialLink() override;
 
-    enum class Failure { None, SetUp, Open };
-    struct OpenResult
-    {
-        Failure failure = Failure::None;
-        QString description;
-    };
+    // PortNotAvailable or PortCannotOpen when the port cannot be used.
+    Outcome open(int number, const QString &device);
+    Outcome write(const QByteArray &frame);
+    // Waits until every queued byte has left the computer, at most timeoutMs.
+    Outcome drain(int timeoutMs);
 
-    OpenResult open(int number);
-    // Returns the system's description of a failed write, or an empty text.
-    QString write(const QByteArray &bytes);
+    QString device() const { return m_port.portName(); }
 
-    // COM# on Windows; on Linux the device named under [Ports] COM# in the
-    // settings store, else /dev/ttyS(#-1).
-    static QString deviceFor(int number);
+    // /dev/ttyS(#-1) for COM#, or COM# on Windows.
+    static QString defaultDevice(int number);
+
+    // Bytes that may wait for a line that does not take them before a
+    // further frame is refused: over a minute of output at 9600 baud.
+    static constexpr qint64 queueLimit = 64 * 1024;
+
+signals:
+    // The line went away while bytes were still waiting for it.
+    void lost(const Outcome &outcome);
 
 private:
-    Q_DISABLE_COPY(SerialLink)
+    void onError(QSerialPort::SerialPortError error);
+    bool lineIsGone() const;
+    qint64 unsentByDevice() const;
+    Outcome failure(const QString &description, qint64 unsent = 0) const;
+
     QSerialPort m_port;
+    int m_number = 0;
+    bool m_gone = false;
+    QString m_goneReason;
 };
 
 #endif

@@ -2,46 +2,42 @@
 
 #include "transport/TransportArgument.h"
 
-QString Transport::open(const QString &commandLine)
+Outcome Transport::open(const QString &commandLine, const PortMapping &mapping)
 {
-    m_mode = None;
+    m_mode = CommMode::None;
     const TransportArgument argument = TransportArgument::parse(commandLine);
     m_port = argument.port;
-    switch (argument.kind) {
-    case TransportArgument::NotRecognized:
-        return TransportArgument::notRecognizedMessage(commandLine);
-    case TransportArgument::Udp:
-        m_udp.setRemotePort(quint16(argument.port));
-        m_mode = Udp;
-        return {};
-    case TransportArgument::Serial:
-        break;
-    }
+    if (argument.mode == CommMode::None)
+        return { Outcome::ArgumentNotRecognized, commandLine };
 
-    const SerialLink::OpenResult result = m_serial.open(argument.port);
-    if (result.failure == SerialLink::Failure::None) {
-        m_mode = Serial;
+    if (argument.mode == CommMode::Udp) {
+        m_udp.setRemotePort(quint16(argument.port));
+        m_mode = CommMode::Udp;
         return {};
     }
-    const QString ending = result.failure == SerialLink::Failure::SetUp
-            ? QStringLiteral("\" is not available on this system")
-            : QStringLiteral("\" cannot be opened");
-    return QStringLiteral("Comm Port \"COM%1").arg(argument.port) + ending + u'\r'
-            + result.description;
+    const QString mapped = mapping ? mapping(argument.port) : QString();
+    const Outcome outcome = m_serial.open(argument.port,
+                                          mapped.isEmpty() ? SerialLink::defaultDevice(argument.port) : mapped);
+    if (outcome.ok()) {
+        m_mode = CommMode::Serial;
+        connect(&m_serial, &SerialLink::lost, this, &Transport::lost);
+    }
+    return outcome;
 }
 
-QString Transport::send(const QByteArray &frame)
+Outcome Transport::send(const QByteArray &frame)
 {
-    QString error;
-    QString target;
-    if (m_mode == Serial) {
-        error = m_serial.write(frame);
-        target = QStringLiteral("COM%1").arg(m_port);
-    } else {
-        error = m_udp.write(frame);
-        target = QStringLiteral("UDP port %1").arg(m_port);
-    }
-    if (error.isEmpty())
-        return {};
-    return QStringLiteral("Unable to send to ") + target + u'\r' + error;
+    return m_mode == CommMode::Serial ? m_serial.write(frame) : m_udp.write(frame);
+}
+
+Outcome Transport::drain(int timeoutMs)
+{
+    return m_mode == CommMode::Serial ? m_serial.drain(timeoutMs) : Outcome();
+}
+
+QString Transport::target() const
+{
+    if (m_mode == CommMode::Serial)
+        return QStringLiteral("COM%1 (%2)").arg(m_port).arg(m_serial.device());
+    return QStringLiteral("UDP port %1 (255.255.255.255)").arg(m_port);
 }

@@ -1,28 +1,42 @@
 #ifndef TRANSPORT_H
 #define TRANSPORT_H
 
+#include "common/CommMode.h"
+#include "common/Outcome.h"
 #include "transport/SerialLink.h"
 #include "transport/UdpLink.h"
 
 #include <QByteArray>
+#include <QObject>
 #include <QString>
+
+#include <functional>
 
 // The one output channel of a run, chosen by the command line. It is
 // released only when its owner is destroyed.
-class Transport
+class Transport : public QObject
 {
+    Q_OBJECT
+
 public:
-    enum Mode { None = 0, Serial = 1, Udp = 2 };
+    // The device configured for COM<number>, or an empty text for the default.
+    using PortMapping = std::function<QString(int number)>;
 
-    // Returns the message to show when no channel could be set up.
-    QString open(const QString &commandLine);
-    // Returns the message to show when the channel refused the frame.
-    QString send(const QByteArray &frame);
+    Outcome open(const QString &commandLine, const PortMapping &mapping = {});
+    Outcome send(const QByteArray &frame);
+    // Serial: returns once every byte has left the computer; UDP: at once.
+    Outcome drain(int timeoutMs);
 
-    Mode mode() const { return m_mode; }
+    CommMode mode() const { return m_mode; }
+    // "COM7 (/dev/ttyUSB0)" or "UDP port 5000 (255.255.255.255)".
+    QString target() const;
+
+signals:
+    // Frames already queued will not go out: the serial device went away.
+    void lost(const Outcome &outcome);
 
 private:
-    Mode m_mode = None;
+    CommMode m_mode = CommMode::None;
     int m_port = 0;
     SerialLink m_serial;
     UdpLink m_udp;

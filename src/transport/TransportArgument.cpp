@@ -12,9 +12,9 @@ TransportArgument TransportArgument::parse(const QString &commandLine)
 
     TransportArgument result;
     if (argument.startsWith(u"COM"))
-        result.kind = Serial;
+        result.mode = CommMode::Serial;
     else if (argument.startsWith(u"UDP"))
-        result.kind = Udp;
+        result.mode = CommMode::Udp;
     else
         return {};
 
@@ -29,12 +29,4 @@ TransportArgument TransportArgument::parse(const QString &commandLine)
 
     result.port = port;
     return result;
-}
-
-QString TransportArgument::notRecognizedMessage(const QString &commandLine)
-{
-    return QStringLiteral("The command line argument \"") + commandLine
-            + QStringLiteral("\"is not recognized\r"
-                             "Please specify argument as \"COM#\" or \"UDP#\" alone, where # is replaced by\r"
-                             "the serial COM port number or network UDP port number to use.");
 }

@@ -2,10 +2,10 @@
 
 #include <QHostAddress>
 
-QString UdpLink::write(const QByteArray &bytes)
+Outcome UdpLink::write(const QByteArray &frame)
 {
     // Qt allows broadcasts on every UDP socket it creates.
-    if (m_socket.writeDatagram(bytes, QHostAddress(QHostAddress::Broadcast), m_remotePort) == bytes.size())
+    if (m_socket.writeDatagram(frame, QHostAddress(QHostAddress::Broadcast), m_remotePort) == frame.size())
         return {};
-    return m_socket.errorString();
+    return { Outcome::SendFailed, {}, CommMode::Udp, m_remotePort, m_socket.errorString() };
 }

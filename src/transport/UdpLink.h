@@ -1,8 +1,9 @@
 #ifndef UDPLINK_H
 #define UDPLINK_H
 
+#include "common/Outcome.h"
+
 #include <QByteArray>
-#include <QString>
 #include <QUdpSocket>
 
 // The UDP output channel: one datagram per frame to 255.255.255.255. The
@@ -11,8 +12,7 @@ class UdpLink
 {
 public:
     void setRemotePort(quint16 port) { m_remotePort = port; }
-    // Returns the system's description of a failed send, or an empty text.
-    QString write(const QByteArray &bytes);
+    Outcome write(const QByteArray &frame);
 
 private:
     QUdpSocket m_socket;

@@ -1,5 +1,7 @@
 #include "ui/MsgBox.h"
 
+#include "rules/MessageText.h"
+
 namespace {
 MsgBox::Observer &observer()
 {
@@ -16,6 +18,12 @@ void MsgBox::show(QWidget *parent, const QString &text, QMessageBox::Icon icon, 
     }
     QMessageBox box(icon, title, QString(text).replace(u'\r', u'\n'), QMessageBox::Ok, parent);
     box.exec();
+}
+
+void MsgBox::show(QWidget *parent, const Outcome &outcome)
+{
+    show(parent, MessageText::of(outcome),
+         MessageText::isCritical(outcome.kind) ? QMessageBox::Critical : QMessageBox::NoIcon);
 }
 
 void MsgBox::setObserver(Observer newObserver)

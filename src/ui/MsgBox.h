@@ -2,6 +2,7 @@
 #define MSGBOX_H
 
 #include "common/AppInfo.h"
+#include "common/Outcome.h"
 
 #include <QMessageBox>
 #include <QString>
@@ -27,6 +28,8 @@ public:
     static void show(QWidget *parent, const QString &text,
                      QMessageBox::Icon icon = QMessageBox::NoIcon,
                      const QString &title = AppInfo::title);
+    // The outcome in its own words, critical for a transport failure.
+    static void show(QWidget *parent, const Outcome &outcome);
 
     // With an observer set, boxes are handed to it and not shown.
     static void setObserver(Observer observer);

@@ -1,0 +1,44 @@
+#ifndef FRMMAINUI_H
+#define FRMMAINUI_H
+
+class QAction;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QPushButton;
+class QWidget;
+
+namespace Ui {
+
+// The controls of the main window, laid out as designed, in tab order.
+class frmMain
+{
+public:
+    void setupUi(QWidget *window);
+
+    QLabel *Label1;
+    QComboBox *CurMsg;
+    QLabel *Label2;
+    QLineEdit *BoardNum;
+    QLabel *Label3;
+    QLineEdit *Bright;
+    QLabel *Label4;
+    QComboBox *Present;
+    QPushButton *Help;
+    QPushButton *Exit;
+    QPushButton *Send;
+    QLabel *Label5;
+    QLabel *CommUse;
+    QMenu *MnuHelp;
+    QAction *mnuHelpTopics;
+    QAction *mnuHelpWeb;
+    QAction *MnuHelpAbout;
+
+private:
+    void createHelpMenu(QWidget *window);
+};
+
+}
+
+#endif

@@ -1,0 +1,19 @@
+#ifndef MESSAGETEXT_H
+#define MESSAGETEXT_H
+
+#include "common/Outcome.h"
+
+#include <QString>
+
+// Every text the programs show for an outcome, worded here and only here.
+// Lines are separated by a lone carriage return.
+namespace MessageText {
+
+QString of(const Outcome &outcome);
+
+// Transport failures are critical; the others are plain notices.
+bool isCritical(Outcome::Kind kind);
+
+}
+
+#endif
