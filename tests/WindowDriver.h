@@ -6,6 +6,7 @@
 #include "app/frmMain.h"
 
 #include <QApplication>
+#include <QComboBox>
 #include <QFile>
 #include <QPointer>
 #include <QSettings>
@@ -67,6 +68,27 @@ public:
 
     void type(const QString &text) { QTest::keyClicks(QApplication::focusWidget(), text); }
     void click(const QString &name) { QTest::mouseClick(control(name), Qt::LeftButton); }
+
+    QStringList history() const
+    {
+        QStringList entries;
+        auto *curMsg = control<QComboBox>(QStringLiteral("CurMsg"));
+        for (int i = 0; i < curMsg->count(); ++i)
+            entries << curMsg->itemText(i);
+        return entries;
+    }
+
+    static QByteArray readListFile()
+    {
+        QFile file(listFile());
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(no file)");
+    }
+
+    static bool writeListFile(const QByteArray &bytes)
+    {
+        QFile file(listFile());
+        return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+    }
 
     QStringList boxTexts() const
     {

@@ -1,35 +1,49 @@
 #include "NetworkGuard.h"
 #include "PseudoTerminal.h"
-#include "transport/SerialLink.h"
+#include "rules/PortSettings.h"
 #include "transport/Transport.h"
 
 #include <QtTest>
 #include <QNetworkDatagram>
 #include <QUdpSocket>
 
-#include <memory>
+#include <fcntl.h>
+#include <termios.h>
 #include <thread>
 
+Q_DECLARE_METATYPE(Outcome)
+Q_DECLARE_METATYPE(Outcome::Kind)
+
+// The output channel: the bytes and line settings on a serial line, what
+// happens when the line stalls or goes away, and the UDP datagrams.
 class tst_Transport : public QObject
 {
     Q_OBJECT
 
 private slots:
     void init();
-    void serialFrameArrivesWhole();
-    void serialOpenFailures_data();
-    void serialOpenFailures();
-    void portHeldElsewhereCannotBeOpened();
-    void removedDeviceReportsTheFailure();
-    void releaseWritesWhatIsStillBuffered();
-    void udpOneDatagramPerFrame();
-    void udpTwoCopiesWithTheSameArgumentBothSend();
+    void serialFrameAndLineSettings();
+    void openFailures_data();
+    void openFailures();
+    void stalledLine_data();
+    void stalledLine();
+    void removedDeviceIsReportedOnce();
+    void releaseWritesWhatIsStillQueued();
+    void udpBroadcastOneDatagramPerFrame();
+    void udpDatagramTooLargeIsRefused();
 
 private:
+    Outcome openSerial(Transport &transport) { return transport.open(QStringLiteral("COM7"), PortSettings::mapped); }
     std::unique_ptr<PseudoTerminal> m_pty;
 };
 
 static const QByteArray frame("\r5C2\r5B75\r5AHELLO\r5D");
+
+static QByteArray numberedFrame(int n, int length)
+{
+    const QByteArray head = "\r1C0\r1B99\r1A" + QByteArray::number(n) + ':';
+    return head + QByteArray(length - head.size() - 3, 'x') + "\r1D";
+}
 
 void tst_Transport::init()
 {
@@ -39,121 +53,170 @@ void tst_Transport::init()
     m_pty->mapAs(7);
 }
 
-void tst_Transport::serialFrameArrivesWhole()
+void tst_Transport::serialFrameAndLineSettings()
 {
+    // Opened before the program takes the port for itself alone.
+    const int fd = ::open(QFile::encodeName(m_pty->slaveName()), O_RDONLY | O_NOCTTY | O_NONBLOCK);
+    QVERIFY(fd >= 0);
     Transport transport;
-    QCOMPARE(transport.open(QStringLiteral("COM7")), QString());
-    QCOMPARE(transport.mode(), Transport::Serial);
-
-    QCOMPARE(transport.send(frame), QString());
+    QVERIFY(openSerial(transport).ok());
+    QCOMPARE(transport.mode(), CommMode::Serial);
+    QVERIFY(transport.send(frame).ok());
     QCOMPARE(m_pty->read(), frame);
-    QCOMPARE(SerialLink::deviceFor(3), QStringLiteral("/dev/ttyS2"));  // not mapped
+
+    termios line {};
+    QCOMPARE(::tcgetattr(fd, &line), 0);
+    ::close(fd);
+    QCOMPARE(cfgetospeed(&line), speed_t(B9600));
+    QCOMPARE(line.c_cflag & CSIZE, tcflag_t(CS8));
+    QCOMPARE(line.c_cflag & (PARENB | CSTOPB), tcflag_t(0));
 }
 
-void tst_Transport::serialOpenFailures_data()
+void tst_Transport::openFailures_data()
 {
     QTest::addColumn<QString>("commandLine");
-    QTest::addColumn<QString>("firstLine");
+    QTest::addColumn<Outcome::Kind>("kind");
+    QTest::addColumn<int>("port");
 
-    QTest::newRow("mapped device missing") << "COM8" << "Comm Port \"COM8\" is not available on this system";
-    QTest::newRow("number above 32767") << "COM40000" << "Comm Port \"COM40000\" is not available on this system";
-    QTest::newRow("malformed argument") << "tcp80"
-            << "The command line argument \"tcp80\"is not recognized";
+    QTest::newRow("mapped device missing") << "COM8" << Outcome::PortNotAvailable << 8;
+    QTest::newRow("number above 32767") << "COM40000" << Outcome::PortNotAvailable << 40000;
+    QTest::newRow("held by another copy, leading zero") << "COM07" << Outcome::PortCannotOpen << 7;
+    QTest::newRow("not recognized keeps the text as typed") << " tcp80" << Outcome::ArgumentNotRecognized << 0;
 }
 
-void tst_Transport::serialOpenFailures()
+void tst_Transport::openFailures()
 {
     QFETCH(QString, commandLine);
-    QFETCH(QString, firstLine);
+    QFETCH(Outcome::Kind, kind);
+    QFETCH(int, port);
 
     QSettings(QStringLiteral("VaroMsgBoard"), QStringLiteral("VaroMsgBoard"))
             .setValue(QStringLiteral("Ports/COM8"), QStringLiteral("/nonexistent/ttyVaro"));
+    Transport holder;
+    QVERIFY(openSerial(holder).ok());
     Transport transport;
-    const QStringList lines = transport.open(commandLine).split(u'\r');
-    QCOMPARE(lines.first(), firstLine);
-    QVERIFY(lines.size() >= 2);
-    QVERIFY(!lines.at(1).isEmpty());
-    QCOMPARE(transport.mode(), Transport::None);
+    const Outcome outcome = transport.open(commandLine, PortSettings::mapped);
+    QCOMPARE(outcome.kind, kind);
+    QCOMPARE(outcome.port, port);
+    QCOMPARE(outcome.description.isEmpty(), kind == Outcome::ArgumentNotRecognized);
+    if (kind == Outcome::ArgumentNotRecognized)
+        QCOMPARE(outcome.subject, commandLine);
+    QCOMPARE(transport.mode(), CommMode::None);
 }
 
-void tst_Transport::portHeldElsewhereCannotBeOpened()
+// The far end does not read. Frames within the queue go out whole and in
+// order once it reads; a frame beyond it is refused whole and never goes
+// out later, neither alone nor glued to another.
+void tst_Transport::stalledLine_data()
 {
-    Transport first;
-    QCOMPARE(first.open(QStringLiteral("COM7")), QString());
+    QTest::addColumn<int>("frameLength");
+    QTest::addColumn<int>("presses");
+    QTest::addColumn<bool>("someRefused");
 
-    Transport second;
-    const QStringList lines = second.open(QStringLiteral("COM07")).split(u'\r');
-    QCOMPARE(lines.first(), QStringLiteral("Comm Port \"COM7\" cannot be opened"));
-    QCOMPARE(lines.size(), 2);
-    QVERIFY(!lines.at(1).isEmpty());
-    QCOMPARE(second.mode(), Transport::None);
+    QTest::newRow("80-character messages, Enter held for 260 frames") << 92 << 260 << false;
+    QTest::newRow("frames of 20 KiB beyond the queue") << 20 * 1024 << 12 << true;
 }
 
-void tst_Transport::removedDeviceReportsTheFailure()
+void tst_Transport::stalledLine()
 {
-    Transport transport;
-    QCOMPARE(transport.open(QStringLiteral("COM7")), QString());
-    m_pty->closeMaster();
+    QFETCH(int, frameLength);
+    QFETCH(int, presses);
+    QFETCH(bool, someRefused);
 
-    for (int press = 0; press < 2; ++press) {
-        const QStringList lines = transport.send(frame).split(u'\r');
-        QCOMPARE(lines.first(), QStringLiteral("Unable to send to COM7"));
-        QCOMPARE(lines.size(), 2);
-        QVERIFY(!lines.at(1).isEmpty());
+    Transport transport;
+    QVERIFY(openSerial(transport).ok());
+    QByteArray accepted;
+    int refused = 0;
+    for (int n = 0; n < presses; ++n) {
+        const QByteArray next = numberedFrame(n, frameLength);
+        const Outcome outcome = transport.send(next);
+        QCoreApplication::processEvents();
+        if (outcome.ok()) {
+            accepted += next;
+        } else {
+            ++refused;
+            QCOMPARE(outcome.kind, Outcome::SendFailed);
+            QCOMPARE(outcome.unsent, 0);
+        }
     }
+    QCOMPARE(refused > 0, someRefused);
+    QByteArray received;
+    std::thread reader([&] { received = m_pty->read(1000); });
+    QVERIFY(transport.drain(20000).ok());
+    reader.join();
+    QCOMPARE(received.size(), accepted.size());
+    QCOMPARE(received, accepted);
 }
 
-void tst_Transport::releaseWritesWhatIsStillBuffered()
+void tst_Transport::removedDeviceIsReportedOnce()
 {
-    // Far more than a terminal's buffer takes at once: most of it is still
-    // queued in the program when the transport is released.
-    const QByteArray big = "\r1C0\r1B99\r1A" + QByteArray(256 * 1024, 'x') + "\r1D";
-    auto transport = std::make_unique<Transport>();
-    QCOMPARE(transport->open(QStringLiteral("COM7")), QString());
-    QCOMPARE(transport->send(big), QString());
+    Transport transport;
+    QVERIFY(openSerial(transport).ok());
+    QSignalSpy lost(&transport, &Transport::lost);
+    QVERIFY(lost.isValid());
+    // Fill the line so that bytes wait in the program, then pull the device.
+    int queued = 0;
+    while (queued < 100 && transport.send(numberedFrame(queued, 4096)).ok())
+        ++queued;
+    QCoreApplication::processEvents();
+    m_pty->closeMaster();
+    QTRY_COMPARE(lost.size(), 1);
+    QVERIFY(lost.first().first().value<Outcome>().unsent > 0);
+    for (int press = 0; press < 2; ++press) {
+        const Outcome outcome = transport.send(frame);
+        QCOMPARE(outcome.kind, Outcome::SendFailed);
+        QCOMPARE(outcome.unsent, 0);
+    }
+    QCOMPARE(lost.size(), 1);
+}
 
+void tst_Transport::releaseWritesWhatIsStillQueued()
+{
+    const QByteArray big = numberedFrame(1, 256 * 1024);
+    auto transport = std::make_unique<Transport>();
+    QVERIFY(openSerial(*transport).ok());
+    QVERIFY(transport->send(big).ok());
     QByteArray received;
     std::thread reader([&] { received = m_pty->read(1000); });
     transport.reset();
     reader.join();
-    QCOMPARE(received.size(), big.size());
     QCOMPARE(received, big);
 }
 
-void tst_Transport::udpOneDatagramPerFrame()
+void tst_Transport::udpBroadcastOneDatagramPerFrame()
 {
     REQUIRE_PRIVATE_NETWORK();
     QUdpSocket board;
-    QVERIFY(board.bind(QHostAddress::AnyIPv4, 0));
+    QVERIFY(board.bind(QHostAddress::AnyIPv4, 0, QUdpSocket::ShareAddress));
+    const QString argument = QStringLiteral("udp%1").arg(board.localPort());
+    Transport first;
+    Transport second;  // a second copy with the same argument
+    QVERIFY(first.open(argument).ok());
+    QVERIFY(second.open(argument).ok());
+    QCOMPARE(first.mode(), CommMode::Udp);
+    QVERIFY(first.send(frame).ok());
+    QVERIFY(second.send("two").ok());
 
-    Transport transport;
-    QCOMPARE(transport.open(QStringLiteral("udp%1").arg(board.localPort())), QString());
-    QCOMPARE(transport.mode(), Transport::Udp);
-    QCOMPARE(transport.send(frame), QString());
-
-    QVERIFY(board.waitForReadyRead(2000));
-    QCOMPARE(board.receiveDatagram().data(), frame);
-    QVERIFY(!board.waitForReadyRead(300));
+    QList<QNetworkDatagram> received;
+    while (received.size() < 3 && board.waitForReadyRead(500))
+        received << board.receiveDatagram();
+    QCOMPARE(received.size(), 2);
+    QCOMPARE(received[0].data(), frame);
+    QCOMPARE(received[1].data(), QByteArray("two"));
+    QCOMPARE(received[0].destinationAddress(), QHostAddress(QHostAddress::Broadcast));
 }
 
-void tst_Transport::udpTwoCopiesWithTheSameArgumentBothSend()
+void tst_Transport::udpDatagramTooLargeIsRefused()
 {
     REQUIRE_PRIVATE_NETWORK();
-    QUdpSocket board;
-    QVERIFY(board.bind(QHostAddress::AnyIPv4, 0));
-    const QString argument = QStringLiteral("UDP%1").arg(board.localPort());
-
-    Transport first;
-    Transport second;
-    QCOMPARE(first.open(argument), QString());
-    QCOMPARE(second.open(argument), QString());
-    QCOMPARE(first.send("one"), QString());
-    QCOMPARE(second.send("two"), QString());
-
-    QStringList received;
-    while (received.size() < 2 && board.waitForReadyRead(2000))
-        received << QString::fromLatin1(board.receiveDatagram().data());
-    QCOMPARE(received, QStringList({ "one", "two" }));
+    Transport transport;
+    QVERIFY(transport.open(QStringLiteral("UDP5001")).ok());
+    const Outcome outcome = transport.send(QByteArray(70000, 'x'));
+    QCOMPARE(outcome.kind, Outcome::SendFailed);
+    QCOMPARE(outcome.mode, CommMode::Udp);
+    QCOMPARE(outcome.port, 5001);
+    QVERIFY(!outcome.description.isEmpty());
+    QVERIFY(transport.send(frame).ok());
 }
 
 QTEST_GUILESS_MAIN(tst_Transport)

@@ -63,13 +63,18 @@ Outcome SerialLink::write(const QByteArray &frame)
         return failure(QStringLiteral("The line has not taken the %1 bytes sent before").arg(waiting));
     if (m_port.write(frame) != frame.size())
         return failure(m_port.errorString());
-    // The port writes the queue from the event loop as the line takes it.
     if (lineIsGone()) {
         m_gone = true;
         m_goneReason = QStringLiteral("The device is no longer available");
-        const qint64 earlier = m_port.bytesToWrite() - frame.size();
         m_port.clear(QSerialPort::Output);
-        return failure(m_goneReason, qMax<qint64>(0, earlier));
+        return failure(m_goneReason, waiting);
+    }
+    if (waiting == 0) {
+        // Hand the frame over now. A full line answers "try again", which
+        // is no failure: the port goes on writing from the event loop.
+        const QSignalBlocker quiet(m_port);
+        m_port.flush();
+        m_port.clearError();
     }
     return {};
 }

@@ -1,0 +1,332 @@
+#include "common/ProgramFolder.h"
+#include "messages/MsgListFile.h"
+#include "rules/MainSettings.h"
+#include "rules/SettingsStore.h"
+#include "rules/WindowPlacement.h"
+
+#include <QtTest>
+
+#include <csignal>
+#include <fcntl.h>
+#include <pty.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+// The files the program reads and writes: the message list file beside it
+// and the per-user settings, whatever is found under their names.
+class tst_Files : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void saveWritesBytes_data();
+    void saveWritesBytes();
+    void loadReadsLines_data();
+    void loadReadsLines();
+    void kindsOfListFile_data();
+    void kindsOfListFile();
+    void failedSavesKeepTheOldFile_data();
+    void failedSavesKeepTheOldFile();
+    void folderNameThatIsNotUtf8();
+    void kindsOfSettingsFile_data();
+    void kindsOfSettingsFile();
+    void storedGarbageCountsAsAbsent_data();
+    void storedGarbageCountsAsAbsent();
+    void placement_data();
+    void placement();
+
+private:
+    QString path(const char *name = "VaroMsgBoard-MsgList.txt") const { return m_dir->filePath(QLatin1String(name)); }
+    std::unique_ptr<QTemporaryDir> m_dir;
+};
+
+static QStringList numbered(int count)
+{
+    QStringList entries;
+    for (int i = 1; i <= count; ++i)
+        entries << QStringLiteral("message %1").arg(i);
+    return entries;
+}
+
+static QByteArray numberedLines(int count)
+{
+    return numbered(count).join(QStringLiteral("\r\n")).toLatin1() + "\r\n";
+}
+
+static QByteArray read(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(unreadable)");
+}
+
+static bool write(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
+void tst_Files::init()
+{
+    m_dir = std::make_unique<QTemporaryDir>();
+    QVERIFY(m_dir->isValid());
+    QFile::remove(SettingsStore::fileName());
+}
+
+void tst_Files::saveWritesBytes_data()
+{
+    QTest::addColumn<QStringList>("entries");
+    QTest::addColumn<QByteArray>("bytes");
+
+    QTest::newRow("CR LF after every line, spaces kept") << QStringList{ "  x  ", "a" } << QByteArray("  x  \r\na\r\n");
+    QTest::newRow("Windows-1252 letters") << QStringList{ QString::fromUtf8("Grüße €5") }
+                                         << QByteArray("Gr\xFC\xDF" "e \x80" "5\r\n");
+    QTest::newRow("only the newest 20") << numbered(25) << numberedLines(20);
+}
+
+void tst_Files::saveWritesBytes()
+{
+    QFETCH(QStringList, entries);
+    QFETCH(QByteArray, bytes);
+
+    QVERIFY(write(path(), "old content that is longer than the new one\r\n"));
+    QVERIFY(MsgListFile::save(path(), entries).ok());
+    QCOMPARE(read(path()), bytes);
+}
+
+void tst_Files::loadReadsLines_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QStringList>("entries");
+
+    QTest::newRow("CR, LF and CR LF end lines") << QByteArray("one\rtwo\nthree\r\nfour") << QStringList{ "one", "two", "three", "four" };
+    QTest::newRow("LF CR is two line ends") << QByteArray("one\n\rtwo") << QStringList{ "one", "two" };
+    QTest::newRow("blank lines and repeats skipped") << QByteArray("\r\none\r\n\r\ntwo\r\none\r\n") << QStringList{ "one", "two" };
+    QTest::newRow("spaces and case are kept") << QByteArray("  \r\nOne\r\none\r\n") << QStringList{ "  ", "One", "one" };
+    QTest::newRow("skipped lines do not count toward 20")
+            << QByteArray("\r\nmessage 1\r\nmessage 1\r\n") + numberedLines(25) << numbered(20);
+    QTest::newRow("a line over the bound is skipped whole")
+            << QByteArray("a\r\n") + QByteArray(MsgListFile::maxLineBytes + 1, 'x') + "\r\nb" << QStringList{ "a", "b" };
+    QTest::newRow("a line at the bound is kept")
+            << QByteArray(MsgListFile::maxLineBytes, 'y') << QStringList{ QString(MsgListFile::maxLineBytes, u'y') };
+}
+
+void tst_Files::loadReadsLines()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(QStringList, entries);
+
+    QVERIFY(write(path(), bytes));
+    QCOMPARE(MsgListFile::load(path()), entries);
+}
+
+// What a load finds and what a save leaves, for each kind of thing that
+// may stand under the list file's name.
+void tst_Files::kindsOfListFile_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QStringList>("loaded");
+    QTest::addColumn<bool>("saved");
+
+    QTest::newRow("regular file") << "regular" << QStringList{ "kept" } << true;
+    QTest::newRow("FIFO: no hang, not replaced") << "fifo" << QStringList() << false;
+    QTest::newRow("folder") << "folder" << QStringList() << false;
+    QTest::newRow("link to an endless device") << "zero" << QStringList() << false;
+    QTest::newRow("link to a terminal device: not replaced") << "tty" << QStringList() << false;
+    QTest::newRow("dangling link: its target is created") << "dangling" << QStringList() << true;
+    QTest::newRow("link to a regular file: that file is written") << "linked" << QStringList{ "kept" } << true;
+}
+
+void tst_Files::kindsOfListFile()
+{
+    QFETCH(QString, kind);
+    QFETCH(QStringList, loaded);
+    QFETCH(bool, saved);
+
+    const QByteArray name = QFile::encodeName(path());
+    const QString target = path("target.txt");
+    int master = -1, slave = -1;
+    char tty[256] = {};
+    if (kind == u"regular")
+        QVERIFY(write(path(), "kept\r\n"));
+    else if (kind == u"fifo")
+        QCOMPARE(::mkfifo(name, 0600), 0);
+    else if (kind == u"folder")
+        QVERIFY(QDir().mkdir(path()));
+    else if (kind == u"zero")
+        QVERIFY(QFile::link(QStringLiteral("/dev/zero"), path()));
+    else if (kind == u"tty") {
+        QCOMPARE(::openpty(&master, &slave, tty, nullptr, nullptr), 0);
+        QVERIFY(QFile::link(QString::fromLocal8Bit(tty), path()));
+    } else {
+        if (kind == u"linked")
+            QVERIFY(write(target, "kept\r\n"));
+        QVERIFY(QFile::link(target, path()));
+    }
+
+    QCOMPARE(MsgListFile::load(path()), loaded);
+    const Outcome outcome = MsgListFile::save(path(), { "new" });
+    ::close(master);
+    ::close(slave);
+    QCOMPARE(outcome.ok(), saved);
+    if (!saved) {
+        QCOMPARE(outcome.kind, Outcome::ListCreateFailed);
+        QCOMPARE(outcome.subject, path());
+        QVERIFY(!outcome.description.isEmpty());
+        return;
+    }
+    QCOMPARE(read(path()), QByteArray("new\r\n"));
+    if (kind != u"regular")
+        QVERIFY(QFileInfo(path()).isSymLink());
+}
+
+void tst_Files::failedSavesKeepTheOldFile_data()
+{
+    QTest::addColumn<bool>("diskFull");
+
+    QTest::newRow("read-only folder: create failure") << false;
+    QTest::newRow("full disk: write failure") << true;
+}
+
+void tst_Files::failedSavesKeepTheOldFile()
+{
+    QFETCH(bool, diskFull);
+
+    const QByteArray old = numberedLines(3);
+    QVERIFY(write(path(), old));
+    Outcome outcome;
+    if (diskFull) {
+        // A file size limit makes the disk "full" for this process alone.
+        rlimit saved {};
+        QCOMPARE(getrlimit(RLIMIT_FSIZE, &saved), 0);
+        const auto handler = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit tiny = saved;
+        tiny.rlim_cur = 64;
+        QCOMPARE(setrlimit(RLIMIT_FSIZE, &tiny), 0);
+        outcome = MsgListFile::save(path(), numbered(20));
+        setrlimit(RLIMIT_FSIZE, &saved);
+        std::signal(SIGXFSZ, handler);
+    } else {
+        QFile::setPermissions(m_dir->path(), QFile::ReadOwner | QFile::ExeOwner);
+        if (write(path("probe"), "x"))
+            QSKIP("This process may write into a read-only folder (root): run it through ctest (tests/sandbox.sh)");
+        outcome = MsgListFile::save(path(), numbered(20));
+        QFile::setPermissions(m_dir->path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    }
+    QCOMPARE(outcome.kind, diskFull ? Outcome::ListWriteFailed : Outcome::ListCreateFailed);
+    QVERIFY(!outcome.description.isEmpty());
+    QCOMPARE(read(path()), old);
+    QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files), QStringList{ "VaroMsgBoard-MsgList.txt" });
+}
+
+void tst_Files::folderNameThatIsNotUtf8()
+{
+    const QByteArray folder = QFile::encodeName(m_dir->path()) + "/caf\xE9-\xFF";
+    QCOMPARE(::mkdir(folder, 0700), 0);
+    const QString usable = ProgramFolder::usablePath(folder);
+    const QString listPath = usable + QStringLiteral("/VaroMsgBoard-MsgList.txt");
+
+    QVERIFY(MsgListFile::save(listPath, { "beside the program" }).ok());
+    QVERIFY(::access(folder + "/VaroMsgBoard-MsgList.txt", R_OK) == 0);
+    QCOMPARE(MsgListFile::load(ProgramFolder::usablePath(folder) + "/VaroMsgBoard-MsgList.txt"),
+             QStringList{ "beside the program" });
+    QCOMPARE(ProgramFolder::usablePath(QFile::encodeName(m_dir->path())), m_dir->path());
+}
+
+void tst_Files::kindsOfSettingsFile_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<qreal>("left");
+
+    QTest::newRow("regular file is read") << "regular" << 3000.0;
+    QTest::newRow("FIFO counts as missing, no hang") << "fifo" << -401.0;
+    QTest::newRow("folder counts as missing") << "folder" << -401.0;
+}
+
+void tst_Files::kindsOfSettingsFile()
+{
+    QFETCH(QString, kind);
+    QFETCH(qreal, left);
+
+    const QString file = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation)
+            + QStringLiteral("/VaroMsgBoard/VaroMsgBoard.conf");
+    QVERIFY(QDir().mkpath(QFileInfo(file).path()));
+    QFile::remove(file);
+    QDir(file).removeRecursively();
+    if (kind == u"regular")
+        QVERIFY(write(file, "[Settings]\nMainLeft=3000\n"));
+    else if (kind == u"fifo")
+        QCOMPARE(::mkfifo(QFile::encodeName(file), 0600), 0);
+    else
+        QVERIFY(QDir().mkdir(file));
+
+    QCOMPARE(MainSettings().position().x(), left);
+    MainSettings().save(QPoint(15, 15), { "m", "1", "2", 3 });
+    QCOMPARE(QFileInfo(file).isFile(), kind == u"regular");
+    QFile::remove(file);
+    QDir(file).removeRecursively();
+}
+
+void tst_Files::storedGarbageCountsAsAbsent_data()
+{
+    QTest::addColumn<QString>("key");
+    QTest::addColumn<QString>("value");
+
+    QTest::newRow("left not a number") << "MainLeft" << "left";
+    QTest::newRow("left not finite") << "MainLeft" << "nan";
+    QTest::newRow("top infinite") << "MainTop" << "inf";
+    QTest::newRow("index past the modes") << "PresentIndex" << "6";
+    QTest::newRow("index negative") << "PresentIndex" << "-1";
+    QTest::newRow("index a fraction") << "PresentIndex" << "2.5";
+}
+
+void tst_Files::storedGarbageCountsAsAbsent()
+{
+    QFETCH(QString, key);
+    QFETCH(QString, value);
+
+    {
+        QSettings store(SettingsStore::fileName(), QSettings::IniFormat);
+        store.setValue("Settings/MainLeft", "3000");
+        store.setValue("Settings/MainTop", "4500");
+        store.setValue("Settings/PresentIndex", "3");
+        store.setValue("Settings/" + key, value);
+    }
+    const MainSettings settings;
+    QCOMPARE(settings.position().x(), key == u"MainLeft" ? -401.0 : 3000.0);
+    QCOMPARE(settings.position().y(), key == u"MainTop" ? -401.0 : 4500.0);
+    QCOMPARE(settings.fields().presentIndex, key == u"PresentIndex" ? 0 : 3);
+}
+
+void tst_Files::placement_data()
+{
+    QTest::addColumn<QPointF>("stored");
+    QTest::addColumn<QSize>("window");
+    QTest::addColumn<QPoint>("placed");
+
+    // A 1920 x 1080 pixel screen is 28800 x 16200 twips.
+    const QSize window(10200, 2040);
+    const QPoint centre(9300, 7080);
+    QTest::newRow("left -400 kept") << QPointF(-400, 300) << window << QPoint(-400, 300);
+    QTest::newRow("left -401 centred") << QPointF(-401, 300) << window << centre;
+    QTest::newRow("left W-400 kept") << QPointF(28400, 300) << window << QPoint(28400, 300);
+    QTest::newRow("left W-399 centred") << QPointF(28401, 300) << window << centre;
+    QTest::newRow("top H-400 kept") << QPointF(300, 15800) << window << QPoint(300, 15800);
+    QTest::newRow("top H-399 centred") << QPointF(300, 15801) << window << centre;
+    QTest::newRow("odd positive difference halved down") << QPointF(-401, 0) << QSize(10201, 2041) << QPoint(9299, 7079);
+    QTest::newRow("window wider than the screen: halved toward zero")
+            << QPointF(-401, -401) << QSize(28815, 16201) << QPoint(-7, 0);
+}
+
+void tst_Files::placement()
+{
+    QFETCH(QPointF, stored);
+    QFETCH(QSize, window);
+    QFETCH(QPoint, placed);
+
+    QCOMPARE(WindowPlacement::restore(stored, QSize(28800, 16200), window), placed);
+}
+
+QTEST_GUILESS_MAIN(tst_Files)
+#include "tst_files.moc"

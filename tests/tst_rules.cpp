@@ -1,0 +1,236 @@
+#include "common/Windows1252.h"
+#include "messages/MessageHistory.h"
+#include "messages/modUtils.h"
+#include "rules/MessageText.h"
+#include "rules/Sending.h"
+#include "transport/TransportArgument.h"
+
+#include <QtTest>
+
+Q_DECLARE_METATYPE(Outcome)
+
+// The rules behind SEND: number reading, the field checks, the frame and
+// its bytes, the argument, the history order and the texts shown.
+class tst_Rules : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void parseDecimal_data();
+    void parseDecimal();
+    void prepare_data();
+    void prepare();
+    void windows1252_data();
+    void windows1252();
+    void argument_data();
+    void argument();
+    void history_data();
+    void history();
+    void messageText_data();
+    void messageText();
+};
+
+void tst_Rules::parseDecimal_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("start");
+    QTest::addColumn<int>("value");
+    QTest::addColumn<int>("end");
+
+    QTest::newRow("12ab stops at the letter") << "12ab" << 1 << 12 << 3;
+    QTest::newRow("spaces before the digits are skipped") << "   5" << 1 << 5 << 5;
+    QTest::newRow("empty text") << "" << 1 << 0 << 1;
+    QTest::newRow("start in the middle") << "x42" << 2 << 42 << 4;
+    QTest::newRow("32767 fits") << "32767" << 1 << 32767 << 6;
+    QTest::newRow("32768 leaves its last digit") << "32768" << 1 << 3276 << 5;
+    QTest::newRow("tab is not skipped") << " \t5" << 1 << 0 << 2;
+    QTest::newRow("colon after 9 is not a digit") << "9:" << 1 << 9 << 2;
+    QTest::newRow("fullwidth digit is not a digit") << QString::fromUtf8("\uFF11") << 1 << 0 << 1;
+    QTest::newRow("start past the end") << "ab" << 5 << 0 << 5;
+    QTest::newRow("spaces stop at 32767") << QString(40000, u' ') << 1 << 0 << 32767;
+    QTest::newRow("position cannot pass 32767") << QString(40000, u'0') << 1 << 0 << 32767;
+}
+
+void tst_Rules::parseDecimal()
+{
+    QFETCH(QString, text);
+    QFETCH(int, start);
+    QFETCH(int, value);
+    QFETCH(int, end);
+
+    qint16 position = qint16(start);
+    QCOMPARE(int(modUtils::ParseDecimal(text, position)), value);
+    QCOMPARE(int(position), end);
+}
+
+// Fields as typed -> what the checks leave, the frame, and what the
+// operator is told, in order.
+void tst_Rules::prepare_data()
+{
+    QTest::addColumn<QStringList>("typed");  // board, presentation, brightness, message
+    QTest::addColumn<QStringList>("tidied"); // board, brightness
+    QTest::addColumn<QByteArray>("frame");
+    QTest::addColumn<QList<int>>("problems");
+
+    const QList<int> none;
+    QTest::newRow("board 5, Center, 75, HELLO: the 20 bytes") << QStringList{ "5", "2", "75", "HELLO" }
+            << QStringList{ "5", "75" } << QByteArray::fromHex("0D3543320D354237350D354148454C4C4F0D3544") << none;
+    QTest::newRow("board 12 before every command") << QStringList{ "12", "0", "75", "x" }
+            << QStringList{ "12", "75" } << QByteArray("\r12C0\r12B75\r12Ax\r12D") << none;
+    QTest::newRow("007 keeps its zeros") << QStringList{ " 007 ", "5", "99", "" }
+            << QStringList{ "007", "99" } << QByteArray("\r007C5\r007B99\r007A\r007D") << none;
+    QTest::newRow("brightness 5 becomes 05") << QStringList{ "1", "0", "5", "" }
+            << QStringList{ "1", "5" } << QByteArray("\r1C0\r1B05\r1A\r1D") << none;
+    QTest::newRow("brightness 099 keeps its last two") << QStringList{ "1", "0", "099", "" }
+            << QStringList{ "1", "099" } << QByteArray("\r1C0\r1B99\r1A\r1D") << none;
+    QTest::newRow("empty fields take 0 and 99") << QStringList{ "  ", "3", "", "  two  words  " }
+            << QStringList{ "0", "99" } << QByteArray("\r0C3\r0B99\r0Atwo  words\r0D") << none;
+    QTest::newRow("Windows-1252 message, ? outside it") << QStringList{ "1", "0", "9", QString::fromUtf8("€ü😀") }
+            << QStringList{ "1", "9" } << QByteArray("\r1C0\r1B09\r1A\x80\xFC?\r1D") << none;
+    QTest::newRow("brightness 100 fails, nothing goes out") << QStringList{ "1", "0", "100", "m" }
+            << QStringList{ "1", "100" } << QByteArray() << QList<int>{ Outcome::BrightnessInvalid };
+    QTest::newRow("both fail: board told first") << QStringList{ "abc", "0", "-5", "m" }
+            << QStringList{ "abc", "-5" } << QByteArray()
+            << QList<int>{ Outcome::BoardNumberInvalid, Outcome::BrightnessInvalid };
+    QTest::newRow("five nines fail") << QStringList{ "99999", "0", "1 2", "m" } << QStringList{ "99999", "1 2" }
+            << QByteArray() << QList<int>{ Outcome::BoardNumberInvalid, Outcome::BrightnessInvalid };
+    QTest::newRow("a tab is not a space") << QStringList{ "\t5", "0", "32767", "m" } << QStringList{ "\t5", "32767" }
+            << QByteArray() << QList<int>{ Outcome::BoardNumberInvalid, Outcome::BrightnessInvalid };
+    QTest::newRow("32767 zeros fail") << QStringList{ QString(32767, u'0'), "0", "0", "m" }
+            << QStringList{ QString(32767, u'0'), "0" } << QByteArray() << QList<int>{ Outcome::BoardNumberInvalid };
+}
+
+void tst_Rules::prepare()
+{
+    QFETCH(QStringList, typed);
+    QFETCH(QStringList, tidied);
+    QFETCH(QByteArray, frame);
+    QFETCH(QList<int>, problems);
+
+    const Sending::Result result = Sending::prepare({ typed[0], typed[1].toInt(), typed[2], typed[3] });
+    QCOMPARE(result.fields.boardNum, tidied[0]);
+    QCOMPARE(result.fields.bright, tidied[1]);
+    QCOMPARE(result.fields.message, typed[3]);
+    QCOMPARE(result.frame, frame);
+    QList<int> kinds;
+    for (const Outcome &problem : result.problems)
+        kinds << problem.kind;
+    QCOMPARE(kinds, problems);
+}
+
+void tst_Rules::windows1252_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QByteArray>("bytes");
+
+    QTest::newRow("Latin-1 letters") << QString::fromUtf8("Grüße à Zoë") << QByteArray("Gr\xFC\xDF" "e \xE0 Zo\xEB");
+    QTest::newRow("euro and quotes from the 0x80 row")
+            << QString::fromUtf8("€ „x“ – ™ Ÿ") << QByteArray("\x80 \x84x\x93 \x96 \x99 \x9F");
+    QTest::newRow("a character beyond the BMP is one ?") << QString::fromUtf8("日😀b") << QByteArray("??b");
+}
+
+void tst_Rules::windows1252()
+{
+    QFETCH(QString, text);
+    QFETCH(QByteArray, bytes);
+
+    QCOMPARE(Windows1252::fromUnicode(text), bytes);
+    if (!bytes.contains('?'))
+        QCOMPARE(Windows1252::toUnicode(bytes), text);
+    QByteArray all;
+    for (int i = 0; i < 256; ++i)
+        all.append(char(i));
+    QCOMPARE(Windows1252::fromUnicode(Windows1252::toUnicode(all)), all);
+}
+
+void tst_Rules::argument_data()
+{
+    QTest::addColumn<QString>("commandLine");
+    QTest::addColumn<int>("mode");
+    QTest::addColumn<int>("port");
+
+    const int none = int(CommMode::None), serial = int(CommMode::Serial), udp = int(CommMode::Udp);
+    QTest::newRow("spaces only mean COM1") << "   " << serial << 1;
+    QTest::newRow("udp5000 in lower case") << "udp5000" << udp << 5000;
+    QTest::newRow("Com3 with spaces around") << "  Com3  " << serial << 3;
+    QTest::newRow("space before the number, leading zero") << "COM 05" << serial << 5;
+    QTest::newRow("UDP1 and UDP65535 are the bounds") << "UDP65535" << udp << 65535;
+    QTest::newRow("COM40000 passes the range test") << "COM40000" << serial << 40000;
+    QTest::newRow("COM alone") << "COM" << none << 0;
+    QTest::newRow("UDP0 is below the range") << "UDP0" << none << 0;
+    QTest::newRow("UDP65536 is above it") << "UDP65536" << none << 0;
+    QTest::newRow("sign") << "COM-1" << none << 0;
+    QTest::newRow("COM1 X") << "COM1 X" << none << 0;
+    QTest::newRow("TCP80") << "TCP80" << none << 0;
+    QTest::newRow("a tab is not a space") << "\tCOM1" << none << 0;
+    QTest::newRow("more digits than an int holds") << "UDP99999999999" << none << 0;
+}
+
+void tst_Rules::argument()
+{
+    QFETCH(QString, commandLine);
+    QFETCH(int, mode);
+    QFETCH(int, port);
+
+    const TransportArgument argument = TransportArgument::parse(commandLine);
+    QCOMPARE(int(argument.mode), mode);
+    QCOMPARE(argument.port, port);
+}
+
+void tst_Rules::history_data()
+{
+    QTest::addColumn<QStringList>("used");
+    QTest::addColumn<QStringList>("entries");
+
+    QTest::newRow("newest on top") << QStringList{ "a", "b", "c" } << QStringList{ "c", "b", "a" };
+    QTest::newRow("used again moves to the top") << QStringList{ "a", "b", "c", "d", "a" }
+                                                 << QStringList{ "a", "d", "c", "b" };
+    QTest::newRow("empty text is not recorded") << QStringList{ "a", "" } << QStringList{ "a" };
+    QTest::newRow("case and spaces make new entries") << QStringList{ "a", "A", "a " }
+                                                      << QStringList{ "a ", "A", "a" };
+}
+
+void tst_Rules::history()
+{
+    QFETCH(QStringList, used);
+    QFETCH(QStringList, entries);
+
+    MessageHistory history;
+    for (const QString &text : used)
+        history.add(text);
+    QCOMPARE(history.entries(), entries);
+    QVERIFY(history.isChanged());
+    QVERIFY(!history.add(entries.first()));
+}
+
+void tst_Rules::messageText_data()
+{
+    QTest::addColumn<Outcome>("outcome");
+    QTest::addColumn<QString>("text");
+
+    QTest::newRow("argument quoted as typed, no space before is")
+            << Outcome { Outcome::ArgumentNotRecognized, " tcp80 " }
+            << "The command line argument \" tcp80 \"is not recognized\r"
+               "Please specify argument as \"COM#\" or \"UDP#\" alone, where # is replaced by\r"
+               "the serial COM port number or network UDP port number to use.";
+    QTest::newRow("open failure names the port without zeros")
+            << Outcome { Outcome::PortCannotOpen, {}, CommMode::Serial, 5, "Busy" }
+            << "Comm Port \"COM5\" cannot be opened\rBusy";
+    QTest::newRow("lost bytes are told")
+            << Outcome { Outcome::SendFailed, {}, CommMode::Serial, 7, "Gone", 120 }
+            << "Unable to send to COM7\rGone\r120 bytes sent before were not delivered";
+    QTest::newRow("list file path between quotes")
+            << Outcome { Outcome::ListCreateFailed, "/x/VaroMsgBoard-MsgList.txt", CommMode::None, 0, "Denied" }
+            << "Unable to create message list file\r\"/x/VaroMsgBoard-MsgList.txt\"\rDenied";
+}
+
+void tst_Rules::messageText()
+{
+    QFETCH(Outcome, outcome);
+    QFETCH(QString, text);
+
+    QCOMPARE(MessageText::of(outcome), text);
+}
+
+QTEST_APPLESS_MAIN(tst_Rules)
+#include "tst_rules.moc"
