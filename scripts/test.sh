@@ -7,11 +7,11 @@ scripts/deps.sh
 
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo
 cmake --build build -j"$(nproc)"
-(cd build && ctest --output-on-failure)
+(cd build && ctest -j4 --output-on-failure)
 
 cmake -S . -B build-sanitize -DCMAKE_BUILD_TYPE=Debug -DVMB_SANITIZE=ON
 cmake --build build-sanitize -j"$(nproc)"
 export ASAN_OPTIONS="detect_leaks=1:abort_on_error=1"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
 export LSAN_OPTIONS="suppressions=$PWD/tests/lsan.supp:print_suppressions=0"
-(cd build-sanitize && ctest --output-on-failure)
+(cd build-sanitize && ctest -j4 --output-on-failure)

@@ -7,6 +7,7 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QDir>
 #include <QFile>
 #include <QPointer>
 #include <QSettings>
@@ -24,6 +25,7 @@ public:
     {
         QSettings(QStringLiteral("VaroMsgBoard"), QStringLiteral("VaroMsgBoard")).clear();
         QFile::remove(listFile());
+        QDir(listFile()).removeRecursively();
         pty.mapAs(7);
         MsgBox::setObserver([this](const MsgBox::Shown &box) { boxes << box; });
     }

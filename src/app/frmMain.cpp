@@ -2,8 +2,7 @@
 
 #include "app/frmMainUi.h"
 #include "common/AppInfo.h"
-#include "info/frmAbout.h"
-#include "info/HelpWindow.h"
+#include "info/HelpCommands.h"
 #include "messages/FieldCheck.h"
 #include "rules/MainSettings.h"
 #include "rules/PortSettings.h"
@@ -14,11 +13,9 @@
 #include "ui/MsgBox.h"
 #include "ui/TwipsLayout.h"
 
-#include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
-#include <QDesktopServices>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -43,9 +40,7 @@ frmMain::frmMain(const QString &commandLine, QWidget *parent)
     connect(m_ui->Exit, &QPushButton::clicked, this, &frmMain::Exit_Click);
     connect(m_ui->Help, &QPushButton::clicked, this, &frmMain::Help_Click);
     connect(m_ui->CurMsg, &QComboBox::activated, this, &frmMain::CurMsg_Click);
-    connect(m_ui->mnuHelpTopics, &QAction::triggered, this, &frmMain::mnuHelpTopics_Click);
-    connect(m_ui->mnuHelpWeb, &QAction::triggered, this, &frmMain::mnuHelpWeb_Click);
-    connect(m_ui->MnuHelpAbout, &QAction::triggered, this, &frmMain::MnuHelpAbout_Click);
+    new HelpCommands(this, m_ui->mnuHelpTopics, m_ui->mnuHelpWeb, m_ui->MnuHelpAbout);
     connect(&m_transport, &Transport::lost, this, [this](const Outcome &lost) { MsgBox::show(this, lost); });
 }
 
@@ -61,28 +56,16 @@ static void tidy(QLineEdit *field, const QString &text)
 void frmMain::Form_Load()
 {
     const MainSettings settings;
-    restorePosition(settings);
-    LoadMsgList();
-    restoreFields(settings);
-    OpenTransport();
-}
-
-void frmMain::restorePosition(const MainSettings &settings)
-{
-    const QScreen *screen = this->screen();
-    const QSize screenTwips = screen ? screen->geometry().size() * Twips::perPixel : QSize();
-    const QPoint twips = WindowPlacement::restore(settings.position(), screenTwips,
-                                                  frameGeometry().size() * Twips::perPixel);
+    const QSize screen = this->screen() ? this->screen()->geometry().size() * Twips::perPixel : QSize();
+    const QPoint twips = WindowPlacement::restore(settings.position(), screen, frameGeometry().size() * Twips::perPixel);
     move(Twips::toPixels(twips.x()), Twips::toPixels(twips.y()));
-}
-
-void frmMain::restoreFields(const MainSettings &settings)
-{
+    LoadMsgList();
     const MainSettings::Fields fields = settings.fields();
     m_ui->CurMsg->setEditText(fields.curMsg);
     m_ui->BoardNum->setText(fields.boardNum);
     m_ui->Bright->setText(fields.bright);
     m_ui->Present->setCurrentIndex(fields.presentIndex);
+    OpenTransport();
 }
 
 void frmMain::SaveSettings()
@@ -141,31 +124,6 @@ void frmMain::Exit_Click()
 void frmMain::Help_Click()
 {
     m_ui->MnuHelp->popup(QCursor::pos());
-}
-
-void frmMain::mnuHelpTopics_Click()
-{
-    try {
-        if (!m_help)
-            m_help = new HelpWindow(this);
-        m_help->showContents(AppInfo::besideProgram(AppInfo::helpFileName));
-        m_help->show();
-        m_help->raise();
-        m_help->activateWindow();
-    } catch (const std::exception &error) {
-        MsgBox::show(this, QString::fromLocal8Bit(error.what()));
-    }
-}
-
-void frmMain::mnuHelpWeb_Click()
-{
-    QDesktopServices::openUrl(QUrl(AppInfo::webAddress));
-}
-
-void frmMain::MnuHelpAbout_Click()
-{
-    frmAbout about(this);
-    about.exec();
 }
 
 void frmMain::closeEvent(QCloseEvent *event)

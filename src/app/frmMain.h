@@ -4,15 +4,12 @@
 #include "messages/MessageHistory.h"
 #include "transport/Transport.h"
 
-#include <QPointer>
 #include <QString>
 #include <QWidget>
 
 #include <memory>
 
 class FieldCheck;
-class HelpWindow;
-class MainSettings;
 class QLineEdit;
 namespace Ui { class frmMain; }
 
@@ -33,8 +30,6 @@ protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
-    void restorePosition(const MainSettings &settings);
-    void restoreFields(const MainSettings &settings);
     void OpenTransport();
     void SaveSettings();
     void LoadMsgList();
@@ -43,9 +38,6 @@ private:
     void Send_Click();
     void Exit_Click();
     void Help_Click();
-    void mnuHelpTopics_Click();
-    void mnuHelpWeb_Click();
-    void MnuHelpAbout_Click();
 
     void CurMsg_Validate(bool &Cancel);
     void CurMsg_Click();
@@ -61,7 +53,6 @@ private:
     Transport m_transport;
 
     std::unique_ptr<Ui::frmMain> m_ui;
-    QPointer<HelpWindow> m_help;
 };
 
 #endif

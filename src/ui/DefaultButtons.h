@@ -20,6 +20,8 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    void watchWindow();
+
     QWidget *m_window;
     QPushButton *m_default;
     QPushButton *m_cancel;

@@ -9,7 +9,9 @@
 FocusValidator::FocusValidator(QWidget *window)
     : QObject(window), m_window(window)
 {
-    qApp->installEventFilter(this);
+    // Clicks and keys reach the native window before any control; it exists
+    // once the window is shown.
+    window->installEventFilter(this);
 }
 
 void FocusValidator::setCheck(QWidget *control, Check check)
@@ -24,20 +26,22 @@ void FocusValidator::setExempt(QWidget *control)
 
 bool FocusValidator::eventFilter(QObject *watched, QEvent *event)
 {
+    if (watched == m_window) {
+        if (event->type() == QEvent::Show && m_window->windowHandle())
+            m_window->windowHandle()->installEventFilter(this);
+        return false;
+    }
     switch (event->type()) {
     case QEvent::MouseButtonPress:
     case QEvent::MouseButtonDblClick: {
-        // Seen at the window, before Qt hands the focus to the clicked widget.
-        if (!m_window->windowHandle() || watched != m_window->windowHandle())
-            return false;
         const auto *mouse = static_cast<QMouseEvent *>(event);
         QWidget *hit = m_window->childAt(mouse->position().toPoint());
         QWidget *target = hit ? clickTarget(hit) : nullptr;
         return target && !mayMoveTo(target);
     }
     case QEvent::KeyPress: {
-        auto *widget = qobject_cast<QWidget *>(watched);
-        if (!widget || widget->window() != m_window || widget != QApplication::focusWidget())
+        QWidget *widget = QApplication::focusWidget();
+        if (!widget || widget->window() != m_window || QApplication::activePopupWidget())
             return false;
         const auto *key = static_cast<QKeyEvent *>(event);
         const bool plain = (key->modifiers() & ~Qt::ShiftModifier) == Qt::NoModifier;
