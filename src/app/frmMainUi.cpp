@@ -36,7 +36,7 @@ void frmMain::setupUi(QWidget *window)
 
     TwipsLayout layout(window);
     using Width = TwipsLayout::Width;
-    Label1 = layout.label("Label1", QStringLiteral("Current Message"), { 240, 180, 4320, 225 }, {}, Width::Designed);
+    layout.label("Label1", QStringLiteral("Current Message"), { 240, 180, 4320, 225 }, {}, Width::Designed);
     CurMsg = layout.place(new QComboBox(window), "CurMsg", { 240, 390, 9780, 315 });
     CurMsg->setEditable(true);
     CurMsg->setInsertPolicy(QComboBox::NoInsert);  // the history decides what the list holds
@@ -45,11 +45,11 @@ void frmMain::setupUi(QWidget *window)
     CurMsg->setFont(TwipsLayout::fixedFont(9.75));
     CurMsg->setEditText(QString(20, u'A') + QString(20, u'B') + QString(20, u'C') + QString(20, u'D'));
 
-    Label2 = layout.label("Label2", QStringLiteral("Message Board Number"), { 240, 870, 1710, 195 });
+    layout.label("Label2", QStringLiteral("Message Board Number"), { 240, 870, 1710, 195 });
     BoardNum = typed(layout.place(new QLineEdit(QStringLiteral("0"), window), "BoardNum", { 240, 1110, 1320, 330 }));
-    Label3 = layout.label("Label3", QStringLiteral("Brightness"), { 2100, 870, 735, 195 });
+    layout.label("Label3", QStringLiteral("Brightness"), { 2100, 870, 735, 195 });
     Bright = typed(layout.place(new QLineEdit(QStringLiteral("75"), window), "Bright", { 2085, 1110, 375, 330 }));
-    Label4 = layout.label("Label4", QStringLiteral("Presentation"), { 3045, 870, 1170, 225 }, {}, Width::Designed);
+    layout.label("Label4", QStringLiteral("Presentation"), { 3045, 870, 1170, 225 }, {}, Width::Designed);
     Present = layout.place(new QComboBox(window), "Present", { 3045, 1080, 2220, 315 });
     Present->addItems(PresentMode::names);
     Present->setCurrentIndex(-1);
@@ -58,7 +58,7 @@ void frmMain::setupUi(QWidget *window)
     Exit = layout.button("Exit", QStringLiteral("EXIT"), { 7057, 960, 1320, 480 });
     Send = layout.button("Send", QStringLiteral("SEND"), { 8685, 960, 1320, 480 });
     Send->setDefault(true);  // drawn as the default; DefaultButtons gives it the Enter key
-    Label5 = layout.label("Label5", QStringLiteral("%"), { 2460, 1170, 210, 165 }, {}, Width::Designed);
+    layout.label("Label5", QStringLiteral("%"), { 2460, 1170, 210, 165 }, {}, Width::Designed);
     CommUse = layout.label("CommUse", QStringLiteral("Using "), { 9060, 105, 900, 195 });
     CommUse->setAlignment(Qt::AlignCenter);
 

@@ -17,18 +17,13 @@ class frmMain
 public:
     void setupUi(QWidget *window);
 
-    QLabel *Label1;
     QComboBox *CurMsg;
-    QLabel *Label2;
     QLineEdit *BoardNum;
-    QLabel *Label3;
     QLineEdit *Bright;
-    QLabel *Label4;
     QComboBox *Present;
     QPushButton *Help;
     QPushButton *Exit;
     QPushButton *Send;
-    QLabel *Label5;
     QLabel *CommUse;
     QMenu *MnuHelp;
     QAction *mnuHelpTopics;

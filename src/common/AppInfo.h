@@ -10,8 +10,10 @@
 namespace AppInfo {
 
 inline const QString title = QStringLiteral("VaroMsgBoard");
-inline const QString organization = QStringLiteral("VaroMsgBoard");
-inline const QString application = QStringLiteral("VaroMsgBoard");
+inline const QString organization = title;
+inline const QString application = title;
+inline const QString productName = QStringLiteral("Message Board");
+inline const QString maker = QStringLiteral("Varo Display Systems, Inc.");
 inline const QString msgListFileName = QStringLiteral("VaroMsgBoard-MsgList.txt");
 inline const QString helpFileName = QStringLiteral("VaroMsgBoard.hlp");
 inline const QString webAddress = QStringLiteral("https://www.varo.example/");

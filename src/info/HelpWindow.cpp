@@ -1,5 +1,7 @@
 #include "info/HelpWindow.h"
 
+#include "common/AppInfo.h"
+
 #include <QDir>
 #include <QFile>
 #include <QTextBrowser>
@@ -10,7 +12,7 @@ HelpWindow::HelpWindow(QWidget *parent)
     : QWidget(parent, Qt::Window)
 {
     setObjectName(QStringLiteral("HelpWindow"));
-    setWindowTitle(QStringLiteral("VaroMsgBoard Help"));
+    setWindowTitle(AppInfo::title + QStringLiteral(" Help"));
     m_browser = new QTextBrowser(this);
     m_browser->setObjectName(QStringLiteral("HelpText"));
     m_browser->setOpenExternalLinks(true);

@@ -28,9 +28,9 @@ frmAbout::frmAbout(QWidget *parent)
     layout.label("lblDescription", QStringLiteral("Message Board Control Software for Windows"),
                  { 2865, 1395, 3975, 240 }, Font::arial(9.75));
     layout.label("lblVersion", AppInfo::versionText(), { 4215, 930, 1320, 285 }, Font::arial(12, true));
-    layout.label("Label1", QStringLiteral("Message Board"), { 2790, 60, 4395, 690 }, Font::arial(30, true, true));
+    layout.label("Label1", AppInfo::productName, { 2790, 60, 4395, 690 }, Font::arial(30, true, true));
     layout.logo({ 180, 150, 1995, 765 });
-    layout.label("Label3", QStringLiteral("Varo Display Systems, Inc."), { 180, 1050, 2550, 195 });
+    layout.label("Label3", AppInfo::maker, { 180, 1050, 2550, 195 });
     layout.label("Label4", QStringLiteral("1200 Signal Hill Road"), { 180, 1275, 2550, 195 });
     layout.label("Label5", QStringLiteral("Springfield, ST 00000"), { 180, 1470, 2550, 195 });
     layout.label("Label6", QStringLiteral("Tel: (555) 555-0142"), { 180, 1860, 2550, 195 });

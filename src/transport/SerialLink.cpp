@@ -12,6 +12,7 @@
 namespace {
 constexpr int highestPortNumber = 32767;
 constexpr int closingDrainMs = 3000;
+const QString deviceGone = QStringLiteral("The device is no longer available");
 }
 
 SerialLink::~SerialLink()
@@ -65,7 +66,7 @@ Outcome SerialLink::write(const QByteArray &frame)
         return failure(m_port.errorString());
     if (lineIsGone()) {
         m_gone = true;
-        m_goneReason = QStringLiteral("The device is no longer available");
+        m_goneReason = deviceGone;
         m_port.clear(QSerialPort::Output);
         return failure(m_goneReason, waiting);
     }
@@ -101,7 +102,7 @@ Outcome SerialLink::drain(int timeoutMs)
     while (!m_gone && !lineIsGone() && unsentByDevice() > 0 && !deadline.hasExpired())
         QThread::msleep(5);
     if (m_gone || lineIsGone())
-        return failure(m_gone ? m_goneReason : QStringLiteral("The device is no longer available"),
+        return failure(m_gone ? m_goneReason : deviceGone,
                        m_port.bytesToWrite());
     const qint64 unsent = m_port.bytesToWrite() + unsentByDevice();
     if (unsent > 0)
