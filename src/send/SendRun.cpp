@@ -120,6 +120,7 @@ void SendRun::stopAt(qsizetype index, const QString &text) const
     if (!m_request.readsInput)
         return Console::error(text);
     const QString sent = index == 0 ? QStringLiteral("no line was sent")
+            : index == 1            ? QStringLiteral("line 1 was sent")
                                     : QStringLiteral("lines 1 to %1 were sent").arg(index);
     Console::error(text + QStringLiteral("\rStopped at line %1 of standard input: %2.").arg(index + 1).arg(sent));
 }
