@@ -49,9 +49,19 @@ bool SendRun::readMessages(QFile &input)
         m_messages = { TypedText::withoutControls(m_request.fields.message) };
         return true;
     }
-    const QByteArray bytes = input.readAll();
-    if (!input.isOpen() || input.error() != QFileDevice::NoError) {
-        Console::error(QStringLiteral("VaroSend: Unable to read standard input\r") + input.errorString());
+    QByteArray bytes;
+    while (input.isOpen() && bytes.size() <= inputLimit) {
+        const QByteArray chunk = input.read(inputLimit + 1 - bytes.size());  // a pipe gives what it has
+        if (chunk.isEmpty())
+            break;
+        bytes += chunk;
+    }
+    const QString problem = !input.isOpen()                       ? QStringLiteral("It is closed.")
+            : input.error() != QFileDevice::NoError                ? input.errorString()
+            : bytes.size() > inputLimit ? QStringLiteral("It holds more than %1 bytes; send it in parts.").arg(inputLimit)
+                                        : QString();
+    if (!problem.isEmpty()) {
+        Console::error(QStringLiteral("VaroSend: Unable to read standard input\r") + problem);
         return false;
     }
     m_messages = InputLines::split(bytes);

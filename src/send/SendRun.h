@@ -26,6 +26,9 @@ public:
     // for a slow adapter.
     static int drainTimeoutMs(qsizetype frameSize);
 
+    // Hours of a serial line's time, yet little memory: more is a mistake.
+    static constexpr qint64 inputLimit = 16 * 1024 * 1024;
+
 private:
     bool argumentsPass() const;
     bool readMessages(QFile &input);
