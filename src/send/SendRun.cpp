@@ -13,6 +13,28 @@
 
 #include <climits>
 
+namespace {
+
+// Standard input to its end, or why it cannot be read.
+QString readWhole(QFile &input, QByteArray &bytes)
+{
+    if (!input.isOpen())
+        return QStringLiteral("It is closed.");
+    while (bytes.size() <= SendRun::inputLimit) {
+        const QByteArray chunk = input.read(SendRun::inputLimit + 1 - bytes.size());  // a pipe gives what it has
+        if (chunk.isEmpty())
+            break;
+        bytes += chunk;
+    }
+    if (input.error() != QFileDevice::NoError)
+        return input.errorString();
+    if (bytes.size() > SendRun::inputLimit)
+        return QStringLiteral("It holds more than %1 bytes; send it in parts.").arg(SendRun::inputLimit);
+    return {};
+}
+
+} // namespace
+
 SendRun::SendRun(SendRequest request) : m_request(std::move(request)) { }
 
 int SendRun::drainTimeoutMs(qsizetype frameSize)
@@ -50,16 +72,7 @@ bool SendRun::readMessages(QFile &input)
         return true;
     }
     QByteArray bytes;
-    while (input.isOpen() && bytes.size() <= inputLimit) {
-        const QByteArray chunk = input.read(inputLimit + 1 - bytes.size());  // a pipe gives what it has
-        if (chunk.isEmpty())
-            break;
-        bytes += chunk;
-    }
-    const QString problem = !input.isOpen()                       ? QStringLiteral("It is closed.")
-            : input.error() != QFileDevice::NoError                ? input.errorString()
-            : bytes.size() > inputLimit ? QStringLiteral("It holds more than %1 bytes; send it in parts.").arg(inputLimit)
-                                        : QString();
+    const QString problem = readWhole(input, bytes);
     if (!problem.isEmpty()) {
         Console::error(QStringLiteral("VaroSend: Unable to read standard input\r") + problem);
         return false;
@@ -113,7 +126,7 @@ bool SendRun::sendOne(Transport &transport, qsizetype index) const
     Sending::Fields fields = m_request.fields;
     fields.message = m_messages.at(index);
     const Sending::Result result = Sending::send(transport, fields);
-    Outcome outcome = result.ok() ? transport.drain(drainTimeoutMs(result.frame.size())) : result.problems.constLast();
+    const Outcome outcome = result.ok() ? transport.drain(drainTimeoutMs(result.frame.size())) : result.problems.constLast();
     if (!outcome.ok()) {
         stopAt(index, MessageText::of(outcome));
         return false;
