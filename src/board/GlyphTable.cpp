@@ -4,6 +4,8 @@
 
 namespace {
 
+constexpr char16_t smallO = 0xE000;  // a private-use code: never in a text
+
 struct Drawn
 {
     char16_t ch;
@@ -65,7 +67,7 @@ constexpr Drawn drawn[] = {
     { u'P', { "####.", "#...#", "#...#", "####.", "#....", "#....", "#...." } },
     { u'Q', { ".###.", "#...#", "#...#", "#...#", "#.#.#", "#..#.", ".##.#" } },
     { u'R', { "####.", "#...#", "#...#", "####.", "#.#..", "#..#.", "#...#" } },
-    { u'S', { ".####", "#....", "#....", ".###.", "....#", "....#", "####." } },
+    { u'S', { ".###.", "#...#", "#....", ".###.", "....#", "#...#", ".###." } },
     { u'T', { "#####", "..#..", "..#..", "..#..", "..#..", "..#..", "..#.." } },
     { u'U', { "#...#", "#...#", "#...#", "#...#", "#...#", "#...#", ".###." } },
     { u'V', { "#...#", "#...#", "#...#", "#...#", "#...#", ".#.#.", "..#.." } },
@@ -109,7 +111,7 @@ constexpr Drawn drawn[] = {
     { u'|', { "..#..", "..#..", "..#..", "..#..", "..#..", "..#..", "..#.." } },
     { u'}', { ".#...", "..#..", "..#..", "...#.", "..#..", "..#..", ".#..." } },
     { u'~', { ".....", ".....", ".#...", "#.#.#", "...#.", ".....", "....." } },
-    // Letters of Windows-1252 that are not a base letter with an accent.
+    // Letters of Windows-1252 that are not a base letter with an accent, and the euro.
     { u'€', { "..###", ".#...", "####.", ".#...", "####.", ".#...", "..###" } },
     { u'ƒ', { "...##", "..#..", ".###.", "..#..", "..#..", "..#..", "##..." } },
     { u'Œ', { ".####", "#.#..", "#.#..", "#.##.", "#.#..", "#.#..", ".####" } },
@@ -128,7 +130,13 @@ constexpr Drawn drawn[] = {
     { u'Þ', { "#....", "####.", "#...#", "#...#", "####.", "#....", "#...." } },
     { u'þ', { "#....", "#....", "####.", "#...#", "####.", "#....", "#...." } },
     { u'ß', { ".##..", "#..#.", "#..#.", "#.##.", "#...#", "#...#", "#.##." } },
+    { u'ˆ', { "..#..", ".#.#.", ".....", ".....", ".....", ".....", "....." } },
+    // A squeezed Z would look like z, so its caron version is drawn whole.
+    { u'Ž', { ".#.#.", "..#..", "#####", "....#", "..#..", "#....", "#####" } },
+    // Bases for accents only: a dotless i, and an o one row shorter, since an
+    // accented o as tall as the row would match the squeezed capital.
     { u'ı', { ".....", ".....", ".##..", "..#..", "..#..", "..#..", ".###." } },
+    { smallO, { ".....", ".....", ".....", ".###.", "#...#", "#...#", ".###." } },
 };
 
 // Accents sit in the top two rows. A capital under an accent loses its rows
@@ -154,12 +162,12 @@ constexpr Accented accented[] = {
     { u'Î', u'I', Circumflex }, { u'Ï', u'I', Diaeresis }, { u'Ñ', u'N', Tilde }, { u'Ò', u'O', Grave },
     { u'Ó', u'O', Acute }, { u'Ô', u'O', Circumflex }, { u'Õ', u'O', Tilde }, { u'Ö', u'O', Diaeresis },
     { u'Ù', u'U', Grave }, { u'Ú', u'U', Acute }, { u'Û', u'U', Circumflex }, { u'Ü', u'U', Diaeresis },
-    { u'Ý', u'Y', Acute }, { u'Ÿ', u'Y', Diaeresis }, { u'Š', u'S', Caron }, { u'Ž', u'Z', Caron },
+    { u'Ý', u'Y', Acute }, { u'Ÿ', u'Y', Diaeresis }, { u'Š', u'S', Caron },
     { u'à', u'a', Grave }, { u'á', u'a', Acute }, { u'â', u'a', Circumflex }, { u'ã', u'a', Tilde },
     { u'ä', u'a', Diaeresis }, { u'å', u'a', Ring }, { u'è', u'e', Grave }, { u'é', u'e', Acute },
     { u'ê', u'e', Circumflex }, { u'ë', u'e', Diaeresis }, { u'ì', u'ı', Grave }, { u'í', u'ı', Acute },
-    { u'î', u'ı', Circumflex }, { u'ï', u'ı', Diaeresis }, { u'ñ', u'n', Tilde }, { u'ò', u'o', Grave },
-    { u'ó', u'o', Acute }, { u'ô', u'o', Circumflex }, { u'õ', u'o', Tilde }, { u'ö', u'o', Diaeresis },
+    { u'î', u'ı', Circumflex }, { u'ï', u'ı', Diaeresis }, { u'ñ', u'n', Tilde }, { u'ò', smallO, Grave },
+    { u'ó', smallO, Acute }, { u'ô', smallO, Circumflex }, { u'õ', smallO, Tilde }, { u'ö', smallO, Diaeresis },
     { u'ù', u'u', Grave }, { u'ú', u'u', Acute }, { u'û', u'u', Circumflex }, { u'ü', u'u', Diaeresis },
     { u'ý', u'y', Acute }, { u'ÿ', u'y', Diaeresis }, { u'š', u's', Caron }, { u'ž', u'z', Caron },
 };
@@ -194,7 +202,8 @@ QHash<char16_t, GlyphTable::Rows> buildTable()
     }
     for (const Accented &glyph : accented)
         table.insert(glyph.ch, compose(table.value(glyph.base), QChar(glyph.base).isUpper(), glyph.accent));
-    table.remove(u'ı');  // only a base for the accented i; not a Windows-1252 character
+    table.remove(u'ı');
+    table.remove(smallO);
     return table;
 }
 
