@@ -10,7 +10,7 @@ namespace {
 constexpr int labelWidth = 80;
 constexpr int minimumPitch = 3;
 const QColor background(12, 10, 8);
-const QColor unlit(48, 34, 10);   // a dark LED is still faintly visible
+const QColor unlit(34, 24, 6);   // a dark LED is still faintly visible
 const QColor amber(255, 176, 0);
 
 QColor ledColour(int grey)

@@ -182,8 +182,8 @@ void tst_VaroBoard::signalEndsCleanly()
 
 void tst_VaroBoard::dotsPicture()
 {
-    const QString file = QDir::temp().filePath(QStringLiteral("tst_varoboard-dots.png"));
-    QFile::remove(file);
+    const QTemporaryDir folder;
+    const QString file = folder.filePath(QStringLiteral("dots.png"));
     QProcess process;
     startBoard(process, { QStringLiteral("--dots"), file, QStringLiteral("--at"), QStringLiteral("1000"),
                           QStringLiteral("--columns"), QStringLiteral("4"), QStringLiteral("PTY") });
@@ -198,7 +198,6 @@ void tst_VaroBoard::dotsPicture()
     shown.brightness = 50;
     shown.text = QStringLiteral("CRAWL");
     QCOMPARE(QImage(file).convertToFormat(QImage::Format_Grayscale8), LedMatrix::render(shown, 4, 1000));
-    QFile::remove(file);
 }
 
 QTEST_GUILESS_MAIN(tst_VaroBoard)
