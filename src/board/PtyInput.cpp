@@ -94,10 +94,12 @@ QString PtyInput::lineSettings() const
 
 void PtyInput::readAvailable()
 {
+    // At most 64 KiB at a time: a sender that never pauses must not keep the
+    // event loop here. The notifier fires again for the rest.
     QByteArray bytes;
     char buffer[4096];
     ssize_t n = 0;
-    while ((n = ::read(m_master, buffer, sizeof buffer)) > 0)
+    for (int reads = 0; reads < 16 && (n = ::read(m_master, buffer, sizeof buffer)) > 0; ++reads)
         bytes.append(buffer, n);
     const bool failed = n < 0 && errno != EAGAIN && errno != EINTR;
     if (!bytes.isEmpty())
