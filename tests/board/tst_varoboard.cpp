@@ -96,7 +96,7 @@ void tst_VaroBoard::typedFieldsArrive()
     } else {
         QCOMPARE(sender.open(input.toUpper().remove(u' ')), QString());
         // The board may not listen yet: a board that misses a frame just waits for the next.
-        while (!process.waitForReadyRead(200))
+        while (process.state() == QProcess::Running && !process.waitForReadyRead(200))
             QCOMPARE(sender.send(frame), QString());
     }
 
