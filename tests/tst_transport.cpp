@@ -191,8 +191,8 @@ void tst_Transport::udpBroadcastOneDatagramPerFrame()
     const QString argument = QStringLiteral("udp%1").arg(board.localPort());
     Transport first;
     Transport second;  // a second copy with the same argument
-    QVERIFY(first.open(argument).ok());
-    QVERIFY(second.open(argument).ok());
+    QVERIFY(first.open(argument, {}).ok());
+    QVERIFY(second.open(argument, {}).ok());
     QCOMPARE(first.mode(), CommMode::Udp);
     QVERIFY(first.send(frame).ok());
     QVERIFY(second.send("two").ok());
@@ -210,7 +210,7 @@ void tst_Transport::udpDatagramTooLargeIsRefused()
 {
     REQUIRE_PRIVATE_NETWORK();
     Transport transport;
-    QVERIFY(transport.open(QStringLiteral("UDP5001")).ok());
+    QVERIFY(transport.open(QStringLiteral("UDP5001"), {}).ok());
     const Outcome outcome = transport.send(QByteArray(70000, 'x'));
     QCOMPARE(outcome.kind, Outcome::SendFailed);
     QCOMPARE(outcome.mode, CommMode::Udp);

@@ -22,7 +22,7 @@ public:
     // The device configured for COM<number>, or an empty text for the default.
     using PortMapping = std::function<QString(int number)>;
 
-    Outcome open(const QString &commandLine, const PortMapping &mapping = {});
+    Outcome open(const QString &commandLine, const PortMapping &mapping);
     Outcome send(const QByteArray &frame);
     // Serial: returns once every byte has left the computer; UDP: at once.
     Outcome drain(int timeoutMs);

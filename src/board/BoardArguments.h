@@ -1,0 +1,33 @@
+#ifndef BOARDARGUMENTS_H
+#define BOARDARGUMENTS_H
+
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+// VaroBoard's command line: one input and the options that shape the run.
+struct BoardArguments
+{
+    enum Input { None, Udp, Pty, Device };
+
+    Input input = None;
+    int port = 0;          // Udp
+    QString device;        // Device
+    int columns = 20;
+    std::optional<int> board;
+    bool log = false;
+    int count = 0;         // 0: run until stopped
+    QString dots;
+    qint64 atMs = 0;
+    bool help = false;
+    QString error;         // why the command line was refused; empty when accepted
+
+    // Without a window there is no need for a display.
+    bool needsWindow() const { return !log && dots.isEmpty(); }
+
+    static BoardArguments parse(const QStringList &arguments);
+    static QString usage();
+};
+
+#endif
