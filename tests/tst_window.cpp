@@ -1,6 +1,8 @@
-#include "WindowDriver.h"
+#include "PseudoTerminal.h"
+#include "app/frmMain.h"
 #include "app/modMain.h"
 #include "info/frmSplash.h"
+#include "ui/MsgBox.h"
 
 #include <QAbstractItemView>
 #include <QClipboard>
@@ -9,20 +11,23 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QProcess>
 #include <QPushButton>
 #include <QTextBrowser>
 #include <QtTest>
 
+#include <fcntl.h>
+
 // The main window driven as an operator would: keys, clicks, the boxes it
-// shows, what reaches the line, and what survives a restart.
+// shows, what reaches the line (a pseudo-terminal mapped as COM7), and what
+// survives a restart.
 class tst_Window : public QObject
 {
     Q_OBJECT
 
 private slots:
     void init();
-    void cleanup() { m_ui.reset(); }
-
+    void cleanup();
     void keysSendOrClose_data();
     void keysSendOrClose();
     void leavingAnInvalidField_data();
@@ -32,16 +37,29 @@ private slots:
     void failuresAreShownAndTheWindowGoesOn();
     void splashCoversTheFirstSecond();
     void everythingComesBackAfterARestart();
-    void untouchedFirstStartWritesOnlyThePosition();
     void chosenFromTheListWithKeys();
     void helpMenuAndAbout();
+    void argumentsQtWouldTake_data();
+    void argumentsQtWouldTake();
 
 private:
-    QLineEdit *field(const char *name) const { return m_ui->control<QLineEdit>(QLatin1String(name)); }
-    QComboBox *combo(const char *name) const { return m_ui->control<QComboBox>(QLatin1String(name)); }
+    bool start(const QString &commandLine = QStringLiteral("COM7"));
     void restart();
+    template<typename T = QWidget> T *control(const char *name) const { return m_window->findChild<T *>(QLatin1String(name)); }
+    QLineEdit *field(const char *name) const { return control<QLineEdit>(name); }
+    QComboBox *combo(const char *name) const { return control<QComboBox>(name); }
+    bool hasFocus(const char *name) const { return control(name)->isAncestorOf(QApplication::focusWidget()) || control(name)->hasFocus(); }
+    void press(int key, Qt::KeyboardModifiers modifiers = {}) { QTest::keyClick(m_window->windowHandle(), Qt::Key(key), modifiers); }
+    void type(const QString &text) { QTest::keyClicks(QApplication::focusWidget(), text); }
+    void click(const char *name) { QTest::mouseClick(control(name), Qt::LeftButton); }
+    QStringList history() const;
+    QStringList boxTexts() const;
+    static QString listFile() { return QCoreApplication::applicationDirPath() + QStringLiteral("/VaroMsgBoard-MsgList.txt"); }
+    static QByteArray readListFile();
 
-    std::unique_ptr<WindowDriver> m_ui;
+    std::unique_ptr<PseudoTerminal> m_pty;
+    QPointer<frmMain> m_window;
+    QList<MsgBox::Shown> m_boxes;
 };
 
 static const QString boardMessage = QStringLiteral("INVALID BOARD NUMBER\rPlease enter a decimal number between 0 and 99");
@@ -49,15 +67,58 @@ static const QString brightMessage = QStringLiteral("INVALID BRIGHTNESS\rPlease 
 
 void tst_Window::init()
 {
-    m_ui = std::make_unique<WindowDriver>();
-    QVERIFY(m_ui->pty.isValid());
+    QSettings(QStringLiteral("VaroMsgBoard"), QStringLiteral("VaroMsgBoard")).clear();
+    QFile::remove(listFile());
+    QDir(listFile()).removeRecursively();
+    m_pty = std::make_unique<PseudoTerminal>();
+    QVERIFY(m_pty->isValid());
+    m_pty->mapAs(7);
+    m_boxes.clear();
+    MsgBox::setObserver([this](const MsgBox::Shown &box) { m_boxes << box; });
+}
+
+void tst_Window::cleanup()
+{
+    delete m_window;
+    MsgBox::setObserver({});
+}
+
+bool tst_Window::start(const QString &commandLine)
+{
+    m_window = new frmMain(commandLine);
+    m_window->Form_Load();
+    m_window->show();
+    m_window->activateWindow();
+    return QTest::qWaitForWindowActive(m_window);
 }
 
 void tst_Window::restart()
 {
-    m_ui->press(Qt::Key_Escape);
-    QTRY_VERIFY(!m_ui->window);
-    QVERIFY(m_ui->start());
+    press(Qt::Key_Escape);
+    QTRY_VERIFY(!m_window);
+    QVERIFY(start());
+}
+
+QStringList tst_Window::history() const
+{
+    QStringList entries;
+    for (int i = 0; i < combo("CurMsg")->count(); ++i)
+        entries << combo("CurMsg")->itemText(i);
+    return entries;
+}
+
+QStringList tst_Window::boxTexts() const
+{
+    QStringList texts;
+    for (const MsgBox::Shown &box : m_boxes)
+        texts << box.text;
+    return texts;
+}
+
+QByteArray tst_Window::readListFile()
+{
+    QFile file(listFile());
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(no file)");
 }
 
 void tst_Window::keysSendOrClose_data()
@@ -80,21 +141,21 @@ void tst_Window::keysSendOrClose()
     QFETCH(int, key);
     QFETCH(bool, closes);
 
-    QVERIFY(m_ui->start());
-    QCOMPARE(m_ui->window->windowTitle(), QStringLiteral("Varo Message Board V2.1"));
+    QVERIFY(start());
+    QCOMPARE(m_window->windowTitle(), QStringLiteral("Varo Message Board V2.1"));
     combo("CurMsg")->setEditText(QStringLiteral("  HELLO  "));
     field("BoardNum")->setText(QStringLiteral(" 5"));
     field("Bright")->setText(QStringLiteral("75"));
     combo("Present")->setCurrentIndex(2);
     const char *order[] = { "CurMsg", "BoardNum", "Bright", "Present", "Help", "Exit", "Send" };
     for (int i = 0; i < tabs; ++i)
-        m_ui->press(Qt::Key_Tab);
-    QVERIFY(m_ui->hasFocus(QLatin1String(order[tabs])));
-    m_ui->press(key);
+        press(Qt::Key_Tab);
+    QVERIFY(hasFocus(order[tabs]));
+    press(key);
 
-    QCOMPARE(m_ui->pty.read(), closes ? QByteArray() : QByteArray("\r5C2\r5B75\r5AHELLO\r5D"));
-    QCOMPARE(!m_ui->window, closes);
-    QCOMPARE(m_ui->boxTexts(), QStringList());
+    QCOMPARE(m_pty->read(), closes ? QByteArray() : QByteArray("\r5C2\r5B75\r5AHELLO\r5D"));
+    QCOMPARE(!m_window, closes);
+    QCOMPARE(boxTexts(), QStringList());
 }
 
 void tst_Window::leavingAnInvalidField_data()
@@ -119,50 +180,50 @@ void tst_Window::leavingAnInvalidField()
     QFETCH(QString, leave);
     QFETCH(QStringList, boxes);
 
-    QVERIFY(m_ui->start());
-    auto *edit = m_ui->control<QLineEdit>(name);
+    QVERIFY(start());
+    QLineEdit *edit = field(name.toLatin1());
     edit->setFocus();
     edit->clear();
-    m_ui->type(text);
+    type(text);
     if (leave == u"Tab" || leave == u"Backtab")
-        m_ui->press(leave == u"Tab" ? Qt::Key_Tab : Qt::Key_Backtab);
+        press(leave == u"Tab" ? Qt::Key_Tab : Qt::Key_Backtab);
     else
-        m_ui->click(leave);
+        click(leave.toLatin1());
 
-    QCOMPARE(m_ui->boxTexts(), boxes);
-    if (!boxes.isEmpty())
-        QVERIFY(m_ui->hasFocus(name));
+    QCOMPARE(boxTexts(), boxes);
+    if (boxes.isEmpty())
+        QTRY_VERIFY(control("MnuHelp")->isVisible());
     else
-        QTRY_VERIFY(m_ui->control(QStringLiteral("MnuHelp"))->isVisible());
+        QVERIFY(hasFocus(name.toLatin1()));
     QCOMPARE(edit->text(), text);
-    QVERIFY(m_ui->window);
-    QCOMPARE(m_ui->pty.read(), QByteArray());
+    QVERIFY(m_window);
+    QCOMPARE(m_pty->read(), QByteArray());
 }
 
 void tst_Window::sendWithInvalidFieldsSendsNothing()
 {
-    QVERIFY(m_ui->start());
+    QVERIFY(start());
     combo("CurMsg")->setEditText(QStringLiteral("kept"));
     field("BoardNum")->setText(QStringLiteral("1 2"));
     field("Bright")->setText(QStringLiteral("x"));
-    m_ui->press(Qt::Key_Return);
-    QCOMPARE(m_ui->boxTexts(), QStringList({ boardMessage, brightMessage }));
-    QVERIFY(m_ui->hasFocus(QStringLiteral("BoardNum")));
-    QCOMPARE(combo("CurMsg")->itemText(0), QStringLiteral("kept"));  // recorded all the same
-    QCOMPARE(m_ui->pty.read(), QByteArray());
+    press(Qt::Key_Return);
+    QCOMPARE(boxTexts(), QStringList({ boardMessage, brightMessage }));
+    QVERIFY(hasFocus("BoardNum"));
+    QCOMPARE(history(), QStringList{ "kept" });  // recorded all the same
+    QCOMPARE(m_pty->read(), QByteArray());
 
     // Mended, the next press sends, tidied; the refused press left nothing behind.
     field("BoardNum")->setText(QStringLiteral(" 42 "));
     field("Bright")->clear();
-    m_ui->press(Qt::Key_Return);
+    press(Qt::Key_Return);
     QCOMPARE(field("BoardNum")->text(), QStringLiteral("42"));
     QCOMPARE(field("Bright")->text(), QStringLiteral("99"));
-    QCOMPARE(m_ui->pty.read(), QByteArray("\r42C0\r42B99\r42Akept\r42D"));
+    QCOMPARE(m_pty->read(), QByteArray("\r42C0\r42B99\r42Akept\r42D"));
 }
 
 void tst_Window::typedTextIsKeptWhole()
 {
-    QVERIFY(m_ui->start());
+    QVERIFY(start());
     QApplication::clipboard()->setText(QStringLiteral("one\r\ntwo\nthree\x01\x7f!"));
     combo("CurMsg")->clearEditText();
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_V, Qt::ControlModifier);
@@ -182,30 +243,28 @@ void tst_Window::typedTextIsKeptWhole()
 
 void tst_Window::failuresAreShownAndTheWindowGoesOn()
 {
-    QVERIFY(m_ui->start());
-    m_ui->pty.closeMaster();
-    m_ui->click(QStringLiteral("Send"));
-    QCOMPARE(m_ui->boxes.size(), 1);
-    QCOMPARE(m_ui->boxes.first().icon, QMessageBox::Critical);
-    QCOMPARE(m_ui->boxes.first().text.section(u'\r', 0, 0), QStringLiteral("Unable to send to COM7"));
-    m_ui.reset();
+    QVERIFY(start());
+    m_pty->closeMaster();
+    click("Send");
+    QCOMPARE(m_boxes.size(), 1);
+    QCOMPARE(m_boxes.first().icon, QMessageBox::Critical);
+    QCOMPARE(m_boxes.first().text.section(u'\r', 0, 0), QStringLiteral("Unable to send to COM7"));
+    delete m_window;
 
-    m_ui = std::make_unique<WindowDriver>();
-    QVERIFY(QDir().mkpath(WindowDriver::listFile()));  // a folder where the list file should be
-    QVERIFY(m_ui->start(QStringLiteral("tcp80")));
-    QCOMPARE(m_ui->boxes.size(), 1);
-    QCOMPARE(m_ui->boxes.first().icon, QMessageBox::Critical);
-    QCOMPARE(m_ui->control<QLabel>(QStringLiteral("CommUse"))->text(), QStringLiteral("Using NONE"));
-    QVERIFY(!m_ui->control(QStringLiteral("Send"))->isEnabled());
-    m_ui->type(QStringLiteral("new"));
-    m_ui->press(Qt::Key_Return);
-    m_ui->press(Qt::Key_Tab);
-    m_ui->press(Qt::Key_Escape);
-    QTRY_VERIFY(!m_ui->window);
-    QCOMPARE(m_ui->boxes.size(), 2);
-    QCOMPARE(m_ui->boxes.last().text.section(u'\r', 0, 1),
-             QStringLiteral("Unable to create message list file\r\"") + WindowDriver::listFile() + u'"');
-    QDir(WindowDriver::listFile()).removeRecursively();
+    QVERIFY(QDir().mkpath(listFile()));  // a folder where the list file should be
+    QVERIFY(start(QStringLiteral("tcp80")));
+    QCOMPARE(m_boxes.size(), 2);
+    QCOMPARE(m_boxes.last().icon, QMessageBox::Critical);
+    QCOMPARE(control<QLabel>("CommUse")->text(), QStringLiteral("Using NONE"));
+    QVERIFY(!control("Send")->isEnabled());
+    type(QStringLiteral("new"));
+    press(Qt::Key_Return);
+    press(Qt::Key_Tab);
+    press(Qt::Key_Escape);
+    QTRY_VERIFY(!m_window);
+    QCOMPARE(m_boxes.size(), 3);
+    QCOMPARE(m_boxes.last().text.section(u'\r', 0, 1),
+             QStringLiteral("Unable to create message list file\r\"") + listFile() + u'"');
 }
 
 void tst_Window::splashCoversTheFirstSecond()
@@ -220,93 +279,86 @@ void tst_Window::splashCoversTheFirstSecond()
         loadEnded = clock.elapsed();
     });
     clock.start();
-    m_ui->window = modMain::Main(QStringLiteral("tcp80"));
+    m_window = modMain::Main(QStringLiteral("tcp80"));
     QVERIFY(splashDuringLoad);
     QVERIFY(clock.elapsed() - loadEnded < 300);  // a slow load ends the wait at once
-    m_ui->window->close();
-    MsgBox::setObserver({});
+    delete m_window;
 
     clock.restart();
-    m_ui->window = modMain::Main(QStringLiteral("COM7"));
+    m_window = modMain::Main(QStringLiteral("COM7"));
     QVERIFY(clock.elapsed() >= 1000 && clock.elapsed() < 1500);
-    QVERIFY(m_ui->window->isVisible());
+    QVERIFY(m_window->isVisible());
     for (QWidget *widget : QApplication::topLevelWidgets())
         QVERIFY(!qobject_cast<frmSplash *>(widget));
 }
 
 void tst_Window::everythingComesBackAfterARestart()
 {
-    QVERIFY(m_ui->start());
+    QVERIFY(start());
+    QCOMPARE(field("Bright")->text(), QStringLiteral("99"));
+    QCOMPARE(combo("Present")->currentIndex(), 0);
+    restart();  // an untouched first start stores the position only
+    QSettings store(QStringLiteral("VaroMsgBoard"), QStringLiteral("VaroMsgBoard"));
+    QCOMPARE(store.allKeys().filter(QStringLiteral("Settings/")), QStringList({ "Settings/MainLeft", "Settings/MainTop" }));
+    QCOMPARE(readListFile(), QByteArray("(no file)"));
+
     combo("CurMsg")->clearEditText();
-    m_ui->type(QStringLiteral("first"));
-    m_ui->press(Qt::Key_Tab);
-    m_ui->press(Qt::Key_Backtab);
+    type(QStringLiteral("first"));
+    press(Qt::Key_Tab);
+    press(Qt::Key_Backtab);
     combo("CurMsg")->clearEditText();
-    m_ui->type(QStringLiteral(" second, \"quoted\" "));
-    m_ui->press(Qt::Key_Tab);
+    type(QStringLiteral(" second, \"quoted\" "));
+    press(Qt::Key_Tab);
     field("BoardNum")->setText(QStringLiteral("12"));
     field("Bright")->setText(QStringLiteral("040"));
     combo("Present")->setCurrentIndex(3);
-    m_ui->window->move(150, 120);
+    m_window->move(150, 120);
     restart();
 
     const QStringList entries{ " second, \"quoted\" ", "first" };
-    QCOMPARE(m_ui->history(), entries);
+    QCOMPARE(history(), entries);
     QCOMPARE(combo("CurMsg")->currentText(), entries.first());
     QCOMPARE(field("BoardNum")->text(), QStringLiteral("12"));
     QCOMPARE(field("Bright")->text(), QStringLiteral("040"));
     QCOMPARE(combo("Present")->currentIndex(), 3);
-    QCOMPARE(m_ui->window->pos(), QPoint(150, 120));
-
-    m_ui->window->move(300, 300);
-    m_ui->window->showMinimized();
+    QCOMPARE(m_window->pos(), QPoint(150, 120));
+    m_window->move(300, 300);
+    m_window->showMinimized();
     restart();
-    QCOMPARE(m_ui->window->pos(), QPoint(150, 120));  // a minimized close keeps the stored place
-    QCOMPARE(m_ui->readListFile(), QByteArray(" second, \"quoted\" \r\nfirst\r\n"));
-}
-
-void tst_Window::untouchedFirstStartWritesOnlyThePosition()
-{
-    QVERIFY(m_ui->start());
-    QCOMPARE(field("Bright")->text(), QStringLiteral("99"));
-    QCOMPARE(combo("Present")->currentIndex(), 0);
-    QCOMPARE(combo("CurMsg")->currentText(), QString());
-    m_ui->press(Qt::Key_Escape);
-    QTRY_VERIFY(!m_ui->window);
-    QSettings store(QStringLiteral("VaroMsgBoard"), QStringLiteral("VaroMsgBoard"));
-    store.remove(QStringLiteral("Ports"));
-    QCOMPARE(store.allKeys(), QStringList({ "Settings/MainLeft", "Settings/MainTop" }));
-    QCOMPARE(m_ui->readListFile(), QByteArray("(no file)"));
+    QCOMPARE(m_window->pos(), QPoint(150, 120));  // a minimized close keeps the stored place
+    QCOMPARE(readListFile(), QByteArray(" second, \"quoted\" \r\nfirst\r\n"));
 }
 
 void tst_Window::chosenFromTheListWithKeys()
 {
-    QVERIFY(m_ui->writeListFile("a\r\nb\r\nc\r\nd\r\n"));
-    QVERIFY(m_ui->start());
-    m_ui->press(Qt::Key_F4);
+    QFile list(listFile());
+    QVERIFY(list.open(QIODevice::WriteOnly) && list.write("a\r\nb\r\nc\r\nd\r\n") == 12);
+    list.close();
+    QVERIFY(start());
+    press(Qt::Key_F4);
     QTRY_VERIFY(combo("CurMsg")->view()->isVisible());
-    m_ui->press(Qt::Key_Escape);  // closes the list only
+    press(Qt::Key_Escape);  // closes the list only
     QTRY_VERIFY(!combo("CurMsg")->view()->isVisible());
     QTest::qWait(50);
-    QVERIFY(m_ui->window);
-    m_ui->press(Qt::Key_Down, Qt::AltModifier);
+    QVERIFY(m_window);
+    press(Qt::Key_Down, Qt::AltModifier);
     QTRY_VERIFY(combo("CurMsg")->view()->isVisible());
     for (int i = 0; i < 3; ++i)
-        m_ui->press(Qt::Key_Down);
-    m_ui->press(Qt::Key_Return);  // chooses; it is not a SEND
+        press(Qt::Key_Down);
+    press(Qt::Key_Return);  // chooses; it is not a SEND
     QTRY_VERIFY(!combo("CurMsg")->view()->isVisible());
-    QCOMPARE(m_ui->history(), QStringList({ "d", "a", "b", "c" }));
-    QCOMPARE(m_ui->pty.read(), QByteArray());
-    m_ui->press(Qt::Key_Escape);
-    QTRY_VERIFY(!m_ui->window);
-    QCOMPARE(m_ui->readListFile(), QByteArray("d\r\na\r\nb\r\nc\r\n"));
+    QCOMPARE(history(), QStringList({ "d", "a", "b", "c" }));
+    QCOMPARE(m_pty->read(), QByteArray());
+    press(Qt::Key_Escape);
+    QTRY_VERIFY(!m_window);
+    QCOMPARE(readListFile(), QByteArray("d\r\na\r\nb\r\nc\r\n"));
 }
 
 void tst_Window::helpMenuAndAbout()
 {
-    QVERIFY(m_ui->start());
-    m_ui->window->findChild<QAction *>(QStringLiteral("mnuHelpTopics"))->trigger();
-    auto *text = m_ui->window->findChild<QTextBrowser *>(QStringLiteral("HelpText"));
+    QVERIFY(start());
+    m_window->findChild<QAction *>(QStringLiteral("mnuHelpTopics"))->trigger();
+    auto *text = m_window->findChild<QTextBrowser *>(QStringLiteral("HelpText"));
     QVERIFY(text && text->toPlainText().contains(QStringLiteral("Sending a message")));
     for (const int key : { Qt::Key_Return, Qt::Key_Escape }) {
         QPointer<QWidget> about;
@@ -318,17 +370,46 @@ void tst_Window::helpMenuAndAbout()
         QTimer::singleShot(3000, [] { if (QWidget *stuck = QApplication::activeModalWidget()) stuck->close(); });
         QElapsedTimer clock;
         clock.start();
-        m_ui->window->findChild<QAction *>(QStringLiteral("MnuHelpAbout"))->trigger();
+        m_window->findChild<QAction *>(QStringLiteral("MnuHelpAbout"))->trigger();
         QVERIFY2(clock.elapsed() < 2500, "the About window did not close");
         QVERIFY(!about);  // destroyed on closing
     }
     QPointer<QWidget> help = text->window();
-    m_ui->window->activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(m_ui->window));
-    m_ui->press(Qt::Key_Escape);
-    QTRY_VERIFY(!m_ui->window);
+    m_window->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(m_window));
+    press(Qt::Key_Escape);
+    QTRY_VERIFY(!m_window);
     QVERIFY(!help);  // closing the main window closes the help window
-    QCOMPARE(m_ui->pty.read(), QByteArray());
+    QCOMPARE(m_pty->read(), QByteArray());
+}
+
+// Every argument is the program's own: none may abort it or change it and
+// leave COM1 (this terminal) to be opened silently.
+void tst_Window::argumentsQtWouldTake_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+
+    QTest::newRow("-platform bogus") << QStringList{ "-platform", "bogus" };
+    QTest::newRow("-display :9999") << QStringList{ "-display", ":9999" };
+    QTest::newRow("-reverse") << QStringList{ "-reverse" };
+    QTest::newRow("-style fusion -title x") << QStringList{ "-style", "fusion", "-title", "x" };
+}
+
+void tst_Window::argumentsQtWouldTake()
+{
+    QFETCH(QStringList, arguments);
+
+    m_pty->mapAs(1);
+    QProcess program;
+    program.start(QStringLiteral(VAROMSGBOARD), arguments);
+    QVERIFY(program.waitForStarted());
+    QTest::qWait(1500);  // the splash second; then the not-recognized box waits
+    QCOMPARE(program.state(), QProcess::Running);
+    const int fd = ::open(QFile::encodeName(m_pty->slaveName()), O_RDWR | O_NOCTTY | O_NONBLOCK);
+    QVERIFY2(fd >= 0, "the program opened COM1");
+    ::close(fd);
+    program.kill();
+    program.waitForFinished();
 }
 
 QTEST_MAIN(tst_Window)
