@@ -1,6 +1,7 @@
 #include "board/FrameText.h"
 
 #include "common/Windows1252.h"
+#include "protocol/PresentMode.h"
 
 namespace {
 
@@ -15,10 +16,7 @@ namespace FrameText {
 
 QString modeName(int mode)
 {
-    static const char *const names[] = { "Left Justify", "Right Justify", "Center",
-                                         "Slow crawl from Right", "Medium crawl from Right",
-                                         "Fast crawl from Right" };
-    return mode >= 0 && mode < 6 ? QString::fromLatin1(names[mode]) : QString();
+    return PresentMode::isValid(mode) ? PresentMode::names.at(mode) : QString();
 }
 
 QString hex(const QByteArray &bytes, qsizetype limit)

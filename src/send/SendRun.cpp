@@ -4,7 +4,7 @@
 #include "rules/MessageText.h"
 #include "rules/PortSettings.h"
 #include "send/Console.h"
-#include "send/FrameText.h"
+#include "send/FramePrint.h"
 #include "send/InputLines.h"
 #include "transport/Transport.h"
 #include "transport/TransportArgument.h"
@@ -93,9 +93,9 @@ SendRun::ExitCode SendRun::print() const
     bool written = true;
     for (const QString &message : m_messages) {
         const QByteArray frame = frameOf(message);
-        written = Console::out(FrameText::shown(frame)) && written;
+        written = Console::out(FramePrint::shown(frame)) && written;
         if (m_request.hex)
-            written = Console::out(FrameText::hex(frame)) && written;
+            written = Console::out(FramePrint::hex(frame)) && written;
     }
     if (!written)
         Console::error(QStringLiteral("VaroSend: Unable to write to standard output"));
@@ -132,7 +132,7 @@ bool SendRun::sendOne(Transport &transport, qsizetype index) const
         return false;
     }
     if (m_request.hex)
-        Console::out(FrameText::hex(result.frame));
+        Console::out(FramePrint::hex(result.frame));
     if (m_request.verbose)
         Console::out(QStringLiteral("%1 bytes to %2").arg(result.frame.size()).arg(transport.target()));
     return true;

@@ -1,11 +1,11 @@
-#ifndef FRAMETEXT_H
-#define FRAMETEXT_H
+#ifndef FRAMEPRINT_H
+#define FRAMEPRINT_H
 
 #include <QByteArray>
 #include <QString>
 
 // How VaroSend prints a frame for a person to read.
-namespace FrameText {
+namespace FramePrint {
 
 // The frame as text, each CR shown as \r.
 QString shown(const QByteArray &frame);

@@ -1,8 +1,8 @@
-#include "send/FrameText.h"
+#include "send/FramePrint.h"
 
 #include "common/Windows1252.h"
 
-namespace FrameText {
+namespace FramePrint {
 
 QString shown(const QByteArray &frame)
 {
