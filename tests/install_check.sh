@@ -1,7 +1,8 @@
 #!/bin/sh
-# Installs the built program into an empty folder and checks that it is
-# whole there: the executable and its help file side by side, a desktop
-# entry that starts it from that folder, the icon, and a link on the PATH.
+# Installs the built programs into an empty folder and checks that they are
+# whole there: the window and its help file side by side, desktop entries
+# that start the window and the virtual board from that folder, the icon,
+# links on the PATH, and the scripted sender with its manual page.
 set -e
 build="$1"
 prefix=$(mktemp -d)
@@ -15,4 +16,8 @@ test -f "$prefix/share/icons/hicolor/32x32/apps/varomsgboard.png"
 test "$(readlink -f "$prefix/bin/VaroMsgBoard")" = "$(readlink -f "$dir/VaroMsgBoard")"
 grep -qx "Exec=$dir/VaroMsgBoard" "$prefix/share/applications/varomsgboard.desktop"
 grep -qx "Icon=varomsgboard" "$prefix/share/applications/varomsgboard.desktop"
+test "$(readlink -f "$prefix/bin/VaroBoard")" = "$(readlink -f "$dir/VaroBoard")"
+grep -qx "Exec=$dir/VaroBoard PTY" "$prefix/share/applications/varoboard.desktop"
+test -x "$prefix/bin/VaroSend"
+test -f "$prefix/share/man/man1/VaroSend.1"
 echo "1 passed, 0 failed"
