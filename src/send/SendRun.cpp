@@ -44,19 +44,20 @@ int SendRun::drainTimeoutMs(qsizetype frameSize)
 
 SendRun::ExitCode SendRun::exec(QFile &input)
 {
-    if (!argumentsPass() || !readMessages(input))
+    // Like the window, a transport argument it does not understand leaves it
+    // with no transport: the same text, and the same status as a port that
+    // cannot be opened.
+    if (TransportArgument::parse(m_request.transport).mode == CommMode::None) {
+        Console::error(MessageText::of({ Outcome::ArgumentNotRecognized, m_request.transport }));
+        return Failed;
+    }
+    if (!fieldsPass() || !readMessages(input))
         return BadUsage;
     return m_request.dryRun ? print() : send();
 }
 
-// A mistyped command line never works on a retry: it is a usage error, even
-// where the window words it as a transport failure.
-bool SendRun::argumentsPass() const
+bool SendRun::fieldsPass() const
 {
-    if (TransportArgument::parse(m_request.transport).mode == CommMode::None) {
-        Console::error(MessageText::of({ Outcome::ArgumentNotRecognized, m_request.transport }));
-        return false;
-    }
     const Sending::Result checked = Sending::prepare(m_request.fields);
     for (const Outcome &problem : checked.problems)
         Console::error(MessageText::of(problem));

@@ -30,7 +30,7 @@ public:
     static constexpr qint64 inputLimit = 16 * 1024 * 1024;
 
 private:
-    bool argumentsPass() const;
+    bool fieldsPass() const;
     bool readMessages(QFile &input);
     QByteArray frameOf(const QString &message) const;
     ExitCode print() const;

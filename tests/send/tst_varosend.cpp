@@ -55,7 +55,7 @@ private slots:
         QTest::newRow("bad brightness with stdin lines") << QStringList { "-nx", "--bright", "100", "UDP1" } << QByteArray("x\n") << 2 << "INVALID BRIGHTNESS" << Frames {};
         QTest::newRow("bad mode") << QStringList { "-nx", "-m", "6", "UDP1", "x" } << QByteArray() << 2 << "VaroSend: Unknown mode \"6\": give left, right, center, slow, medium, fast or 0 to 5." << Frames {};
         QTest::newRow("unknown option") << QStringList { "-nx", "-z", "UDP1", "x" } << QByteArray() << 2 << "VaroSend: Unknown option 'z'." << Frames {};
-        QTest::newRow("bad transport quoted as typed") << QStringList { "-nx", "tcp80", "x" } << QByteArray() << 2 << "The command line argument \"tcp80\"is not recognized" << Frames {};
+        QTest::newRow("bad transport quoted as typed") << QStringList { "-nx", "tcp80", "x" } << QByteArray() << 1 << "The command line argument \"tcp80\"is not recognized" << Frames {};
         QTest::newRow("missing transport") << QStringList { "-nx" } << QByteArray() << 2 << "VaroSend: Missing TRANSPORT: give COM# or UDP#." << Frames {};
         QTest::newRow("interval over a day") << QStringList { "-nx", "-i", "86401", "UDP1" } << QByteArray() << 2 << "VaroSend: Invalid interval \"86401\": give seconds from 0 to 86400, such as 0.5." << Frames {};
         QTest::newRow("negative interval") << QStringList { "-nx", "-i", "-1", "UDP1" } << QByteArray() << 2 << "VaroSend: Invalid interval \"-1\": give seconds from 0 to 86400, such as 0.5." << Frames {};
