@@ -1,7 +1,7 @@
 #!/bin/sh
 # Measures the CPU share of VaroBoard's window while a 20-column display
 # crawls fast (one step every 20 ms). Not a test: a figure for people.
-# Usage: tests/board/benchmark.sh build/VaroBoard [seconds]
+# Usage: scripts/bench-board.sh build/VaroBoard [seconds]
 set -e
 board="$1"
 seconds="${2:-10}"

@@ -14,7 +14,7 @@
 
 namespace {
 
-// The log needs no display: run it the way a script on a server would.
+// The log and the picture need no display: run them the way a script on a server would.
 void startBoard(QProcess &board, const QStringList &arguments)
 {
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
@@ -32,17 +32,16 @@ QString readLine(QProcess &board)
     return QString::fromUtf8(board.readLine()).trimmed();
 }
 
-QJsonObject json(const QString &line)
+QJsonObject readJson(QProcess &board)
 {
-    return QJsonDocument::fromJson(line.toUtf8()).object();
+    return QJsonDocument::fromJson(readLine(board).toUtf8()).object();
 }
 
 // The sender maps COM7 to the board's terminal, as a user would under [Ports].
 bool openSenderOnPty(QProcess &board, Transport &sender)
 {
-    const QString path = readLine(board);
     QSettings settings(QStringLiteral("VaroMsgBoard"), QStringLiteral("VaroMsgBoard"));
-    settings.setValue(QStringLiteral("Ports/COM7"), path);
+    settings.setValue(QStringLiteral("Ports/COM7"), readLine(board));
     settings.sync();
     return sender.open(QStringLiteral("COM7"), PortSettings::mapped).ok();
 }
@@ -54,148 +53,112 @@ class tst_VaroBoard : public QObject
     Q_OBJECT
 
 private slots:
-    void typedFieldsArrive_data();
-    void typedFieldsArrive();
-    void errorsAreLoggedAndDecodingGoesOn();
-    void refusedCommandLines_data();
-    void refusedCommandLines();
-    void signalEndsCleanly_data();
-    void signalEndsCleanly();
-    void dotsPicture();
-};
+    void typedFieldsArrive_data()
+    {
+        QTest::addColumn<QString>("input");
+        QTest::addColumn<QString>("board");
+        QTest::addColumn<int>("present");
+        QTest::addColumn<QString>("bright");
+        QTest::addColumn<QString>("message");
 
-void tst_VaroBoard::typedFieldsArrive_data()
-{
-    QTest::addColumn<QString>("input");
-    QTest::addColumn<QString>("board");
-    QTest::addColumn<int>("present");
-    QTest::addColumn<QString>("bright");
-    QTest::addColumn<QString>("message");
+        QTest::newRow("UDP: board 5, Center, 75, HELLO") << "UDP47011" << "5" << 2 << "75" << "HELLO";
+        QTest::newRow("UDP: 007, crawl, accents and euro") << "udp 47012" << "007" << 5 << "5" << QString::fromUtf8("Grüße, 5 €");
+        QTest::newRow("PTY through [Ports], after logged errors: board 12, right, 0") << "PTY" << "12" << 1 << "0" << "  two  words  ";
+    }
 
-    QTest::newRow("UDP: board 5, Center, 75, HELLO") << "UDP47011" << "5" << 2 << "75" << "HELLO";
-    QTest::newRow("UDP: 007, crawl, accents and euro") << "udp 47012" << "007" << 5 << "5" << QString::fromUtf8("Grüße, 5 €");
-    QTest::newRow("PTY through [Ports]: board 12, right, 0") << "PTY" << "12" << 1 << "0" << "  two  words  ";
-}
+    void typedFieldsArrive()
+    {
+        QFETCH(QString, input);
+        QFETCH(QString, board);
+        QFETCH(int, present);
+        QFETCH(QString, bright);
+        QFETCH(QString, message);
+        REQUIRE_PRIVATE_NETWORK();
 
-void tst_VaroBoard::typedFieldsArrive()
-{
-    QFETCH(QString, input);
-    QFETCH(QString, board);
-    QFETCH(int, present);
-    QFETCH(QString, bright);
-    QFETCH(QString, message);
-    REQUIRE_PRIVATE_NETWORK();
-
-    QProcess process;
-    startBoard(process, { QStringLiteral("--log"), QStringLiteral("--count"), QStringLiteral("1"), input });
-    QVERIFY(process.waitForStarted());
-    Transport sender;
-    const QByteArray frame = BoardFrame::build(board, present, bright, message);
-    if (input == u"PTY") {
-        QVERIFY(openSenderOnPty(process, sender));
-        QVERIFY(sender.send(frame).ok());
-    } else {
-        QVERIFY(sender.open(input.toUpper().remove(u' '), PortSettings::mapped).ok());
-        // The board may not listen yet: a board that misses a frame just waits for the next.
-        while (process.state() == QProcess::Running && !process.waitForReadyRead(200))
+        QProcess process;
+        startBoard(process, { QStringLiteral("--log"), QStringLiteral("--count"), QStringLiteral("1"), input });
+        QVERIFY(process.waitForStarted());
+        Transport sender;
+        const QByteArray frame = BoardFrame::build(board, present, bright, message);
+        if (input == u"PTY") {
+            QVERIFY(openSenderOnPty(process, sender));
+            QVERIFY(sender.send("junk\r5Q1\r5B777").ok());
             QVERIFY(sender.send(frame).ok());
+            for (const char *error : { "bytes-before-first-cr", "unknown-command", "bad-argument" })
+                QCOMPARE(readJson(process)[u"error"].toString(), QString::fromLatin1(error));
+        } else {
+            QVERIFY(sender.open(input.toUpper().remove(u' '), PortSettings::mapped).ok());
+            // The board may not listen yet: a board that misses a frame just waits for the next.
+            while (process.state() == QProcess::Running && !process.waitForReadyRead(200))
+                QVERIFY(sender.send(frame).ok());
+        }
+
+        const QJsonObject line = readJson(process);
+        QCOMPARE(line[u"type"].toString(), QStringLiteral("frame"));
+        QCOMPARE(line[u"board"].toString(), board);
+        QCOMPARE(line[u"number"].toInt(), board.toInt());
+        QCOMPARE(line[u"mode"].toInt(), present);
+        QCOMPARE(line[u"brightness"].toInt(), bright.toInt());
+        QCOMPARE(line[u"text"].toString(), message.trimmed());
+        QCOMPARE(line[u"bytes"].toInt(), frame.size());
+        if (input == u"PTY")
+            QCOMPARE(line[u"line"].toString(), QStringLiteral("9600 8N1"));
+        QVERIFY(process.waitForFinished(10000));
+        QCOMPARE(process.exitCode(), 0);
     }
 
-    const QJsonObject line = json(readLine(process));
-    QCOMPARE(line[u"type"].toString(), QStringLiteral("frame"));
-    QCOMPARE(line[u"board"].toString(), board);
-    QCOMPARE(line[u"number"].toInt(), board.toInt());
-    QCOMPARE(line[u"mode"].toInt(), present);
-    QCOMPARE(line[u"brightness"].toInt(), bright.toInt());
-    QCOMPARE(line[u"text"].toString(), message.trimmed());
-    QCOMPARE(line[u"bytes"].toInt(), frame.size());
-    if (input == u"PTY")
-        QCOMPARE(line[u"line"].toString(), QStringLiteral("9600 8N1"));
-    QVERIFY(process.waitForFinished(10000));
-    QCOMPARE(process.exitCode(), 0);
-}
+    void exitCodes_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<int>("signal");  // sent once the terminal's path is out
+        QTest::addColumn<int>("exitCode");
 
-void tst_VaroBoard::errorsAreLoggedAndDecodingGoesOn()
-{
-    QProcess process;
-    startBoard(process, { QStringLiteral("--log"), QStringLiteral("--count"), QStringLiteral("1"), QStringLiteral("pty") });
-    Transport sender;
-    QVERIFY(openSenderOnPty(process, sender));
-    QVERIFY(sender.send("junk\r5Q1\r5B777").ok());
-    QVERIFY(sender.send(BoardFrame::build("5", 0, "99", "OK")).ok());
-
-    QStringList lines;
-    for (int i = 0; i < 4; ++i) {
-        const QJsonObject line = json(readLine(process));
-        lines << line[u"error"].toString() + line[u"text"].toString();
+        QTest::newRow("no input") << QStringList { "--log" } << 0 << 2;
+        QTest::newRow("UDP port 0") << QStringList { "--log", "UDP0" } << 0 << 2;
+        QTest::newRow("UDP port 65536") << QStringList { "--log", "UDP65536" } << 0 << 2;
+        QTest::newRow("COM is the sender's, not the board's") << QStringList { "--log", "COM1" } << 0 << 2;
+        QTest::newRow("two inputs") << QStringList { "--log", "PTY", "UDP5000" } << 0 << 2;
+        QTest::newRow("zero columns") << QStringList { "--log", "--columns", "0", "PTY" } << 0 << 2;
+        QTest::newRow("an unknown option") << QStringList { "--logg", "PTY" } << 0 << 2;
+        QTest::newRow("a device that does not exist") << QStringList { "--log", "/dev/no-such-tty" } << 0 << 1;
+        QTest::newRow("SIGTERM ends cleanly") << QStringList { "--log", "PTY" } << int(SIGTERM) << 0;
+        QTest::newRow("SIGINT ends cleanly") << QStringList { "--log", "PTY" } << int(SIGINT) << 0;
     }
-    QCOMPARE(lines, QStringList({ "bytes-before-first-cr", "unknown-command", "bad-argument", "OK" }));
-}
 
-void tst_VaroBoard::refusedCommandLines_data()
-{
-    QTest::addColumn<QStringList>("arguments");
-    QTest::addColumn<int>("exitCode");
+    void exitCodes()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(int, signal);
+        QFETCH(int, exitCode);
 
-    QTest::newRow("no input") << QStringList { "--log" } << 2;
-    QTest::newRow("UDP port 0") << QStringList { "--log", "UDP0" } << 2;
-    QTest::newRow("UDP port 65536") << QStringList { "--log", "UDP65536" } << 2;
-    QTest::newRow("COM is the sender's, not the board's") << QStringList { "--log", "COM1" } << 2;
-    QTest::newRow("two inputs") << QStringList { "--log", "PTY", "UDP5000" } << 2;
-    QTest::newRow("zero columns") << QStringList { "--log", "--columns", "0", "PTY" } << 2;
-    QTest::newRow("an unknown option") << QStringList { "--logg", "PTY" } << 2;
-    QTest::newRow("a device that does not exist") << QStringList { "--log", "/dev/no-such-tty" } << 1;
-}
+        QProcess process;
+        startBoard(process, arguments);
+        if (signal) {
+            QVERIFY(!readLine(process).isEmpty());
+            ::kill(pid_t(process.processId()), signal);
+        }
+        QVERIFY(process.waitForFinished(10000));
+        QCOMPARE(process.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(process.exitCode(), exitCode);
+        QVERIFY(exitCode == 0 || !process.readAllStandardError().isEmpty());
+    }
 
-void tst_VaroBoard::refusedCommandLines()
-{
-    QFETCH(QStringList, arguments);
-    QFETCH(int, exitCode);
-
-    QProcess process;
-    startBoard(process, arguments);
-    QVERIFY(process.waitForFinished(10000));
-    QCOMPARE(process.exitCode(), exitCode);
-    QVERIFY(!process.readAllStandardError().isEmpty());
-}
-
-void tst_VaroBoard::signalEndsCleanly_data()
-{
-    QTest::addColumn<int>("signal");
-
-    QTest::newRow("SIGTERM") << int(SIGTERM);
-    QTest::newRow("SIGINT") << int(SIGINT);
-}
-
-void tst_VaroBoard::signalEndsCleanly()
-{
-    QFETCH(int, signal);
-
-    QProcess process;
-    startBoard(process, { QStringLiteral("--log"), QStringLiteral("PTY") });
-    QVERIFY(!readLine(process).isEmpty());
-    ::kill(pid_t(process.processId()), signal);
-    QVERIFY(process.waitForFinished(10000));
-    QCOMPARE(process.exitStatus(), QProcess::NormalExit);
-    QCOMPARE(process.exitCode(), 0);
-}
-
-void tst_VaroBoard::dotsPicture()
-{
-    const QTemporaryDir folder;
-    const QString file = folder.filePath(QStringLiteral("dots.png"));
-    QProcess process;
-    startBoard(process, { QStringLiteral("--dots"), file, QStringLiteral("--at"), QStringLiteral("1000"),
-                          QStringLiteral("--columns"), QStringLiteral("4"), QStringLiteral("PTY") });
-    Transport sender;
-    QVERIFY(openSenderOnPty(process, sender));
-    QVERIFY(sender.send(BoardFrame::build("3", 4, "50", "CRAWL")).ok());
-    QVERIFY(process.waitForFinished(10000));
-    QCOMPARE(process.exitCode(), 0);
-
-    const DisplayState shown { {}, 0, 4, 50, QStringLiteral("CRAWL"), 0 };
-    QCOMPARE(QImage(file).convertToFormat(QImage::Format_Grayscale8), LedMatrix::render(shown, 4, 1000));
-}
+    void dotsPicture()
+    {
+        const QTemporaryDir folder;
+        const QString file = folder.filePath(QStringLiteral("dots.png"));
+        QProcess process;
+        startBoard(process, { QStringLiteral("--dots"), file, QStringLiteral("--at"), QStringLiteral("1000"),
+                              QStringLiteral("--columns"), QStringLiteral("4"), QStringLiteral("PTY") });
+        Transport sender;
+        QVERIFY(openSenderOnPty(process, sender));
+        QVERIFY(sender.send(BoardFrame::build("3", 4, "50", "CRAWL")).ok());
+        QVERIFY(process.waitForFinished(10000));
+        QCOMPARE(process.exitCode(), 0);
+        const DisplayState shown { {}, 0, 4, 50, QStringLiteral("CRAWL"), 0 };
+        QCOMPARE(QImage(file).convertToFormat(QImage::Format_Grayscale8), LedMatrix::render(shown, 4, 1000));
+    }
+};
 
 QTEST_GUILESS_MAIN(tst_VaroBoard)
 #include "tst_varoboard.moc"
