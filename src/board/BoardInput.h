@@ -18,8 +18,8 @@ class BoardInput : public QObject
 public:
     static std::unique_ptr<BoardInput> create(const BoardArguments &arguments);
 
-    // The system's reason when the input cannot be opened; empty on success.
-    virtual QString open() = 0;
+    // Whether the input opened; if not, the system's reason.
+    virtual bool open(QString &reason) = 0;
     // "UDP 5000", "PTY /dev/pts/7", "/dev/ttyUSB1"
     virtual QString title() const = 0;
     // Each arrival is a datagram that stands alone, not a piece of a stream.

@@ -14,6 +14,12 @@ QString systemReason()
     return QString::fromLocal8Bit(std::strerror(errno));
 }
 
+bool fail(QString &reason)
+{
+    reason = systemReason();
+    return false;
+}
+
 int baudOf(speed_t speed)
 {
     static const std::pair<speed_t, int> table[] = {
@@ -40,20 +46,20 @@ PtyInput::~PtyInput()
         ::close(m_master);
 }
 
-QString PtyInput::open()
+bool PtyInput::open(QString &reason)
 {
     m_master = ::posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
     if (m_master < 0 || ::grantpt(m_master) != 0 || ::unlockpt(m_master) != 0)
-        return systemReason();
+        return fail(reason);
     char name[256] = {};
     if (::ptsname_r(m_master, name, sizeof name) != 0)
-        return systemReason();
+        return fail(reason);
     m_path = QString::fromLocal8Bit(name);
     // Holding the other end open ourselves keeps the terminal alive between
     // senders: without it the master reports a hang-up each time one closes.
     m_slave = ::open(name, O_RDWR | O_NOCTTY | O_CLOEXEC);
     if (m_slave < 0)
-        return systemReason();
+        return fail(reason);
     // Raw, so that bytes written by a plain shell arrive untranslated.
     termios settings {};
     ::tcgetattr(m_slave, &settings);
@@ -63,7 +69,7 @@ QString PtyInput::open()
     ::fcntl(m_master, F_SETFL, ::fcntl(m_master, F_GETFL) | O_NONBLOCK);
     m_notifier = std::make_unique<QSocketNotifier>(m_master, QSocketNotifier::Read);
     connect(m_notifier.get(), &QSocketNotifier::activated, this, &PtyInput::readAvailable);
-    return {};
+    return true;
 }
 
 QString PtyInput::title() const

@@ -16,7 +16,7 @@ class PtyInput : public BoardInput
 public:
     ~PtyInput() override;
 
-    QString open() override;
+    bool open(QString &reason) override;
     QString title() const override;
     QString lineSettings() const override;
 

@@ -8,15 +8,16 @@ SerialInput::SerialInput(const QString &device)
     connect(&m_port, &QSerialPort::errorOccurred, this, &SerialInput::checkError);
 }
 
-QString SerialInput::open()
+bool SerialInput::open(QString &reason)
 {
     m_port.setBaudRate(QSerialPort::Baud9600);
     m_port.setDataBits(QSerialPort::Data8);
     m_port.setParity(QSerialPort::NoParity);
     m_port.setStopBits(QSerialPort::OneStop);
     if (m_port.open(QIODevice::ReadOnly))
-        return {};
-    return m_port.errorString();
+        return true;
+    reason = m_port.errorString();
+    return false;
 }
 
 void SerialInput::readAvailable()

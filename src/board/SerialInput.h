@@ -13,7 +13,7 @@ class SerialInput : public BoardInput
 public:
     explicit SerialInput(const QString &device);
 
-    QString open() override;
+    bool open(QString &reason) override;
     QString title() const override { return m_device; }
     QString lineSettings() const override { return QStringLiteral("9600 8N1"); }
 

@@ -8,12 +8,13 @@ UdpInput::UdpInput(quint16 port)
     connect(&m_socket, &QUdpSocket::readyRead, this, &UdpInput::readPending);
 }
 
-QString UdpInput::open()
+bool UdpInput::open(QString &reason)
 {
     // Shared, as several boards on one network all hear the same port.
     if (m_socket.bind(QHostAddress::Any, m_port, QUdpSocket::ShareAddress | QUdpSocket::ReuseAddressHint))
-        return {};
-    return m_socket.errorString();
+        return true;
+    reason = m_socket.errorString();
+    return false;
 }
 
 QString UdpInput::title() const

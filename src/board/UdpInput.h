@@ -12,7 +12,7 @@ class UdpInput : public BoardInput
 public:
     explicit UdpInput(quint16 port);
 
-    QString open() override;
+    bool open(QString &reason) override;
     QString title() const override;
     bool isDatagram() const override { return true; }
 

@@ -43,8 +43,8 @@ int main(int argc, char *argv[])
     SignalQuitter quitter;
 
     const std::unique_ptr<BoardInput> input = BoardInput::create(arguments);
-    const QString reason = input->open();
-    if (!reason.isEmpty()) {
+    QString reason;
+    if (!input->open(reason)) {
         std::fprintf(stderr, "VaroBoard: cannot open %s: %s\n", qPrintable(input->title()), qPrintable(reason));
         return 1;
     }

@@ -15,11 +15,13 @@
 
 namespace {
 
-// Standard input to its end, or why it cannot be read.
-QString readWhole(QFile &input, QByteArray &bytes)
+// Standard input to its end; if it cannot be read, why.
+bool readWhole(QFile &input, QByteArray &bytes, QString &problem)
 {
-    if (!input.isOpen())
-        return QStringLiteral("It is closed.");
+    if (!input.isOpen()) {
+        problem = QStringLiteral("It is closed.");
+        return false;
+    }
     while (bytes.size() <= SendRun::inputLimit) {
         const QByteArray chunk = input.read(SendRun::inputLimit + 1 - bytes.size());  // a pipe gives what it has
         if (chunk.isEmpty())
@@ -27,10 +29,12 @@ QString readWhole(QFile &input, QByteArray &bytes)
         bytes += chunk;
     }
     if (input.error() != QFileDevice::NoError)
-        return input.errorString();
-    if (bytes.size() > SendRun::inputLimit)
-        return QStringLiteral("It holds more than %1 bytes; send it in parts.").arg(SendRun::inputLimit);
-    return {};
+        problem = input.errorString();
+    else if (bytes.size() > SendRun::inputLimit)
+        problem = QStringLiteral("It holds more than %1 bytes; send it in parts.").arg(SendRun::inputLimit);
+    else
+        return true;
+    return false;
 }
 
 } // namespace
@@ -73,8 +77,8 @@ bool SendRun::readMessages(QFile &input)
         return true;
     }
     QByteArray bytes;
-    const QString problem = readWhole(input, bytes);
-    if (!problem.isEmpty()) {
+    QString problem;
+    if (!readWhole(input, bytes, problem)) {
         Console::error(QStringLiteral("VaroSend: Unable to read standard input\r") + problem);
         return false;
     }
