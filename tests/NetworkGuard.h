@@ -3,16 +3,16 @@
 
 #include <QNetworkInterface>
 
+#include <algorithm>
+
 // Broadcasts may only be sent where every interface is a loopback: inside
 // the private network namespace that sandbox.sh makes.
 inline bool onlyLoopbackNetwork()
 {
     const auto interfaces = QNetworkInterface::allInterfaces();
-    for (const QNetworkInterface &interface : interfaces) {
-        if (!interface.flags().testFlag(QNetworkInterface::IsLoopBack))
-            return false;
-    }
-    return true;
+    return std::all_of(interfaces.begin(), interfaces.end(), [](const QNetworkInterface &interface) {
+        return interface.flags().testFlag(QNetworkInterface::IsLoopBack);
+    });
 }
 
 #define REQUIRE_PRIVATE_NETWORK()                                                        \

@@ -2,7 +2,6 @@
 #define PSEUDOTERMINAL_H
 
 #include <QByteArray>
-#include <QDeadlineTimer>
 #include <QSettings>
 #include <QString>
 
