@@ -1,15 +1,12 @@
 #include "messages/MessageHistory.h"
 #include "messages/modUtils.h"
-#include "rules/MessageText.h"
 #include "rules/Sending.h"
 #include "transport/TransportArgument.h"
 
 #include <QtTest>
 
-Q_DECLARE_METATYPE(Outcome)
-
 // The rules behind SEND: number reading, the field checks, the frame and
-// its bytes, the argument, the history order and the texts shown.
+// its bytes, the argument and the history order.
 class tst_Rules : public QObject
 {
     Q_OBJECT
@@ -23,8 +20,6 @@ private slots:
     void argument();
     void history_data();
     void history();
-    void messageText_data();
-    void messageText();
 };
 
 void tst_Rules::parseDecimal_data()
@@ -165,35 +160,6 @@ void tst_Rules::history()
     QCOMPARE(history.entries(), entries);
     QVERIFY(history.isChanged());
     QVERIFY(!history.add(entries.first()));
-}
-
-void tst_Rules::messageText_data()
-{
-    QTest::addColumn<Outcome>("outcome");
-    QTest::addColumn<QString>("text");
-
-    QTest::newRow("argument quoted as typed, no space before is")
-            << Outcome { Outcome::ArgumentNotRecognized, " tcp80 " }
-            << "The command line argument \" tcp80 \"is not recognized\r"
-               "Please specify argument as \"COM#\" or \"UDP#\" alone, where # is replaced by\r"
-               "the serial COM port number or network UDP port number to use.";
-    QTest::newRow("open failure names the port without zeros")
-            << Outcome { Outcome::PortCannotOpen, {}, CommMode::Serial, 5, "Busy" }
-            << "Comm Port \"COM5\" cannot be opened\rBusy";
-    QTest::newRow("lost bytes are told")
-            << Outcome { Outcome::SendFailed, {}, CommMode::Serial, 7, "Gone", 120 }
-            << "Unable to send to COM7\rGone\r120 bytes sent before were not delivered";
-    QTest::newRow("list file path between quotes")
-            << Outcome { Outcome::ListCreateFailed, "/x/VaroMsgBoard-MsgList.txt", CommMode::None, 0, "Denied" }
-            << "Unable to create message list file\r\"/x/VaroMsgBoard-MsgList.txt\"\rDenied";
-}
-
-void tst_Rules::messageText()
-{
-    QFETCH(Outcome, outcome);
-    QFETCH(QString, text);
-
-    QCOMPARE(MessageText::of(outcome), text);
 }
 
 QTEST_APPLESS_MAIN(tst_Rules)

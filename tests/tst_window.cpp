@@ -246,8 +246,11 @@ void tst_Window::failuresAreShownAndTheWindowGoesOn()
     delete m_window;
 
     QVERIFY(QDir().mkpath(listFile()));  // a folder where the list file should be
-    QVERIFY(start(QStringLiteral("tcp80")));
+    QVERIFY(start(QStringLiteral(" tcp80")));
     QCOMPARE(m_boxes.size(), 2);
+    QCOMPARE(m_boxes.last().text, QStringLiteral("The command line argument \" tcp80\"is not recognized\r"
+        "Please specify argument as \"COM#\" or \"UDP#\" alone, where # is replaced by\r"
+        "the serial COM port number or network UDP port number to use."));
     QCOMPARE(m_boxes.last().icon, QMessageBox::Critical);
     QCOMPARE(control<QLabel>("CommUse")->text(), QStringLiteral("Using NONE"));
     QVERIFY(!control("Send")->isEnabled());
