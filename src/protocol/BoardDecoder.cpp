@@ -115,6 +115,8 @@ void BoardDecoder::finishCommand(QList<Event> &out)
         fail(DecodeError::BadArgument, m_commandOffset, out);
         return;
     }
+    if (!m_pending.contains(m_board) && m_pending.size() >= maxPendingBoards)
+        m_pending.erase(m_pending.begin());
     DecodedFrame &frame = m_pending[m_board];
     if (letter == 'C')
         frame.mode = argument[0] - '0';
@@ -122,8 +124,13 @@ void BoardDecoder::finishCommand(QList<Event> &out)
         frame.brightness = argument.toInt();
     else
         frame.text = argument;
+    // A later command of the same kind replaces an earlier one, so a stream
+    // that never closes its frame holds at most three commands per board.
+    frame.commands.removeIf([letter](const BoardCommand &command) { return command.letter == letter; });
     frame.commands.append(BoardCommand { letter, argument });
     frame.bytes += '\r' + m_command;
+    if (frame.bytes.size() > maxFrameBytes)
+        frame.bytes.remove(0, frame.bytes.size() - maxFrameBytes);
 }
 
 void BoardDecoder::endFrame(QList<Event> &out)

@@ -22,6 +22,10 @@ public:
     // The most a command (the bytes between two CRs) may hold; the decoder
     // never buffers more than this.
     static constexpr qsizetype maxCommand = 64 * 1024;
+    // What a frame that never ends may hold: its commands' last bytes, and
+    // the boards that wait for their D.
+    static constexpr qsizetype maxFrameBytes = 4 * (maxCommand + 1);
+    static constexpr size_t maxPendingBoards = 100;
 
     QList<Event> feed(QByteArrayView bytes);
 
