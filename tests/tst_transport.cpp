@@ -111,9 +111,11 @@ void tst_Transport::stalledLine_data()
     QTest::addColumn<int>("frameLength");
     QTest::addColumn<int>("presses");
     QTest::addColumn<bool>("someRefused");
+    QTest::addColumn<bool>("givenUp");
 
-    QTest::newRow("80-character messages, Enter held for 260 frames") << 92 << 260 << false;
-    QTest::newRow("frames of 20 KiB beyond the queue") << 20 * 1024 << 12 << true;
+    QTest::newRow("80-character messages, Enter held for 260 frames") << 92 << 260 << false << false;
+    QTest::newRow("frames of 20 KiB beyond the queue") << 20 * 1024 << 12 << true << false;
+    QTest::newRow("given up: what was dropped never goes out") << 20 * 1024 << 12 << true << true;
 }
 
 void tst_Transport::stalledLine()
@@ -121,6 +123,7 @@ void tst_Transport::stalledLine()
     QFETCH(int, frameLength);
     QFETCH(int, presses);
     QFETCH(bool, someRefused);
+    QFETCH(bool, givenUp);
 
     auto transport = std::make_unique<Transport>();
     QVERIFY(openSerial(*transport).ok());
@@ -139,6 +142,12 @@ void tst_Transport::stalledLine()
         }
     }
     QCOMPARE(refused > 0, someRefused);
+    if (givenUp) {
+        const Outcome drained = transport->drain(200);
+        QCOMPARE(drained.kind, Outcome::SendFailed);
+        QVERIFY(drained.unsent > 0);
+        accepted.chop(drained.unsent);
+    }
     QByteArray received;
     std::thread reader([&] { received = m_pty->read(1000); });
     transport.reset();

@@ -166,6 +166,10 @@ void frmMain::Form_Unload()
             window->close();
     }
     SaveSettings();
+    // Frames a stalled line has not taken are lost with the port: say so.
+    const Outcome drained = m_transport.drain(Transport::closingDrainMs);
+    if (!drained.ok())
+        MsgBox::show(this, drained);
 }
 
 void frmMain::BoardNum_Validate(bool &Cancel)

@@ -131,7 +131,8 @@ bool SendRun::sendOne(Transport &transport, qsizetype index) const
     Sending::Fields fields = m_request.fields;
     fields.message = m_messages.at(index);
     const Sending::Result result = Sending::send(transport, fields);
-    const Outcome outcome = result.ok() ? transport.drain(drainTimeoutMs(result.frame.size())) : result.problems.constLast();
+    Outcome outcome = result.ok() ? transport.drain(drainTimeoutMs(result.frame.size())) : result.problems.constLast();
+    outcome.unsent = 0;  // what did not leave belongs to this frame: every earlier one has drained
     if (!outcome.ok()) {
         stopAt(index, MessageText::of(outcome));
         return false;

@@ -11,7 +11,6 @@
 
 namespace {
 constexpr int highestPortNumber = 32767;
-constexpr int closingDrainMs = 3000;
 const QString deviceGone = QStringLiteral("The device is no longer available");
 }
 
@@ -20,7 +19,7 @@ SerialLink::~SerialLink()
     // QSerialPort::close() drops whatever it still buffers, so a frame sent
     // just before the window closed would be lost without this.
     if (m_port.isOpen() && !m_gone)
-        drain(closingDrainMs);
+        drain(closingDrainMs);  // whoever needs to know has drained before
 }
 
 QString SerialLink::defaultDevice(int number)
@@ -102,12 +101,17 @@ Outcome SerialLink::drain(int timeoutMs)
     while (!m_gone && !lineIsGone() && unsentByDevice() > 0 && !deadline.hasExpired())
         QThread::msleep(5);
     if (m_gone || lineIsGone())
-        return failure(m_gone ? m_goneReason : deviceGone,
-                       m_port.bytesToWrite());
+        return failure(m_gone ? m_goneReason : deviceGone, m_port.bytesToWrite());
     const qint64 unsent = m_port.bytesToWrite() + unsentByDevice();
-    if (unsent > 0)
-        return failure(QStringLiteral("The line did not take the frame in time"), unsent);
-    return {};
+    if (unsent == 0)
+        return {};
+    // Given up: what is still queued here must never go out later, when
+    // whoever was told of the failure may have sent it again. Closing drops
+    // the queue; clearing it would also throw away what the system holds.
+    m_gone = true;
+    m_goneReason = QStringLiteral("The line did not take the frames in time");
+    m_port.close();
+    return failure(m_goneReason, unsent);
 }
 
 bool SerialLink::lineIsGone() const

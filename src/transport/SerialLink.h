@@ -22,7 +22,8 @@ public:
     // PortNotAvailable or PortCannotOpen when the port cannot be used.
     Outcome open(int number, const QString &device);
     Outcome write(const QByteArray &frame);
-    // Waits until every queued byte has left the computer, at most timeoutMs.
+    // Waits until every queued byte has left the computer, at most timeoutMs;
+    // what has not left by then is dropped and counted as unsent.
     Outcome drain(int timeoutMs);
 
     QString device() const { return m_port.portName(); }
@@ -33,6 +34,8 @@ public:
     // Bytes that may wait for a line that does not take them before a
     // further frame is refused: over a minute of output at 9600 baud.
     static constexpr qint64 queueLimit = 64 * 1024;
+    // How long the queue may take to leave when the port is released.
+    static constexpr int closingDrainMs = 3000;
 
 signals:
     // The line went away while bytes were still waiting for it.

@@ -24,8 +24,10 @@ public:
 
     Outcome open(const QString &commandLine, const PortMapping &mapping);
     Outcome send(const QByteArray &frame);
-    // Serial: returns once every byte has left the computer; UDP: at once.
+    // Serial: returns once every byte has left the computer, or drops what
+    // has not left after timeoutMs and says how much; UDP: at once.
     Outcome drain(int timeoutMs);
+    static constexpr int closingDrainMs = SerialLink::closingDrainMs;
 
     CommMode mode() const { return m_mode; }
     // "COM7 (/dev/ttyUSB0)" or "UDP port 5000 (255.255.255.255)".
