@@ -73,6 +73,9 @@ void describe(QCommandLineParser &parser)
 SendOptions::Parsed SendOptions::parse(const QStringList &arguments)
 {
     QCommandLineParser parser;
+    // Options come before TRANSPORT; after it every word is the message's,
+    // so "Temperature -5 degrees" is sent as written.
+    parser.setOptionsAfterPositionalArgumentsMode(QCommandLineParser::ParseAsPositionalArguments);
     describe(parser);
     if (!parser.parse(arguments))
         return usageError(parser.errorText());

@@ -47,7 +47,7 @@ private slots:
         QTest::newRow("board sent as typed, one-digit brightness padded") << QStringList { "-nx", "--board= 007 ", "--bright", "5", " udp 7 ", "x" } << QByteArray() << 0 << "" << Frames { "\r007C0\r007B05\r007Ax\r007D" };
         QTest::newRow("empty fields take their defaults") << QStringList { "-nx", "-b", "", "--bright", " ", "COM3", "x" } << QByteArray() << 0 << "" << Frames { "\r0C0\r0B99\r0Ax\r0D" };
         QTest::newRow("mode keyword in any case, mode index") << QStringList { "-nx", "-m", "FAST", "--mode=4", "UDP1", "x" } << QByteArray() << 0 << "" << Frames { "\r0C4\r0B99\r0Ax\r0D" };
-        QTest::newRow("words joined by one space, ends trimmed, dash after --") << QStringList { "-nx", "UDP1", "--", " -a", "b " } << QByteArray() << 0 << "" << Frames { "\r0C0\r0B99\r0A-a b\r0D" };
+        QTest::newRow("words joined by one space, ends trimmed, dashes after TRANSPORT are words") << QStringList { "-nx", "UDP1", " -a", "-b", "5 " } << QByteArray() << 0 << "" << Frames { "\r0C0\r0B99\r0A-a -b 5\r0D" };
         QTest::newRow("line break to space, controls dropped, outside 1252 to ?") << QStringList { "-nx", "UDP1", "a\nb\tc\x01\xC3\xA9\xE2\x9C\x93" } << QByteArray() << 0 << "" << Frames { "\r0C0\r0B99\r0Aa bc\xE9?\r0D" };
         QTest::newRow("stdin: CR LF and LF ends, empty line, no last end") << QStringList { "-nx", "-i", "0.001", "UDP1" } << QByteArray("one\r\n\ntwo\x00!\nthree", 18) << 0 << "" << Frames { "\r0C0\r0B99\r0Aone\r0D", "\r0C0\r0B99\r0A\r0D", "\r0C0\r0B99\r0Atwo!\r0D", "\r0C0\r0B99\r0Athree\r0D" };
         QTest::newRow("dash reads stdin; empty stdin sends nothing") << QStringList { "-nx", "UDP1", "-" } << QByteArray() << 0 << "" << Frames {};
