@@ -1,4 +1,4 @@
-#include "common/ProgramFolder.h"
+#include "common/NativePath.h"
 #include "messages/MsgListFile.h"
 #include "rules/MainSettings.h"
 #include "rules/SettingsStore.h"
@@ -124,6 +124,8 @@ void tst_Files::kindsOfListFile_data()
     QTest::newRow("link to a terminal device: not replaced") << "tty" << QStringList() << int(Outcome::ListCreateFailed);
     QTest::newRow("dangling link: its target is created") << "dangling" << QStringList() << int(Outcome::Done);
     QTest::newRow("link to a regular file: that file is written") << "linked" << QStringList{ "kept" } << int(Outcome::Done);
+    QTest::newRow("link to a name that is not UTF-8: told, nothing written elsewhere")
+            << "unnamable" << QStringList{ "kept" } << int(Outcome::ListCreateFailed);
     QTest::newRow("read-only folder keeps the old file") << "read-only" << QStringList{ "kept" } << int(Outcome::ListCreateFailed);
     QTest::newRow("full disk keeps the old file") << "full" << QStringList{ "kept" } << int(Outcome::ListWriteFailed);
 }
@@ -147,6 +149,8 @@ void tst_Files::kindsOfListFile()
         QVERIFY(::openpty(&master, &slave, tty, nullptr, nullptr) == 0 && QFile::link(QString::fromLocal8Bit(tty), path()));
     else if (kind == u"dangling" || kind == u"linked")
         QVERIFY(QFile::link(target, path()));
+    else if (kind == u"unnamable")
+        QCOMPARE(::symlink("l\xE9.txt", QFile::encodeName(path())), 0);
     if (!loaded.isEmpty())
         QVERIFY(write(kind == u"linked" ? target : path(), "kept\r\n"));
     if (kind == u"read-only") {
@@ -186,14 +190,20 @@ void tst_Files::folderNameThatIsNotUtf8()
 {
     const QByteArray folder = QFile::encodeName(m_dir->path()) + "/caf\xE9-\xFF";
     QCOMPARE(::mkdir(folder, 0700), 0);
-    const QString usable = ProgramFolder::usablePath(folder);
+    const QString usable = NativePath::usableFolder(folder);
     const QString listPath = usable + QStringLiteral("/VaroMsgBoard-MsgList.txt");
 
     QVERIFY(MsgListFile::save(listPath, { "beside the program" }).ok());
     QVERIFY(::access(folder + "/VaroMsgBoard-MsgList.txt", R_OK) == 0);
-    QCOMPARE(MsgListFile::load(ProgramFolder::usablePath(folder) + "/VaroMsgBoard-MsgList.txt"),
+    QCOMPARE(MsgListFile::load(NativePath::usableFolder(folder) + "/VaroMsgBoard-MsgList.txt"),
              QStringList{ "beside the program" });
-    QCOMPARE(ProgramFolder::usablePath(QFile::encodeName(m_dir->path())), m_dir->path());
+    QCOMPARE(NativePath::usableFolder(QFile::encodeName(m_dir->path())), m_dir->path());
+
+    const QByteArray home = qgetenv("XDG_CONFIG_HOME");
+    qputenv("XDG_CONFIG_HOME", folder);
+    MainSettings().save(QPoint(15, 30), { "m", "1", "2", 3 });
+    qputenv("XDG_CONFIG_HOME", home);
+    QVERIFY(::access(folder + "/VaroMsgBoard/VaroMsgBoard.conf", R_OK) == 0);
 }
 
 void tst_Files::kindsOfSettingsFile_data()

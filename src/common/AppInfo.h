@@ -1,7 +1,7 @@
 #ifndef APPINFO_H
 #define APPINFO_H
 
-#include "common/ProgramFolder.h"
+#include "common/NativePath.h"
 
 #include <QString>
 
@@ -21,7 +21,7 @@ inline const QString webAddress = QStringLiteral("https://www.varo.example/");
 // The program keeps its help and history files in its own folder.
 inline QString besideProgram(const QString &fileName)
 {
-    return ProgramFolder::path() + u'/' + fileName;
+    return NativePath::programFolder() + u'/' + fileName;
 }
 
 // "Varo Message Board V2.1", the main window's caption.

@@ -1,5 +1,6 @@
 #include "messages/MsgListFile.h"
 
+#include "common/NativePath.h"
 #include "common/Windows1252.h"
 
 #include <QFile>
@@ -35,16 +36,6 @@ bool openRegular(QFile &file, const QString &path)
 #else
     return QFileInfo(path).isFile() && file.open(QIODevice::ReadOnly);
 #endif
-}
-
-// The file a save replaces: the target of a link, which may not exist yet.
-QString finalPath(const QString &path)
-{
-    const QFileInfo info(path);
-    if (!info.isSymLink())
-        return path;
-    const QString canonical = info.canonicalFilePath();
-    return canonical.isEmpty() ? info.symLinkTarget() : canonical;
 }
 
 Outcome failed(Outcome::Kind kind, const QString &path, const QString &description)
@@ -96,7 +87,9 @@ QStringList load(const QString &path)
 
 Outcome save(const QString &path, const QStringList &entries)
 {
-    const QString target = finalPath(path);
+    QString target;
+    if (!NativePath::finalFile(path, target))
+        return failed(Outcome::ListCreateFailed, path, QStringLiteral("The name of the file it leads to cannot be written"));
     const QFileInfo existing(target);
     if (existing.exists() && !existing.isFile())
         return failed(Outcome::ListCreateFailed, path, QStringLiteral("Not a regular file"));
