@@ -62,22 +62,35 @@ QStringList load(const QString &path)
         tooLong = false;
     };
 
-    bool afterCarriageReturn = false;
-    char ch = 0;
-    // getChar() fails at the end and on a read error alike: either way the
-    // loop ends, it never retries the same place.
-    while (entries.size() < maxEntries && file.getChar(&ch)) {
-        const bool lineFeedOfPair = ch == '\n' && afterCarriageReturn;
-        afterCarriageReturn = ch == '\r';
-        if (lineFeedOfPair)
-            continue;
-        if (ch == '\r' || ch == '\n') {
-            take();
-        } else if (!tooLong && line.size() < maxLineBytes) {
-            line.append(ch);
-        } else {
-            tooLong = true;
+    auto append = [&](const char *bytes, qsizetype count) {
+        tooLong = tooLong || line.size() + count > maxLineBytes;
+        if (tooLong)
             line.clear();
+        else
+            line.append(bytes, count);
+    };
+
+    bool afterCarriageReturn = false;
+    char block[64 * 1024];
+    qint64 got = 0;
+    // A read error ends the loop as the end of the file does: it never
+    // retries the same place.
+    while (entries.size() < maxEntries && (got = file.read(block, sizeof block)) > 0) {
+        for (qint64 i = 0; i < got && entries.size() < maxEntries;) {
+            const char ch = block[i];
+            if (ch == '\r' || ch == '\n') {
+                if (ch == '\r' || !afterCarriageReturn)
+                    take();
+                afterCarriageReturn = ch == '\r';
+                ++i;
+                continue;
+            }
+            qint64 end = i;
+            while (end < got && block[end] != '\r' && block[end] != '\n')
+                ++end;
+            append(block + i, end - i);
+            afterCarriageReturn = false;
+            i = end;
         }
     }
     if (entries.size() < maxEntries)
