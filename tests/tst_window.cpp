@@ -264,6 +264,8 @@ void tst_Window::failuresAreShownAndTheWindowGoesOn()
              QStringLiteral("Unable to create message list file\r\"") + listFile() + u'"');
 }
 
+// The splash stays while the window loads, one second at least; a load
+// held longer by a message box ends the wait at once.
 void tst_Window::splashCoversTheFirstSecond()
 {
     QElapsedTimer clock;
@@ -275,18 +277,17 @@ void tst_Window::splashCoversTheFirstSecond()
         QTest::qSleep(1200);  // the operator reads the message for a while
         loadEnded = clock.elapsed();
     });
-    clock.start();
-    m_window = modMain::Main(QStringLiteral("tcp80"));
+    for (const char *argument : { "COM7", "tcp80" }) {
+        clock.start();
+        m_window = modMain::Main(QLatin1String(argument));
+        const qint64 shown = clock.elapsed();
+        QVERIFY(loadEnded < 0 ? shown >= 1000 && shown < 1500 : shown - loadEnded < 300);
+        QVERIFY(m_window->isVisible());
+        for (QWidget *widget : QApplication::topLevelWidgets())
+            QVERIFY(!qobject_cast<frmSplash *>(widget));
+        delete m_window;
+    }
     QVERIFY(splashDuringLoad);
-    QVERIFY(clock.elapsed() - loadEnded < 300);  // a slow load ends the wait at once
-    delete m_window;
-
-    clock.restart();
-    m_window = modMain::Main(QStringLiteral("COM7"));
-    QVERIFY(clock.elapsed() >= 1000 && clock.elapsed() < 1500);
-    QVERIFY(m_window->isVisible());
-    for (QWidget *widget : QApplication::topLevelWidgets())
-        QVERIFY(!qobject_cast<frmSplash *>(widget));
 }
 
 void tst_Window::everythingComesBackAfterARestart()
