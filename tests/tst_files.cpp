@@ -29,10 +29,8 @@ private slots:
     void folderNameThatIsNotUtf8();
     void kindsOfSettingsFile_data();
     void kindsOfSettingsFile();
-    void storedGarbageCountsAsAbsent_data();
-    void storedGarbageCountsAsAbsent();
-    void placement_data();
-    void placement();
+    void restored_data();
+    void restored();
 
 private:
     QString path(const char *name = "VaroMsgBoard-MsgList.txt") const { return m_dir->filePath(QLatin1String(name)); }
@@ -235,62 +233,49 @@ void tst_Files::kindsOfSettingsFile()
     QFile::remove(file);
 }
 
-void tst_Files::storedGarbageCountsAsAbsent_data()
+// Stored texts -> where the window opens on a 1920 x 1080 pixel screen
+// (28800 x 16200 twips) and the mode selected. Garbage counts as absent.
+void tst_Files::restored_data()
 {
-    QTest::addColumn<QString>("key");
-    QTest::addColumn<QString>("value");
+    QTest::addColumn<QString>("left");
+    QTest::addColumn<QString>("top");
+    QTest::addColumn<QString>("index");
+    QTest::addColumn<QSize>("window");
+    QTest::addColumn<QPoint>("placed");
+    QTest::addColumn<int>("present");
 
-    QTest::newRow("left not a number") << "MainLeft" << "left";
-    QTest::newRow("left not finite") << "MainLeft" << "nan";
-    QTest::newRow("top infinite") << "MainTop" << "inf";
-    QTest::newRow("index past the modes") << "PresentIndex" << "6";
-    QTest::newRow("index a fraction") << "PresentIndex" << "2.5";
+    const QSize window(10200, 2040);
+    const QPoint centre(9300, 7080);
+    QTest::newRow("-400 kept") << "-400" << "-400" << "5" << window << QPoint(-400, -400) << 5;
+    QTest::newRow("-401 centred") << "-401" << "300" << "0" << window << centre << 0;
+    QTest::newRow("W-400 and H-400 kept, a fraction rounds") << "28400" << "15799.6" << "2" << window << QPoint(28400, 15800) << 2;
+    QTest::newRow("W-399 centred") << "28401" << "300" << "2" << window << centre << 2;
+    QTest::newRow("H-399 centred") << "300" << "15801" << "2" << window << centre << 2;
+    QTest::newRow("absent: odd difference halved down") << "" << "" << "" << QSize(10201, 2041) << QPoint(9299, 7079) << 0;
+    QTest::newRow("wider than the screen: halved toward zero") << "" << "" << "" << QSize(28815, 16201) << QPoint(-7, 0) << 0;
+    QTest::newRow("not numbers") << "left" << "300" << "Center" << window << centre << 0;
+    QTest::newRow("not finite, index past the modes") << "nan" << "inf" << "6" << window << centre << 0;
+    QTest::newRow("index a fraction") << "300" << "300" << "2.5" << window << QPoint(300, 300) << 0;
 }
 
-void tst_Files::storedGarbageCountsAsAbsent()
+void tst_Files::restored()
 {
-    QFETCH(QString, key);
-    QFETCH(QString, value);
+    QFETCH(QString, left);
+    QFETCH(QString, top);
+    QFETCH(QString, index);
+    QFETCH(QSize, window);
+    QFETCH(QPoint, placed);
+    QFETCH(int, present);
 
     {
         QSettings store(SettingsStore::fileName(), QSettings::IniFormat);
-        store.setValue("Settings/MainLeft", "3000");
-        store.setValue("Settings/MainTop", "4500");
-        store.setValue("Settings/PresentIndex", "3");
-        store.setValue("Settings/" + key, value);
+        store.setValue("Settings/MainLeft", left);
+        store.setValue("Settings/MainTop", top);
+        store.setValue("Settings/PresentIndex", index);
     }
     const MainSettings settings;
-    QCOMPARE(settings.position().x(), key == u"MainLeft" ? -401.0 : 3000.0);
-    QCOMPARE(settings.position().y(), key == u"MainTop" ? -401.0 : 4500.0);
-    QCOMPARE(settings.fields().presentIndex, key == u"PresentIndex" ? 0 : 3);
-}
-
-void tst_Files::placement_data()
-{
-    QTest::addColumn<QPointF>("stored");
-    QTest::addColumn<QSize>("window");
-    QTest::addColumn<QPoint>("placed");
-
-    // A 1920 x 1080 pixel screen is 28800 x 16200 twips.
-    const QSize window(10200, 2040);
-    const QPoint centre(9300, 7080);
-    QTest::newRow("left -400 kept") << QPointF(-400, -400) << window << QPoint(-400, -400);
-    QTest::newRow("left -401 centred") << QPointF(-401, 300) << window << centre;
-    QTest::newRow("W-400, H-400 kept") << QPointF(28400, 15800) << window << QPoint(28400, 15800);
-    QTest::newRow("left W-399 centred") << QPointF(28401, 300) << window << centre;
-    QTest::newRow("top H-399 centred") << QPointF(300, 15801) << window << centre;
-    QTest::newRow("odd positive difference halved down") << QPointF(-401, 0) << QSize(10201, 2041) << QPoint(9299, 7079);
-    QTest::newRow("window wider than the screen: halved toward zero")
-            << QPointF(-401, -401) << QSize(28815, 16201) << QPoint(-7, 0);
-}
-
-void tst_Files::placement()
-{
-    QFETCH(QPointF, stored);
-    QFETCH(QSize, window);
-    QFETCH(QPoint, placed);
-
-    QCOMPARE(WindowPlacement::restore(stored, QSize(28800, 16200), window), placed);
+    QCOMPARE(WindowPlacement::restore(settings.position(), QSize(28800, 16200), window), placed);
+    QCOMPARE(settings.fields().presentIndex, present);
 }
 
 QTEST_GUILESS_MAIN(tst_Files)
