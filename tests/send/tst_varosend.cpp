@@ -1,3 +1,4 @@
+#include "NetworkGuard.h"
 #include "PseudoTerminal.h"
 
 #include <QNetworkDatagram>
@@ -19,13 +20,6 @@ class tst_VaroSend : public QObject
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.remove(QStringLiteral("DISPLAY"));
         process.setProcessEnvironment(environment);
-        // openpty() leaves the master inheritable: a child holding it would
-        // keep the device alive after the test closes it.
-        process.setChildProcessModifier([] {
-            for (int fd = 3; fd < 1024; ++fd)
-                if (isatty(fd))
-                    ::close(fd);
-        });
         process.start(QStringLiteral(VAROSEND), arguments);
         QVERIFY(process.waitForStarted());
         process.write(input);
@@ -105,6 +99,7 @@ private slots:
 
     void udpDatagramPerLine()
     {
+        REQUIRE_PRIVATE_NETWORK();
         QUdpSocket socket;
         QVERIFY(socket.bind(QHostAddress::AnyIPv4, 47001, QUdpSocket::ShareAddress | QUdpSocket::ReuseAddressHint));
         start({ "-b", "2", "UDP47001" }, "one\r\ntwo\nthree");
