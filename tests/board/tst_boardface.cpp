@@ -33,6 +33,7 @@ private slots:
         QTest::newRow("brightness 00: every LED dark") << 0 << 0 << "HI" << 2 << 0 << "..........." << 0;
         QTest::newRow("brightness 50: proportional, rounded") << 0 << 50 << "HI" << 2 << 0 << "#...#..###." << 129;
         QTest::newRow("brightness 01: still lit") << 0 << 1 << "HI" << 2 << 0 << "#...#..###." << 3;
+        QTest::newRow("brightness 02: rounded down") << 0 << 2 << "HI" << 2 << 0 << "#...#..###." << 5;
         QTest::newRow("slow crawl: empty at the start") << 3 << 99 << "H" << 2 << 79 << "..........." << 0;
         QTest::newRow("slow crawl: first column enters at 80 ms") << 3 << 99 << "H" << 2 << 80 << "..........#" << 255;
         QTest::newRow("medium crawl: first column enters at 40 ms") << 4 << 99 << "H" << 2 << 40 << "..........#" << 255;
@@ -100,7 +101,7 @@ private slots:
         QTest::newRow("unset settings: left, full brightness, blank; numeric order, 010 is 10")
                 << QByteArray("\r10D\r9D\r010D") << -1 << "9: 0 99 '' | 10: 0 99 ''";
         QTest::newRow("a frame keeps the settings it does not carry")
-                << QByteArray("\r5C2\r5B40\r5AX\r5D\r5AY\r5D\r5C1\r5D") << -1 << "5: 1 40 'Y'";
+                << QByteArray("\r5C2\r5B40\r5AX\r5D\r5C1\r5AY\r5D\r5D") << -1 << "5: 1 40 'Y'";
         QTest::newRow("one board only; the text is Windows-1252")
                 << QByteArray("\r10AX\r10D\r9A\x80\xe9\x9c\r9D") << 9 << QString::fromUtf8("9: 0 99 '€éœ'");
     }
