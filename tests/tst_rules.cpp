@@ -1,4 +1,3 @@
-#include "messages/MessageHistory.h"
 #include "messages/modUtils.h"
 #include "rules/Sending.h"
 #include "transport/TransportArgument.h"
@@ -6,7 +5,7 @@
 #include <QtTest>
 
 // The rules behind SEND: number reading, the field checks, the frame and
-// its bytes, the argument and the history order.
+// its bytes, and the argument.
 class tst_Rules : public QObject
 {
     Q_OBJECT
@@ -18,8 +17,6 @@ private slots:
     void prepare();
     void argument_data();
     void argument();
-    void history_data();
-    void history();
 };
 
 void tst_Rules::parseDecimal_data()
@@ -134,32 +131,6 @@ void tst_Rules::argument()
     const TransportArgument argument = TransportArgument::parse(commandLine);
     QCOMPARE(int(argument.mode), mode);
     QCOMPARE(argument.port, port);
-}
-
-void tst_Rules::history_data()
-{
-    QTest::addColumn<QStringList>("used");
-    QTest::addColumn<QStringList>("entries");
-
-    QTest::newRow("newest on top") << QStringList{ "a", "b", "c" } << QStringList{ "c", "b", "a" };
-    QTest::newRow("used again moves to the top") << QStringList{ "a", "b", "c", "d", "a" }
-                                                 << QStringList{ "a", "d", "c", "b" };
-    QTest::newRow("empty text is not recorded") << QStringList{ "a", "" } << QStringList{ "a" };
-    QTest::newRow("case and spaces make new entries") << QStringList{ "a", "A", "a " }
-                                                      << QStringList{ "a ", "A", "a" };
-}
-
-void tst_Rules::history()
-{
-    QFETCH(QStringList, used);
-    QFETCH(QStringList, entries);
-
-    MessageHistory history;
-    for (const QString &text : used)
-        history.add(text);
-    QCOMPARE(history.entries(), entries);
-    QVERIFY(history.isChanged());
-    QVERIFY(!history.add(entries.first()));
 }
 
 QTEST_APPLESS_MAIN(tst_Rules)

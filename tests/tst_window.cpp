@@ -161,7 +161,6 @@ void tst_Window::leavingAnInvalidField_data()
     QTest::newRow("Shift+Tab out of brightness 100") << "Bright" << "100" << "Backtab" << QStringList{ brightMessage };
     QTest::newRow("click SEND with board 4 2") << "BoardNum" << " 4 2 " << "Send" << QStringList{ boardMessage };
     QTest::newRow("click EXIT with brightness -1") << "Bright" << "-1" << "Exit" << QStringList{ brightMessage };
-    QTest::newRow("click CurMsg with board 100") << "BoardNum" << "100" << "CurMsg" << QStringList{ boardMessage };
     QTest::newRow("click HELP runs no check") << "BoardNum" << "abc" << "Help" << QStringList();
 }
 
@@ -234,7 +233,6 @@ void tst_Window::failuresAreShownAndTheWindowGoesOn()
     m_pty->closeMaster();
     click("Send");
     QCOMPARE(m_boxes.size(), 1);
-    QCOMPARE(m_boxes.first().icon, QMessageBox::Critical);
     QCOMPARE(m_boxes.first().text.section(u'\r', 0, 0), QStringLiteral("Unable to send to COM7"));
     delete m_window;
 
@@ -293,20 +291,20 @@ void tst_Window::everythingComesBackAfterARestart()
     QCOMPARE(store.allKeys().filter(QStringLiteral("Settings/")), QStringList({ "Settings/MainLeft", "Settings/MainTop" }));
     QCOMPARE(readListFile(), QByteArray("(no file)"));
 
-    combo("CurMsg")->clearEditText();
-    type(QStringLiteral("first"));
-    press(Qt::Key_Tab);
-    press(Qt::Key_Backtab);
-    combo("CurMsg")->clearEditText();
-    type(QStringLiteral(" second, \"quoted\" "));
-    press(Qt::Key_Tab);
+    // Leaving the field records its text: not an empty one, and case counts.
+    for (const char *text : { "first", "", "First", " second, \"quoted\" " }) {
+        combo("CurMsg")->clearEditText();
+        type(QLatin1String(text));
+        press(Qt::Key_Tab);
+        press(Qt::Key_Backtab);
+    }
     field("BoardNum")->setText(QStringLiteral("12"));
     field("Bright")->setText(QStringLiteral("040"));
     combo("Present")->setCurrentIndex(3);
     m_window->move(150, 120);
     restart();
 
-    const QStringList entries{ " second, \"quoted\" ", "first" };
+    const QStringList entries{ " second, \"quoted\" ", "First", "first" };
     QCOMPARE(history(), entries);
     QCOMPARE(combo("CurMsg")->currentText(), entries.first());
     QCOMPARE(field("BoardNum")->text(), QStringLiteral("12"));
@@ -317,7 +315,7 @@ void tst_Window::everythingComesBackAfterARestart()
     m_window->showMinimized();
     restart();
     QCOMPARE(m_window->pos(), QPoint(150, 120));  // a minimized close keeps the stored place
-    QCOMPARE(readListFile(), QByteArray(" second, \"quoted\" \r\nfirst\r\n"));
+    QCOMPARE(readListFile(), QByteArray(" second, \"quoted\" \r\nFirst\r\nfirst\r\n"));
 }
 
 void tst_Window::chosenFromTheListWithKeys()
@@ -334,9 +332,6 @@ void tst_Window::chosenFromTheListWithKeys()
     QTRY_VERIFY(!combo("CurMsg")->view()->isVisible());
     QCOMPARE(history(), QStringList({ "d", "a", "b", "c" }));
     QCOMPARE(m_pty->read(), QByteArray());
-    press(Qt::Key_Escape);
-    QTRY_VERIFY(!m_window);
-    QCOMPARE(readListFile(), QByteArray("d\r\na\r\nb\r\nc\r\n"));
 }
 
 void tst_Window::helpMenuAndAbout()
