@@ -71,8 +71,8 @@ void tst_Files::loadReadsLines_data()
     QTest::addColumn<QByteArray>("bytes");
     QTest::addColumn<QStringList>("entries");
 
-    QTest::newRow("CR, LF and CR LF end lines") << QByteArray("one\rtwo\nthree\r\nfour") << QStringList{ "one", "two", "three", "four" };
-    QTest::newRow("LF CR is two line ends") << QByteArray("one\n\rtwo") << QStringList{ "one", "two" };
+    QTest::newRow("CR, LF and CR LF end lines; LF CR is two ends") << QByteArray("one\rtwo\nthree\r\nfour\n\rfive")
+                                                                 << QStringList{ "one", "two", "three", "four", "five" };
     QTest::newRow("blank lines and repeats skipped, spaces and case kept")
             << QByteArray("\r\none\r\n\r\n  \r\nOne\r\none\r\n") << QStringList{ "one", "  ", "One" };
     QTest::newRow("skipped lines do not count toward 20")

@@ -61,8 +61,6 @@ void tst_Rules::prepare_data()
     const QList<int> none;
     QTest::newRow("board 5, Center, 75, HELLO: the 20 bytes") << QStringList{ "5", "2", "75", "HELLO" }
             << QStringList{ "5", "75" } << QByteArray::fromHex("0D3543320D354237350D354148454C4C4F0D3544") << none;
-    QTest::newRow("board 12 before every command") << QStringList{ "12", "0", "75", "x" }
-            << QStringList{ "12", "75" } << QByteArray("\r12C0\r12B75\r12Ax\r12D") << none;
     QTest::newRow("007 keeps its zeros") << QStringList{ " 007 ", "5", "99", "" }
             << QStringList{ "007", "99" } << QByteArray("\r007C5\r007B99\r007A\r007D") << none;
     QTest::newRow("brightness 5 becomes 05") << QStringList{ "1", "0", "5", "" }
