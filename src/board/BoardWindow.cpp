@@ -61,6 +61,8 @@ BoardWindow::BoardWindow(const BoardArguments &arguments, const BoardInput &inpu
     connect(&session, &BoardSession::errorFound, this, &BoardWindow::onError);
     connect(&input, &BoardInput::lost, this, &BoardWindow::showInputLost);
     connect(&m_crawl, &QTimer::timeout, this, &BoardWindow::step);
+    // Room for a display at its natural size before the first frame arrives.
+    resize(LedDisplayWidget(session, 0, arguments.columns).sizeHint().width() + 24, 480);
 }
 
 void BoardWindow::onFrame(const FrameRecord &record)

@@ -29,6 +29,7 @@ LedDisplayWidget::LedDisplayWidget(const BoardSession &session, int board, int c
 {
     setObjectName(QStringLiteral("Board%1").arg(board));
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
+    setMinimumWidth(labelWidth + LedMatrix::width(columns) * minimumPitch);  // every LED stays visible
     setAttribute(Qt::WA_OpaquePaintEvent);
 }
 
