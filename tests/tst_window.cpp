@@ -7,6 +7,7 @@
 #include <QAbstractItemView>
 #include <QClipboard>
 #include <QComboBox>
+#include <QDesktopServices>
 #include <QDialog>
 #include <QElapsedTimer>
 #include <QLabel>
@@ -43,6 +44,9 @@ private slots:
     void argumentsQtWouldTake_data();
     void argumentsQtWouldTake();
 
+public slots:
+    void open(const QUrl &url) { m_opened = url; }  // stands in for the web browser
+
 private:
     bool start(const QString &commandLine = QStringLiteral("COM7"));
     void restart();
@@ -71,6 +75,7 @@ private:
     QPointer<frmMain> m_window;
     QList<MsgBox::Shown> m_boxes;
     QStringList m_texts;  // of the boxes
+    QUrl m_opened;
 };
 
 static const QString boardMessage = QStringLiteral("INVALID BOARD NUMBER\rPlease enter a decimal number between 0 and 99");
@@ -119,6 +124,7 @@ void tst_Window::keysSendOrClose_data()
 
     QTest::newRow("Return in CurMsg sends") << 0 << int(Qt::Key_Return) << false;
     QTest::newRow("keypad Enter in BoardNum sends") << 1 << int(Qt::Key_Enter) << false;
+    QTest::newRow("Return on SEND sends") << 6 << int(Qt::Key_Return) << false;
     QTest::newRow("Return on EXIT closes") << 5 << int(Qt::Key_Return) << true;
     QTest::newRow("Esc closes") << 0 << int(Qt::Key_Escape) << true;
 }
@@ -348,6 +354,9 @@ void tst_Window::helpMenuAndAbout()
     m_window->findChild<QAction *>(QStringLiteral("MnuHelpAbout"))->trigger();
     QCOMPARE(version, QStringLiteral("Version 2.1"));
     QVERIFY(m_window->findChildren<QDialog *>().isEmpty());  // destroyed on closing
+    QDesktopServices::setUrlHandler(QStringLiteral("https"), this, "open");
+    m_window->findChild<QAction *>(QStringLiteral("mnuHelpWeb"))->trigger();
+    QCOMPARE(m_opened, QUrl(QStringLiteral("https://www.varo.example/")));
     QPointer<QWidget> help = text->window();
     m_window->activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(m_window));
