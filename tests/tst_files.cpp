@@ -185,8 +185,7 @@ void tst_Files::folderNameThatIsNotUtf8()
 {
     const QByteArray folder = QFile::encodeName(m_dir->path()) + "/caf\xE9-\xFF";
     QCOMPARE(::mkdir(folder, 0700), 0);
-    const QString usable = NativePath::usableFolder(folder);
-    const QString listPath = usable + QStringLiteral("/VaroMsgBoard-MsgList.txt");
+    const QString listPath = NativePath::usableFolder(folder) + QStringLiteral("/VaroMsgBoard-MsgList.txt");
 
     QVERIFY(MsgListFile::save(listPath, { "beside the program" }).ok());
     QVERIFY(::access(folder + "/VaroMsgBoard-MsgList.txt", R_OK) == 0);

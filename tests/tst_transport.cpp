@@ -58,7 +58,6 @@ void tst_Transport::serialFrameAndLineSettings()
     QVERIFY(fd >= 0);
     Transport transport;
     QVERIFY(openSerial(transport).ok());
-    QCOMPARE(transport.mode(), CommMode::Serial);
     QVERIFY(transport.send(frame).ok());
     QCOMPARE(m_pty->read(), frame);
 

@@ -274,7 +274,7 @@ void tst_Window::splashCoversTheFirstSecond()
         clock.start();
         m_window = modMain::Main(QLatin1String(argument));
         const qint64 shown = clock.elapsed();
-        QVERIFY(loadEnded < 0 ? shown >= 1000 && shown < 1500 : shown - loadEnded < 300);
+        QVERIFY(loadEnded < 0 ? shown >= 1000 && shown < 2500 : shown - loadEnded < 800);
         QVERIFY(m_window->isVisible());
         for (QWidget *widget : QApplication::topLevelWidgets())
             QVERIFY(!qobject_cast<frmSplash *>(widget));

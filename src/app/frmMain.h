@@ -24,7 +24,6 @@ public:
     ~frmMain() override;
 
     void Form_Load();
-    CommMode commMode() const { return m_transport.mode(); }
 
 protected:
     void closeEvent(QCloseEvent *event) override;

@@ -65,7 +65,7 @@ bool readOption(BoardArguments &result, const QString &name, const QString &valu
 BoardArguments BoardArguments::parse(const QStringList &arguments)
 {
     BoardArguments result;
-    for (qsizetype i = 0; i < arguments.size() && result.error.isEmpty(); ++i) {
+    for (qsizetype i = 0; i < arguments.size() && !result.error; ++i) {
         const QString &argument = arguments.at(i);
         if (argument == u"--help" || argument == u"-h") {
             result.help = true;
@@ -84,7 +84,7 @@ BoardArguments BoardArguments::parse(const QStringList &arguments)
             result.error = QStringLiteral("input not understood: ") + argument;
         }
     }
-    if (result.error.isEmpty() && result.input == None)
+    if (!result.error && result.input == None)
         result.error = QStringLiteral("no input given");
     // A picture of the board is taken after a frame has been shown.
     if (!result.dots.isEmpty() && result.count == 0)
@@ -108,7 +108,7 @@ QString BoardArguments::usage()
         "  --board N      show only board N and ignore frames for the others\n"
         "  --log          no window: one JSON line per frame and per error on standard output\n"
         "  --count N      exit after N frames\n"
-        "  --dots FILE    no window: after --count frames (default 1) write the LEDs to FILE.png\n"
+        "  --dots FILE    no window: after --count frames (default 1) write the LEDs as PNG to FILE\n"
         "  --at MS        with --dots: the time after the last frame to draw (default 0)\n"
         "  --help         this text\n");
 }

@@ -21,7 +21,7 @@ struct BoardArguments
     QString dots;
     qint64 atMs = 0;
     bool help = false;
-    QString error;         // why the command line was refused; empty when accepted
+    std::optional<QString> error;  // why the command line was refused
 
     // Without a window there is no need for a display.
     bool needsWindow() const { return !log && dots.isEmpty(); }

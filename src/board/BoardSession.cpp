@@ -33,9 +33,6 @@ void BoardSession::handle(const DecodedFrame &frame, const QString &source, cons
         return;
     ++m_frames;
     const FrameRecord record { QDateTime::currentDateTime(), source, line, frame, *shown };
-    m_recent.append(record);
-    if (m_recent.size() > recentLimit)
-        m_recent.removeFirst();
     emit frameShown(record);
 }
 

@@ -10,14 +10,14 @@
 #include <QList>
 #include <QObject>
 
-// What the virtual board has received: its displays, its counters and its
-// recent frames. Windows and the log both watch it.
+// What the virtual board has received: its displays and its counters.
+// Windows and the log both watch it.
 class BoardSession : public QObject
 {
     Q_OBJECT
 
 public:
-    static constexpr int recentLimit = 100;
+    static constexpr int recentLimit = 100;  // frames a window lists
 
     explicit BoardSession(std::optional<int> onlyBoard, QObject *parent = nullptr);
 
@@ -28,7 +28,6 @@ public:
     qint64 nowMs() const { return m_clock.elapsed(); }
     int frameCount() const { return m_frames; }
     int errorCount() const { return m_errors; }
-    const QList<FrameRecord> &recent() const { return m_recent; }  // newest last
 
 signals:
     void frameShown(const FrameRecord &record);
@@ -43,7 +42,6 @@ private:
     QElapsedTimer m_clock;
     int m_frames = 0;
     int m_errors = 0;
-    QList<FrameRecord> m_recent;
 };
 
 #endif

@@ -48,19 +48,17 @@ QString commands(const DecodedFrame &frame)
 
 QString summary(const FrameRecord &record)
 {
+    // One arg() call: a received text holding "%1" must stay as it came.
     return QStringLiteral("%1  board %2  %3  (%4 bytes from %5)")
-            .arg(timeText(record.time), QString::fromLatin1(record.frame.boardText),
-                 commands(record.frame))
-            .arg(record.frame.bytes.size())
-            .arg(record.source);
+            .arg(timeText(record.time), QString::fromLatin1(record.frame.boardText), commands(record.frame),
+                 QString::number(record.frame.bytes.size()), record.source);
 }
 
 QString summary(const ErrorRecord &record)
 {
     return QStringLiteral("%1  %2 at byte %3 from %4: %5")
-            .arg(timeText(record.time), record.error.description())
-            .arg(record.error.offset)
-            .arg(record.source, hex(record.error.sample));
+            .arg(timeText(record.time), record.error.description(), QString::number(record.error.offset),
+                 record.source, hex(record.error.sample));
 }
 
 }

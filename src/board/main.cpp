@@ -30,8 +30,8 @@ int main(int argc, char *argv[])
         std::fputs(qPrintable(BoardArguments::usage()), stdout);
         return 0;
     }
-    if (!arguments.error.isEmpty()) {
-        std::fprintf(stderr, "VaroBoard: %s\n\n%s", qPrintable(arguments.error), qPrintable(BoardArguments::usage()));
+    if (arguments.error) {
+        std::fprintf(stderr, "VaroBoard: %s\n\n%s", qPrintable(*arguments.error), qPrintable(BoardArguments::usage()));
         return 2;
     }
     // The log and the picture need no display, so they get no GUI application.

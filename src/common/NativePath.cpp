@@ -62,7 +62,7 @@ QString configFolder()
 {
 #ifdef Q_OS_LINUX
     QByteArray base = qgetenv("XDG_CONFIG_HOME");
-    if (!base.startsWith('/'))
+    if (!base.startsWith('/') && qgetenv("HOME").startsWith('/'))
         base = qgetenv("HOME") + "/.config";
     if (base.startsWith('/'))
         return usableFolder(base);

@@ -21,7 +21,6 @@ public:
     bool add(const QString &text);
 
     const QStringList &entries() const { return m_entries; }
-    bool isChanged() const { return m_changed; }
 
 private:
     QStringList m_entries;

@@ -110,10 +110,16 @@ Outcome save(const QString &path, const QStringList &entries)
     QSaveFile file(target);
     if (!file.open(QIODevice::WriteOnly))
         return failed(Outcome::ListCreateFailed, path, file.errorString());
-    for (const QString &entry : entries.mid(0, maxEntries)) {
-        const QByteArray line = Windows1252::fromUnicode(entry) + "\r\n";
+    int written = 0;
+    for (const QString &entry : entries) {
+        const QByteArray text = Windows1252::fromUnicode(entry);
+        if (text.size() > maxLineBytes)
+            continue;  // it would not load: keep room for one that will
+        const QByteArray line = text + "\r\n";
         if (file.write(line) != line.size())
             return failed(Outcome::ListWriteFailed, path, file.errorString());
+        if (++written == maxEntries)
+            break;
     }
     // QSaveFile::commit() can report success after a short write (a full
     // disk) and put the truncated file in place: flush and check first.

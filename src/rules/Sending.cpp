@@ -8,7 +8,7 @@ namespace Sending {
 
 namespace {
 
-bool check(const FieldCheck &check, QString &text, QList<Outcome> &problems)
+bool fails(const FieldCheck &check, QString &text, QList<Outcome> &problems)
 {
     const FieldCheck::Result result = check.check(text);
     if (result.passes)
@@ -23,8 +23,8 @@ bool check(const FieldCheck &check, QString &text, QList<Outcome> &problems)
 Result prepare(const Fields &fields)
 {
     Result result { fields };
-    result.boardNumFailed = check(FieldCheck::boardNumber(), result.fields.boardNum, result.problems);
-    result.brightFailed = check(FieldCheck::brightness(), result.fields.bright, result.problems);
+    result.boardNumFailed = fails(FieldCheck::boardNumber(), result.fields.boardNum, result.problems);
+    result.brightFailed = fails(FieldCheck::brightness(), result.fields.bright, result.problems);
     if (result.ok()) {
         result.frame = BoardFrame::build(result.fields.boardNum, result.fields.presentIndex,
                                          result.fields.bright, result.fields.message);

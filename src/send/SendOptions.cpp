@@ -90,6 +90,9 @@ SendOptions::Parsed SendOptions::parse(const QStringList &arguments)
     Parsed parsed { Run };
     SendRequest &request = parsed.request;
     request.transport = words.takeFirst();
+    // A script's unset variable must not mean COM1, as no argument does in the window.
+    if (request.transport.trimmed().isEmpty())
+        return usageError(QStringLiteral("Missing TRANSPORT: give COM# or UDP#."));
     request.fields.presentIndex = modeIndex(parser.value(mode));
     if (request.fields.presentIndex < 0)
         return usageError(QStringLiteral("Unknown mode \"%1\": give left, right, center, slow, medium, fast or 0 to 5.")
@@ -97,8 +100,7 @@ SendOptions::Parsed SendOptions::parse(const QStringList &arguments)
     request.intervalMs = intervalMs(parser.value(interval));
     if (request.intervalMs < 0)
         return usageError(QStringLiteral("Invalid interval \"%1\": give seconds from 0 to %2, such as 0.5.")
-                                  .arg(parser.value(interval))
-                                  .arg(longestIntervalSeconds));
+                                  .arg(parser.value(interval), QString::number(longestIntervalSeconds)));
     request.fields.boardNum = parser.value(board);
     request.fields.bright = parser.value(bright);
     request.readsInput = words.isEmpty() || words == QStringList { QStringLiteral("-") };

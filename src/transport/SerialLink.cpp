@@ -107,7 +107,8 @@ Outcome SerialLink::drain(int timeoutMs)
         return {};
     // Given up: what is still queued here must never go out later, when
     // whoever was told of the failure may have sent it again. Closing drops
-    // the queue; clearing it would also throw away what the system holds.
+    // the program's queue and leaves what the system holds to the system;
+    // clearing would also throw away bytes a terminal's reader has not read.
     m_gone = true;
     m_goneReason = QStringLiteral("The line did not take the frames in time");
     m_port.close();

@@ -27,6 +27,8 @@ Outcome Transport::open(const QString &commandLine, const PortMapping &mapping)
 
 Outcome Transport::send(const QByteArray &frame)
 {
+    if (m_mode == CommMode::None)
+        return { Outcome::SendFailed, {}, CommMode::None, m_port, QStringLiteral("No port is open") };
     return m_mode == CommMode::Serial ? m_serial.write(frame) : m_udp.write(frame);
 }
 

@@ -3,6 +3,7 @@
 
 #include <QNetworkDatagram>
 #include <QProcess>
+#include <QSettings>
 #include <QTest>
 #include <QUdpSocket>
 
@@ -37,7 +38,6 @@ private slots:
         QTest::addColumn<Frames>("frames");
         const QString notNumber = QStringLiteral("Please enter a decimal number between 0 and 99");
         QTest::newRow("every field reaches the frame") << QStringList { "-nx", "-b", "5", "-m", "center", "--bright", "75", "UDP5000", "HELLO" } << QByteArray() << 0 << "" << Frames { "\r5C2\r5B75\r5AHELLO\r5D" };
-        QTest::newRow("defaults: board 0, brightness 99, left") << QStringList { "-nx", "UDP1", "hi" } << QByteArray() << 0 << "" << Frames { "\r0C0\r0B99\r0Ahi\r0D" };
         QTest::newRow("board sent as typed, one-digit brightness padded") << QStringList { "-nx", "--board= 007 ", "--bright", "5", " udp 7 ", "x" } << QByteArray() << 0 << "" << Frames { "\r007C0\r007B05\r007Ax\r007D" };
         QTest::newRow("empty fields take their defaults") << QStringList { "-nx", "-b", "", "--bright", " ", "COM3", "x" } << QByteArray() << 0 << "" << Frames { "\r0C0\r0B99\r0Ax\r0D" };
         QTest::newRow("mode keyword in any case, mode index") << QStringList { "-nx", "-m", "FAST", "--mode=4", "UDP1", "x" } << QByteArray() << 0 << "" << Frames { "\r0C4\r0B99\r0Ax\r0D" };
@@ -54,6 +54,7 @@ private slots:
         QTest::newRow("interval over a day") << QStringList { "-nx", "-i", "86401", "UDP1" } << QByteArray() << 2 << "VaroSend: Invalid interval \"86401\": give seconds from 0 to 86400, such as 0.5." << Frames {};
         QTest::newRow("negative interval") << QStringList { "-nx", "-i", "-1", "UDP1" } << QByteArray() << 2 << "VaroSend: Invalid interval \"-1\": give seconds from 0 to 86400, such as 0.5." << Frames {};
         QTest::newRow("serial port number out of range") << QStringList { "COM40000", "x" } << QByteArray() << 1 << "Comm Port \"COM40000\" is not available on this system" << Frames {};
+        QTest::newRow("empty TRANSPORT is not COM1") << QStringList { "-n", " ", "x" } << QByteArray() << 2 << "VaroSend: Missing TRANSPORT: give COM# or UDP#." << Frames {};
         QTest::newRow("serial device missing") << QStringList { "COM30000" } << QByteArray("x") << 1 << "Comm Port \"COM30000\" is not available on this system" << Frames {};
     }
     void arguments()
@@ -61,6 +62,8 @@ private slots:
         QFETCH(QStringList, arguments);
         QFETCH(QByteArray, input);
         QFETCH(Frames, frames);
+        QSettings(QStringLiteral("VaroMsgBoard"), QStringLiteral("VaroMsgBoard"))
+                .setValue(QStringLiteral("Ports/COM30000"), QStringLiteral("/nonexistent/ttyVaro"));
         start(arguments, input);
         QVERIFY(process.waitForFinished());
         QByteArray printed;
