@@ -87,19 +87,6 @@ private slots:
         QCOMPARE(process.exitCode(), 0);
     }
 
-    void serialDeviceGone()
-    {
-        PseudoTerminal terminal;
-        QVERIFY(terminal.isValid());
-        terminal.mapAs(8);
-        start({ "COM8" }, QByteArray(200000, 'x'));
-        QVERIFY(!process.waitForFinished(500));
-        terminal.closeMaster();
-        QVERIFY(process.waitForFinished());
-        QCOMPARE(process.exitCode(), 1);
-        QCOMPARE(firstErrorLine(), "Unable to send to COM8");
-    }
-
     void udpDatagramPerLine()
     {
         REQUIRE_PRIVATE_NETWORK();
