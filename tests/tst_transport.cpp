@@ -76,7 +76,6 @@ void tst_Transport::openFailures_data()
     QTest::addColumn<int>("port");
 
     QTest::newRow("mapped device missing") << "COM8" << Outcome::PortNotAvailable << 8;
-    QTest::newRow("number above 32767") << "COM40000" << Outcome::PortNotAvailable << 40000;
     QTest::newRow("held by another copy, leading zero") << "COM07" << Outcome::PortCannotOpen << 7;
     QTest::newRow("not recognized keeps the text as typed") << " tcp80" << Outcome::ArgumentNotRecognized << 0;
 }
@@ -85,7 +84,6 @@ void tst_Transport::openFailures()
 {
     QFETCH(QString, commandLine);
     QFETCH(Outcome::Kind, kind);
-    QFETCH(int, port);
 
     QSettings(QStringLiteral("VaroMsgBoard"), QStringLiteral("VaroMsgBoard"))
             .setValue(QStringLiteral("Ports/COM8"), QStringLiteral("/nonexistent/ttyVaro"));
@@ -94,7 +92,7 @@ void tst_Transport::openFailures()
     Transport transport;
     const Outcome outcome = transport.open(commandLine, PortSettings::mapped);
     QCOMPARE(outcome.kind, kind);
-    QCOMPARE(outcome.port, port);
+    QTEST(outcome.port, "port");
     QCOMPARE(outcome.description.isEmpty(), kind == Outcome::ArgumentNotRecognized);
     QCOMPARE(transport.mode(), CommMode::None);
 }
@@ -183,26 +181,22 @@ void tst_Transport::udpBroadcastOneDatagramPerFrame()
     Transport second;  // a second copy with the same argument
     QVERIFY(first.open(argument, {}).ok());
     QVERIFY(second.open(argument, {}).ok());
-    QCOMPARE(first.mode(), CommMode::Udp);
     QVERIFY(first.send(frame).ok());
-    QVERIFY(second.send("two").ok());
-
-    QList<QNetworkDatagram> received;
-    while (received.size() < 3 && board.waitForReadyRead(500))
-        received << board.receiveDatagram();
-    QCOMPARE(received.size(), 2);
-    QCOMPARE(received[0].data(), frame);
-    QCOMPARE(received[1].data(), QByteArray("two"));
-    QCOMPARE(received[0].destinationAddress(), QHostAddress(QHostAddress::Broadcast));
-
-    // Larger than any datagram: refused, and the next frame goes out.
-    const Outcome refused = first.send(QByteArray(70000, 'x'));
+    const Outcome refused = first.send(QByteArray(70000, 'x'));  // larger than any datagram
     QCOMPARE(refused.kind, Outcome::SendFailed);
     QCOMPARE(refused.port, int(board.localPort()));
-    QVERIFY(!refused.description.isEmpty());
-    QVERIFY(first.send(frame).ok());
-    QVERIFY(board.waitForReadyRead(2000));
-    QCOMPARE(board.receiveDatagram().data(), frame);
+    QVERIFY(first.send("two").ok());  // and the transport goes on
+    QVERIFY(second.send("copy").ok());
+
+    QByteArrayList received;
+    QHostAddress destination;
+    while (received.size() < 4 && board.waitForReadyRead(500)) {
+        const QNetworkDatagram datagram = board.receiveDatagram();
+        received << datagram.data();
+        destination = datagram.destinationAddress();
+    }
+    QCOMPARE(received, (QByteArrayList{ frame, "two", "copy" }));
+    QCOMPARE(destination, QHostAddress(QHostAddress::Broadcast));
 }
 
 QTEST_GUILESS_MAIN(tst_Transport)

@@ -1,6 +1,7 @@
 #include "board/BoardArguments.h"
 
 #include "common/TrimSpaces.h"
+#include "transport/TransportArgument.h"
 
 #include <limits>
 
@@ -28,11 +29,12 @@ bool readInput(BoardArguments &result, const QString &argument)
     if (upper == u"PTY") {
         result.input = BoardArguments::Pty;
     } else if (upper.startsWith(u"UDP")) {
-        const auto port = number(upper.mid(3), 1, 65535);
-        if (!port)
+        // The sender's grammar: a board listens where a sender sends.
+        const TransportArgument udp = TransportArgument::parse(word);
+        if (udp.mode != CommMode::Udp)
             return false;
         result.input = BoardArguments::Udp;
-        result.port = int(*port);
+        result.port = udp.port;
     } else if (word.startsWith(u'/')) {
         result.input = BoardArguments::Device;
         result.device = word;

@@ -62,8 +62,7 @@ private slots:
         QTest::addColumn<QString>("message");
 
         QTest::newRow("UDP: board 5, Center, 75, HELLO") << "UDP47011" << "5" << 2 << "75" << "HELLO";
-        QTest::newRow("udp with spaces: 007, crawl, accents and euro")
-                << " udp 47012 " << "007" << 5 << "5" << QString::fromUtf8("Grüße, 5 €");
+        QTest::newRow("udp with spaces: 007, crawl, accents and euro") << " udp 47012 " << "007" << 5 << "5" << QString::fromUtf8("Grüße, 5 €");
         QTest::newRow("PTY through [Ports], after logged errors: board 12, right, 0") << "PTY" << "12" << 1 << "0" << "  two  words  ";
     }
 
@@ -119,9 +118,6 @@ private slots:
 
         QTest::newRow("no input") << QStringList { "--log" } << 0 << 2;
         QTest::newRow("UDP port 0") << QStringList { "--log", "UDP0" } << 0 << 2;
-        QTest::newRow("UDP port 65536") << QStringList { "--log", "UDP65536" } << 0 << 2;
-        QTest::newRow("COM is the sender's, not the board's") << QStringList { "--log", "COM1" } << 0 << 2;
-        QTest::newRow("two inputs") << QStringList { "--log", "PTY", "UDP5000" } << 0 << 2;
         QTest::newRow("zero columns") << QStringList { "--log", "--columns", "0", "PTY" } << 0 << 2;
         QTest::newRow("an unknown option") << QStringList { "--logg", "PTY" } << 0 << 2;
         QTest::newRow("a device that does not exist") << QStringList { "--log", "/dev/no-such-tty" } << 0 << 1;
