@@ -5,6 +5,9 @@ set -e
 cd "$(dirname "$0")/.."
 scripts/deps.sh
 
+# The layout is the formatter's: a file it would change fails the run.
+git ls-files 'src/*.cpp' 'src/*.h' 'tests/*.cpp' 'tests/*.h' | xargs clang-format --dry-run --Werror
+
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo
 cmake --build build -j"$(nproc)"
 (cd build && ctest -j4 --output-on-failure)

@@ -21,8 +21,8 @@ public:
         char name[256] = {};
         if (openpty(&m_master, &slave, name, nullptr, nullptr) != 0)
             return;
-        ::close(slave);  // the program opens its own
-        ::fcntl(m_master, F_SETFD, FD_CLOEXEC);  // a program started by a test must not hold it
+        ::close(slave); // the program opens its own
+        ::fcntl(m_master, F_SETFD, FD_CLOEXEC); // a program started by a test must not hold it
         m_slaveName = QString::fromLocal8Bit(name);
     }
     ~PseudoTerminal() { closeMaster(); }

@@ -71,11 +71,17 @@ void tst_Files::loadReadsLines_data()
     QTest::addColumn<QByteArray>("bytes");
     QTest::addColumn<QStringList>("entries");
 
-    QTest::newRow("CR, LF and CR LF end lines; LF CR is two ends") << QByteArray("one\rtwo\nthree\r\nfour\n\rfive") << QStringList{ "one", "two", "three", "four", "five" };
-    QTest::newRow("blank lines and repeats skipped, spaces and case kept") << QByteArray("\r\none\r\n\r\n  \r\nOne\r\none\r\n") << QStringList{ "one", "  ", "One" };
-    QTest::newRow("skipped lines do not count toward 20") << QByteArray("\r\nmessage 1\r\nmessage 1\r\n") + numberedLines(25) << numbered(20);
-    QTest::newRow("a line over the bound is skipped whole") << QByteArray("a\r\n") + QByteArray(MsgListFile::maxLineBytes + 1, 'x') + "\r\nb" << QStringList{ "a", "b" };
-    QTest::newRow("a line at the bound is kept") << QByteArray(MsgListFile::maxLineBytes, 'y') << QStringList{ QString(MsgListFile::maxLineBytes, u'y') };
+    QTest::newRow("CR, LF and CR LF end lines; LF CR is two ends")
+            << QByteArray("one\rtwo\nthree\r\nfour\n\rfive") << QStringList { "one", "two", "three", "four", "five" };
+    QTest::newRow("blank lines and repeats skipped, spaces and case kept")
+            << QByteArray("\r\none\r\n\r\n  \r\nOne\r\none\r\n") << QStringList { "one", "  ", "One" };
+    QTest::newRow("skipped lines do not count toward 20")
+            << QByteArray("\r\nmessage 1\r\nmessage 1\r\n") + numberedLines(25) << numbered(20);
+    QTest::newRow("a line over the bound is skipped whole")
+            << QByteArray("a\r\n") + QByteArray(MsgListFile::maxLineBytes + 1, 'x') + "\r\nb"
+            << QStringList { "a", "b" };
+    QTest::newRow("a line at the bound is kept")
+            << QByteArray(MsgListFile::maxLineBytes, 'y') << QStringList { QString(MsgListFile::maxLineBytes, u'y') };
 }
 
 void tst_Files::loadReadsLines()
@@ -95,16 +101,20 @@ void tst_Files::kindsOfListFile_data()
     QTest::addColumn<QStringList>("loaded");
     QTest::addColumn<int>("failure");
 
-    const QStringList kept{ QString::fromUtf8("ké€pt") };  // Windows-1252 on disk
+    const QStringList kept { QString::fromUtf8("ké€pt") }; // Windows-1252 on disk
 
     QTest::newRow("regular file") << "regular" << kept << int(Outcome::Done);
-    QTest::newRow("FIFO, the settings too: no hang, not replaced") << "fifo" << QStringList() << int(Outcome::ListCreateFailed);
+    QTest::newRow("FIFO, the settings too: no hang, not replaced")
+            << "fifo" << QStringList() << int(Outcome::ListCreateFailed);
     QTest::newRow("folder") << "folder" << QStringList() << int(Outcome::ListCreateFailed);
-    QTest::newRow("link to an endless device: not read (never saved to)") << "zero" << QStringList() << int(Outcome::Done);
-    QTest::newRow("link to a terminal device: not read, not replaced") << "tty" << QStringList() << int(Outcome::ListCreateFailed);
+    QTest::newRow("link to an endless device: not read (never saved to)")
+            << "zero" << QStringList() << int(Outcome::Done);
+    QTest::newRow("link to a terminal device: not read, not replaced")
+            << "tty" << QStringList() << int(Outcome::ListCreateFailed);
     QTest::newRow("dangling link: its target is created") << "dangling" << QStringList() << int(Outcome::Done);
     QTest::newRow("link to a regular file: that file is written") << "linked" << kept << int(Outcome::Done);
-    QTest::newRow("link to a name that is not UTF-8: told, nothing written elsewhere") << "unnamable" << kept << int(Outcome::ListCreateFailed);
+    QTest::newRow("link to a name that is not UTF-8: told, nothing written elsewhere")
+            << "unnamable" << kept << int(Outcome::ListCreateFailed);
     QTest::newRow("read-only folder keeps the old file") << "read-only" << kept << int(Outcome::ListCreateFailed);
     QTest::newRow("full disk keeps the old file") << "full" << kept << int(Outcome::ListWriteFailed);
 }
@@ -120,14 +130,15 @@ void tst_Files::kindsOfListFile()
     QVERIFY(QDir().mkpath(QFileInfo(settings).path()));
     int master = -1, slave = -1;
     char tty[256] = {};
-    if (kind == u"fifo")  // the settings file too
+    if (kind == u"fifo") // the settings file too
         QVERIFY(::mkfifo(QFile::encodeName(path()), 0600) == 0 && ::mkfifo(QFile::encodeName(settings), 0600) == 0);
     else if (kind == u"folder")
         QVERIFY(QDir().mkdir(path()));
     else if (kind == u"zero")
         QVERIFY(QFile::link(QStringLiteral("/dev/zero"), path()));
     else if (kind == u"tty")
-        QVERIFY(::openpty(&master, &slave, tty, nullptr, nullptr) == 0 && QFile::link(QString::fromLocal8Bit(tty), path()));
+        QVERIFY(::openpty(&master, &slave, tty, nullptr, nullptr) == 0
+                && QFile::link(QString::fromLocal8Bit(tty), path()));
     else if (kind == u"dangling" || kind == u"linked")
         QVERIFY(QFile::link(target, path()));
     else if (kind == u"unnamable")
@@ -172,7 +183,8 @@ void tst_Files::kindsOfListFile()
     QVERIFY(!outcome.description.isEmpty());
     if (!loaded.isEmpty())
         QCOMPARE(read(path()), QByteArray("k\xE9\x80pt\r\n"));
-    QCOMPARE(QDir(m_dir->path()).entryList({ "*.txt.*" }, QDir::AllEntries | QDir::System | QDir::Hidden), QStringList());
+    QCOMPARE(QDir(m_dir->path()).entryList({ "*.txt.*" }, QDir::AllEntries | QDir::System | QDir::Hidden),
+             QStringList());
 }
 
 void tst_Files::folderNameThatIsNotUtf8()
@@ -199,16 +211,36 @@ void tst_Files::restored_data()
 
     const QSize window(10200, 2040);
     const QPoint centre(9300, 7080);
-    QTest::newRow("-400 kept") << "-400" << "-400" << "5" << window << QPoint(-400, -400) << 5;
-    QTest::newRow("-401 centred") << "-401" << "300" << "0" << window << centre << 0;
-    QTest::newRow("W-400 and H-400 kept, a fraction rounds") << "28400" << "15799.6" << "2" << window << QPoint(28400, 15800) << 2;
-    QTest::newRow("W-399 centred") << "28401" << "300" << "2" << window << centre << 2;
-    QTest::newRow("H-399 centred") << "300" << "15801" << "2" << window << centre << 2;
-    QTest::newRow("absent: odd difference halved down") << "" << "" << "" << QSize(10201, 2041) << QPoint(9299, 7079) << 0;
-    QTest::newRow("wider than the screen: halved toward zero") << "" << "" << "" << QSize(28815, 16201) << QPoint(-7, 0) << 0;
-    QTest::newRow("not numbers") << "left" << "300" << "Center" << window << centre << 0;
-    QTest::newRow("not finite, index past the modes") << "nan" << "inf" << "6" << window << centre << 0;
-    QTest::newRow("index a fraction") << "300" << "300" << "2.5" << window << QPoint(300, 300) << 0;
+    QTest::newRow("-400 kept") << "-400"
+                               << "-400"
+                               << "5" << window << QPoint(-400, -400) << 5;
+    QTest::newRow("-401 centred") << "-401"
+                                  << "300"
+                                  << "0" << window << centre << 0;
+    QTest::newRow("W-400 and H-400 kept, a fraction rounds") << "28400"
+                                                             << "15799.6"
+                                                             << "2" << window << QPoint(28400, 15800) << 2;
+    QTest::newRow("W-399 centred") << "28401"
+                                   << "300"
+                                   << "2" << window << centre << 2;
+    QTest::newRow("H-399 centred") << "300"
+                                   << "15801"
+                                   << "2" << window << centre << 2;
+    QTest::newRow("absent: odd difference halved down") << ""
+                                                        << ""
+                                                        << "" << QSize(10201, 2041) << QPoint(9299, 7079) << 0;
+    QTest::newRow("wider than the screen: halved toward zero") << ""
+                                                               << ""
+                                                               << "" << QSize(28815, 16201) << QPoint(-7, 0) << 0;
+    QTest::newRow("not numbers") << "left"
+                                 << "300"
+                                 << "Center" << window << centre << 0;
+    QTest::newRow("not finite, index past the modes") << "nan"
+                                                      << "inf"
+                                                      << "6" << window << centre << 0;
+    QTest::newRow("index a fraction") << "300"
+                                      << "300"
+                                      << "2.5" << window << QPoint(300, 300) << 0;
 }
 
 void tst_Files::restored()

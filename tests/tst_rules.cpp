@@ -50,20 +50,36 @@ void tst_Rules::parseDecimal()
 // operator is told, in order.
 void tst_Rules::prepare_data()
 {
-    QTest::addColumn<QStringList>("typed");  // board, presentation, brightness, message
+    QTest::addColumn<QStringList>("typed"); // board, presentation, brightness, message
     QTest::addColumn<QStringList>("tidied"); // board, brightness
     QTest::addColumn<QByteArray>("frame");
     QTest::addColumn<QList<int>>("problems");
 
     const QList<int> none;
-    QTest::newRow("board 5, Center, 75, HELLO: the 20 bytes") << QStringList{ "5", "2", "75", "HELLO" } << QStringList{ "5", "75" } << QByteArray::fromHex("0D3543320D354237350D354148454C4C4F0D3544") << none;
-    QTest::newRow("007 keeps its zeros, brightness 5 becomes 05") << QStringList{ " 007 ", "5", "5", "" } << QStringList{ "007", "5" } << QByteArray("\r007C5\r007B05\r007A\r007D") << none;
-    QTest::newRow("empty fields take 0 and 99") << QStringList{ "  ", "3", "", "  two  words  " } << QStringList{ "0", "99" } << QByteArray("\r0C3\r0B99\r0Atwo  words\r0D") << none;
-    QTest::newRow("Windows-1252 message, one ? outside it") << QStringList{ "1", "0", "9", QString::fromUtf8("€„™Ÿü日😀") } << QStringList{ "1", "9" } << QByteArray("\r1C0\r1B09\r1A\x80\x84\x99\x9F\xFC??\r1D") << none;
-    QTest::newRow("brightness 100 fails, nothing goes out") << QStringList{ "1", "0", "100", "m" } << QStringList{ "1", "100" } << QByteArray() << QList<int>{ Outcome::BrightnessInvalid };
-    QTest::newRow("both fail: board told first") << QStringList{ "abc", "0", "-5", "m" } << QStringList{ "abc", "-5" } << QByteArray() << QList<int>{ Outcome::BoardNumberInvalid, Outcome::BrightnessInvalid };
-    QTest::newRow("five nines fail") << QStringList{ "99999", "0", "1 2", "m" } << QStringList{ "99999", "1 2" } << QByteArray() << QList<int>{ Outcome::BoardNumberInvalid, Outcome::BrightnessInvalid };
-    QTest::newRow("32767 zeros fail") << QStringList{ QString(32767, u'0'), "0", "0", "m" } << QStringList{ QString(32767, u'0'), "0" } << QByteArray() << QList<int>{ Outcome::BoardNumberInvalid };
+    QTest::newRow("board 5, Center, 75, HELLO: the 20 bytes")
+            << QStringList { "5", "2", "75", "HELLO" } << QStringList { "5", "75" }
+            << QByteArray::fromHex("0D3543320D354237350D354148454C4C4F0D3544") << none;
+    QTest::newRow("007 keeps its zeros, brightness 5 becomes 05")
+            << QStringList { " 007 ", "5", "5", "" } << QStringList { "007", "5" }
+            << QByteArray("\r007C5\r007B05\r007A\r007D") << none;
+    QTest::newRow("empty fields take 0 and 99")
+            << QStringList { "  ", "3", "", "  two  words  " } << QStringList { "0", "99" }
+            << QByteArray("\r0C3\r0B99\r0Atwo  words\r0D") << none;
+    QTest::newRow("Windows-1252 message, one ? outside it")
+            << QStringList { "1", "0", "9", QString::fromUtf8("€„™Ÿü日😀") } << QStringList { "1", "9" }
+            << QByteArray("\r1C0\r1B09\r1A\x80\x84\x99\x9F\xFC??\r1D") << none;
+    QTest::newRow("brightness 100 fails, nothing goes out")
+            << QStringList { "1", "0", "100", "m" } << QStringList { "1", "100" } << QByteArray()
+            << QList<int> { Outcome::BrightnessInvalid };
+    QTest::newRow("both fail: board told first")
+            << QStringList { "abc", "0", "-5", "m" } << QStringList { "abc", "-5" } << QByteArray()
+            << QList<int> { Outcome::BoardNumberInvalid, Outcome::BrightnessInvalid };
+    QTest::newRow("five nines fail") << QStringList { "99999", "0", "1 2", "m" } << QStringList { "99999", "1 2" }
+                                     << QByteArray()
+                                     << QList<int> { Outcome::BoardNumberInvalid, Outcome::BrightnessInvalid };
+    QTest::newRow("32767 zeros fail") << QStringList { QString(32767, u'0'), "0", "0", "m" }
+                                      << QStringList { QString(32767, u'0'), "0" } << QByteArray()
+                                      << QList<int> { Outcome::BoardNumberInvalid };
 }
 
 void tst_Rules::prepare()

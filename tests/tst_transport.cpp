@@ -3,9 +3,9 @@
 #include "rules/PortSettings.h"
 #include "transport/Transport.h"
 
-#include <QtTest>
 #include <QNetworkDatagram>
 #include <QUdpSocket>
+#include <QtTest>
 
 #include <fcntl.h>
 #include <termios.h>
@@ -178,14 +178,14 @@ void tst_Transport::udpBroadcastOneDatagramPerFrame()
     QVERIFY(board.bind(QHostAddress::AnyIPv4, 0, QUdpSocket::ShareAddress));
     const QString argument = QStringLiteral("udp%1").arg(board.localPort());
     Transport first;
-    Transport second;  // a second copy with the same argument
+    Transport second; // a second copy with the same argument
     QVERIFY(first.open(argument, {}).ok());
     QVERIFY(second.open(argument, {}).ok());
     QVERIFY(first.send(frame).ok());
-    const Outcome refused = first.send(QByteArray(70000, 'x'));  // larger than any datagram
+    const Outcome refused = first.send(QByteArray(70000, 'x')); // larger than any datagram
     QCOMPARE(refused.kind, Outcome::SendFailed);
     QCOMPARE(refused.port, int(board.localPort()));
-    QVERIFY(first.send("two").ok());  // and the transport goes on
+    QVERIFY(first.send("two").ok()); // and the transport goes on
     QVERIFY(second.send("copy").ok());
 
     QByteArrayList received;
@@ -195,7 +195,7 @@ void tst_Transport::udpBroadcastOneDatagramPerFrame()
         received << datagram.data();
         destination = datagram.destinationAddress();
     }
-    QCOMPARE(received, (QByteArrayList{ frame, "two", "copy" }));
+    QCOMPARE(received, (QByteArrayList { frame, "two", "copy" }));
     QCOMPARE(destination, QHostAddress(QHostAddress::Broadcast));
 }
 

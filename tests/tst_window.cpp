@@ -1,8 +1,8 @@
 #include "PseudoTerminal.h"
 #include "app/frmMain.h"
 #include "app/modMain.h"
-#include "messages/MsgListFile.h"
 #include "info/frmSplash.h"
+#include "messages/MsgListFile.h"
 #include "ui/MsgBox.h"
 
 #include <QAbstractItemView>
@@ -43,11 +43,20 @@ private slots:
 private:
     bool start(const QString &commandLine = QStringLiteral("COM7"));
     void restart();
-    template<typename T = QWidget> T *control(const char *name) const { return m_window->findChild<T *>(QLatin1String(name)); }
+    template<typename T = QWidget> T *control(const char *name) const
+    {
+        return m_window->findChild<T *>(QLatin1String(name));
+    }
     QLineEdit *field(const char *name) const { return control<QLineEdit>(name); }
     QComboBox *combo(const char *name) const { return control<QComboBox>(name); }
-    bool hasFocus(const char *name) const { return control(name)->isAncestorOf(QApplication::focusWidget()) || control(name)->hasFocus(); }
-    void press(int key, Qt::KeyboardModifiers modifiers = {}) { QTest::keyClick(m_window->windowHandle(), Qt::Key(key), modifiers); }
+    bool hasFocus(const char *name) const
+    {
+        return control(name)->isAncestorOf(QApplication::focusWidget()) || control(name)->hasFocus();
+    }
+    void press(int key, Qt::KeyboardModifiers modifiers = {})
+    {
+        QTest::keyClick(m_window->windowHandle(), Qt::Key(key), modifiers);
+    }
     void type(const QString &text) { QTest::keyClicks(QApplication::focusWidget(), text); }
     void click(const char *name) { QTest::mouseClick(control(name), Qt::LeftButton); }
     QStringList history() const
@@ -57,7 +66,10 @@ private:
             entries << combo("CurMsg")->itemText(i);
         return entries;
     }
-    static QString listFile() { return QCoreApplication::applicationDirPath() + QStringLiteral("/VaroMsgBoard-MsgList.txt"); }
+    static QString listFile()
+    {
+        return QCoreApplication::applicationDirPath() + QStringLiteral("/VaroMsgBoard-MsgList.txt");
+    }
     static QByteArray readListFile()
     {
         QFile file(listFile());
@@ -67,11 +79,13 @@ private:
     std::unique_ptr<PseudoTerminal> m_pty;
     QPointer<frmMain> m_window;
     QList<MsgBox::Shown> m_boxes;
-    QStringList m_texts;  // of the boxes
+    QStringList m_texts; // of the boxes
 };
 
-static const QString boardMessage = QStringLiteral("INVALID BOARD NUMBER\rPlease enter a decimal number between 0 and 99");
-static const QString brightMessage = QStringLiteral("INVALID BRIGHTNESS\rPlease enter a decimal number between 0 and 99");
+static const QString boardMessage
+        = QStringLiteral("INVALID BOARD NUMBER\rPlease enter a decimal number between 0 and 99");
+static const QString brightMessage
+        = QStringLiteral("INVALID BRIGHTNESS\rPlease enter a decimal number between 0 and 99");
 
 void tst_Window::init()
 {
@@ -83,7 +97,10 @@ void tst_Window::init()
     m_pty->mapAs(7);
     m_boxes.clear();
     m_texts.clear();
-    MsgBox::setObserver([this](const MsgBox::Shown &box) { m_boxes << box; m_texts << box.text; });
+    MsgBox::setObserver([this](const MsgBox::Shown &box) {
+        m_boxes << box;
+        m_texts << box.text;
+    });
 }
 
 void tst_Window::cleanup()
@@ -122,17 +139,37 @@ void tst_Window::keysAndClicks_data()
 
     const QByteArray hello("\r5C2\r5B75\r5AHELLO\r5D");
     const QStringList none;
-    QTest::newRow("Return in CurMsg sends") << "" << "" << QStringList{ "Return" } << hello << none << false << "CurMsg";
-    QTest::newRow("keypad Enter in BoardNum sends") << "BoardNum" << " 5" << QStringList{ "Enter" } << hello << none << false << "BoardNum";
-    QTest::newRow("Tab order to SEND, Return sends") << "" << "" << QStringList(6, "Tab") + QStringList{ "Return" } << hello << none << false << "Send";
-    QTest::newRow("Return on EXIT closes") << "" << "" << QStringList(5, "Tab") + QStringList{ "Return" } << QByteArray() << none << true << "";
-    QTest::newRow("Esc closes") << "" << "" << QStringList{ "Esc" } << QByteArray() << none << true << "";
-    QTest::newRow("Tab out of board abc") << "BoardNum" << "abc" << QStringList{ "Tab" } << QByteArray() << QStringList{ boardMessage } << false << "BoardNum";
-    QTest::newRow("Shift+Tab out of brightness 100") << "Bright" << "100" << QStringList{ "Backtab" } << QByteArray() << QStringList{ brightMessage } << false << "Bright";
-    QTest::newRow("click SEND with board 4 2") << "BoardNum" << " 4 2 " << QStringList{ "click Send" } << QByteArray() << QStringList{ boardMessage } << false << "BoardNum";
-    QTest::newRow("click EXIT with brightness -1") << "Bright" << "-1" << QStringList{ "click Exit" } << QByteArray() << QStringList{ brightMessage } << false << "Bright";
-    QTest::newRow("Return with brightness x sends nothing") << "Bright" << "x" << QStringList{ "Return" } << QByteArray() << QStringList{ brightMessage } << false << "Bright";
-    QTest::newRow("click HELP runs no check") << "BoardNum" << "abc" << QStringList{ "click Help" } << QByteArray() << none << false << "";
+    QTest::newRow("Return in CurMsg sends") << ""
+                                            << "" << QStringList { "Return" } << hello << none << false << "CurMsg";
+    QTest::newRow("keypad Enter in BoardNum sends")
+            << "BoardNum"
+            << " 5" << QStringList { "Enter" } << hello << none << false << "BoardNum";
+    QTest::newRow("Tab order to SEND, Return sends")
+            << ""
+            << "" << QStringList(6, "Tab") + QStringList { "Return" } << hello << none << false << "Send";
+    QTest::newRow("Return on EXIT closes")
+            << ""
+            << "" << QStringList(5, "Tab") + QStringList { "Return" } << QByteArray() << none << true << "";
+    QTest::newRow("Esc closes") << ""
+                                << "" << QStringList { "Esc" } << QByteArray() << none << true << "";
+    QTest::newRow("Tab out of board abc")
+            << "BoardNum"
+            << "abc" << QStringList { "Tab" } << QByteArray() << QStringList { boardMessage } << false << "BoardNum";
+    QTest::newRow("Shift+Tab out of brightness 100")
+            << "Bright"
+            << "100" << QStringList { "Backtab" } << QByteArray() << QStringList { brightMessage } << false << "Bright";
+    QTest::newRow("click SEND with board 4 2") << "BoardNum"
+                                               << " 4 2 " << QStringList { "click Send" } << QByteArray()
+                                               << QStringList { boardMessage } << false << "BoardNum";
+    QTest::newRow("click EXIT with brightness -1") << "Bright"
+                                                   << "-1" << QStringList { "click Exit" } << QByteArray()
+                                                   << QStringList { brightMessage } << false << "Bright";
+    QTest::newRow("Return with brightness x sends nothing")
+            << "Bright"
+            << "x" << QStringList { "Return" } << QByteArray() << QStringList { brightMessage } << false << "Bright";
+    QTest::newRow("click HELP runs no check")
+            << "BoardNum"
+            << "abc" << QStringList { "click Help" } << QByteArray() << none << false << "";
 }
 
 void tst_Window::keysAndClicks()
@@ -153,8 +190,11 @@ void tst_Window::keysAndClicks()
         field(name.toLatin1())->clear();
         type(text);
     }
-    const QHash<QString, int> keys { { "Tab", Qt::Key_Tab }, { "Backtab", Qt::Key_Backtab }, { "Return", Qt::Key_Return },
-                                     { "Enter", Qt::Key_Enter }, { "Esc", Qt::Key_Escape } };
+    const QHash<QString, int> keys { { "Tab", Qt::Key_Tab },
+                                     { "Backtab", Qt::Key_Backtab },
+                                     { "Return", Qt::Key_Return },
+                                     { "Enter", Qt::Key_Enter },
+                                     { "Esc", Qt::Key_Escape } };
     for (const QString &action : actions)
         action.startsWith(u"click ") ? click(action.mid(6).toLatin1()) : press(keys.value(action));
 
@@ -164,7 +204,7 @@ void tst_Window::keysAndClicks()
     if (!focus.isEmpty())
         QVERIFY(hasFocus(focus.toLatin1()));
     if (!m_texts.isEmpty())
-        QCOMPARE(field(name.toLatin1())->text(), text);  // a refused text stays as typed
+        QCOMPARE(field(name.toLatin1())->text(), text); // a refused text stays as typed
     if (actions.last() == u"click Help")
         QTRY_VERIFY(control("MnuHelp")->isVisible());
 }
@@ -177,12 +217,13 @@ void tst_Window::failuresAreShownAndTheWindowGoesOn()
     QCOMPARE(m_texts.value(0).section(u'\r', 0, 0), QStringLiteral("Unable to send to COM7"));
     delete m_window;
 
-    QVERIFY(QDir().mkpath(listFile()));  // a folder where the list file should be
+    QVERIFY(QDir().mkpath(listFile())); // a folder where the list file should be
     QVERIFY(start(QStringLiteral(" tcp80")));
     QCOMPARE(m_boxes.size(), 2);
-    QCOMPARE(m_boxes.last().text, QStringLiteral("The command line argument \" tcp80\"is not recognized\r"
-        "Please specify argument as \"COM#\" or \"UDP#\" alone, where # is replaced by\r"
-        "the serial COM port number or network UDP port number to use."));
+    QCOMPARE(m_boxes.last().text,
+             QStringLiteral("The command line argument \" tcp80\"is not recognized\r"
+                            "Please specify argument as \"COM#\" or \"UDP#\" alone, where # is replaced by\r"
+                            "the serial COM port number or network UDP port number to use."));
     QCOMPARE(control<QLabel>("CommUse")->text(), QStringLiteral("Using NONE"));
     QVERIFY(!control("Send")->isEnabled());
     type(QStringLiteral("new"));
@@ -205,7 +246,7 @@ void tst_Window::splashCoversTheFirstSecond()
     MsgBox::setObserver([&](const MsgBox::Shown &) {
         for (QWidget *widget : QApplication::topLevelWidgets())
             splashDuringLoad |= qobject_cast<frmSplash *>(widget) && widget->isVisible();
-        QTest::qSleep(1200);  // the operator reads the message for a while
+        QTest::qSleep(1200); // the operator reads the message for a while
         loadEnded = clock.elapsed();
     });
     for (const char *argument : { "COM7", "tcp80" }) {
@@ -226,9 +267,10 @@ void tst_Window::everythingComesBackAfterARestart()
     QVERIFY(start());
     QCOMPARE(field("Bright")->text(), QStringLiteral("99"));
     QCOMPARE(combo("Present")->currentIndex(), 0);
-    restart();  // an untouched first start stores the position only
+    restart(); // an untouched first start stores the position only
     QSettings store(QStringLiteral("VaroMsgBoard"), QStringLiteral("VaroMsgBoard"));
-    QCOMPARE(store.allKeys().filter(QStringLiteral("Settings/")), QStringList({ "Settings/MainLeft", "Settings/MainTop" }));
+    QCOMPARE(store.allKeys().filter(QStringLiteral("Settings/")),
+             QStringList({ "Settings/MainLeft", "Settings/MainTop" }));
     QCOMPARE(readListFile(), QByteArray("(no file)"));
 
     // Leaving the field records its text: not an empty one, and case counts.
@@ -249,9 +291,9 @@ void tst_Window::everythingComesBackAfterARestart()
     m_window->move(150, 120);
     restart();
 
-    const QStringList entries{ " second, \"quoted\" ", "First", "first" };
+    const QStringList entries { " second, \"quoted\" ", "First", "first" };
     QCOMPARE(history(), entries);
-    QCOMPARE(combo("CurMsg")->currentText(), QStringLiteral("one two") + longText);  // pasted over the selection
+    QCOMPARE(combo("CurMsg")->currentText(), QStringLiteral("one two") + longText); // pasted over the selection
     QCOMPARE(field("BoardNum")->text(), QStringLiteral("12"));
     QCOMPARE(field("Bright")->text(), QStringLiteral("0") + longText);
     QCOMPARE(combo("Present")->currentIndex(), 3);
@@ -259,7 +301,7 @@ void tst_Window::everythingComesBackAfterARestart()
     m_window->move(300, 300);
     m_window->showMinimized();
     restart();
-    QCOMPARE(m_window->pos(), QPoint(150, 120));  // a minimized close keeps the stored place
+    QCOMPARE(m_window->pos(), QPoint(150, 120)); // a minimized close keeps the stored place
     QCOMPARE(readListFile(), QByteArray(" second, \"quoted\" \r\nFirst\r\nfirst\r\n"));
 }
 
@@ -271,7 +313,7 @@ void tst_Window::chosenFromTheListWithKeys()
     QTRY_VERIFY(combo("CurMsg")->view()->isVisible());
     for (int i = 0; i < 3; ++i)
         press(Qt::Key_Down);
-    press(Qt::Key_Return);  // chooses; it is not a SEND
+    press(Qt::Key_Return); // chooses; it is not a SEND
     QCOMPARE(history(), QStringList({ "d", "a", "b", "c" }));
     QCOMPARE(m_pty->read(), QByteArray());
 }
@@ -287,19 +329,22 @@ void tst_Window::helpMenuAndAbout()
         QWidget *about = QApplication::activeModalWidget();
         if (about && QTest::qWaitForWindowExposed(about)) {
             version = about->findChild<QLabel *>(QStringLiteral("lblVersion"))->text();
-            QTest::keyClick(about->windowHandle(), Qt::Key_Return);  // OK is the default
+            QTest::keyClick(about->windowHandle(), Qt::Key_Return); // OK is the default
         }
     });
-    QTimer::singleShot(3000, [] { if (QWidget *stuck = QApplication::activeModalWidget()) stuck->close(); });
+    QTimer::singleShot(3000, [] {
+        if (QWidget *stuck = QApplication::activeModalWidget())
+            stuck->close();
+    });
     m_window->findChild<QAction *>(QStringLiteral("MnuHelpAbout"))->trigger();
     QCOMPARE(version, QStringLiteral("Version 2.1"));
-    QVERIFY(m_window->findChildren<QDialog *>().isEmpty());  // destroyed on closing
+    QVERIFY(m_window->findChildren<QDialog *>().isEmpty()); // destroyed on closing
     QPointer<QWidget> help = text->window();
     m_window->activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(m_window));
     press(Qt::Key_Escape);
     QTRY_VERIFY(!m_window);
-    QVERIFY(!help);  // closing the main window closes the help window
+    QVERIFY(!help); // closing the main window closes the help window
     QCOMPARE(m_pty->read(), QByteArray());
 }
 
@@ -309,8 +354,9 @@ void tst_Window::argumentsQtWouldTake_data()
 {
     QTest::addColumn<QStringList>("arguments");
 
-    QTest::newRow("-platform bogus -display :9999 -reverse") << QStringList{ "-platform", "bogus", "-display", ":9999", "-reverse" };
-    QTest::newRow("-style fusion -title x") << QStringList{ "-style", "fusion", "-title", "x" };
+    QTest::newRow("-platform bogus -display :9999 -reverse")
+            << QStringList { "-platform", "bogus", "-display", ":9999", "-reverse" };
+    QTest::newRow("-style fusion -title x") << QStringList { "-style", "fusion", "-title", "x" };
 }
 
 void tst_Window::argumentsQtWouldTake()
@@ -321,7 +367,7 @@ void tst_Window::argumentsQtWouldTake()
     QProcess program;
     program.start(QStringLiteral(VAROMSGBOARD), arguments);
     QVERIFY(program.waitForStarted());
-    QTest::qWait(1500);  // the splash second; then the not-recognized box waits
+    QTest::qWait(1500); // the splash second; then the not-recognized box waits
     QCOMPARE(program.state(), QProcess::Running);
     const int fd = ::open(QFile::encodeName(m_pty->slaveName()), O_RDWR | O_NOCTTY | O_NONBLOCK);
     QVERIFY2(fd >= 0, "the program opened COM1");

@@ -16,6 +16,6 @@ inline QString text(int argc, char *argv[])
     return arguments.join(u' ');
 }
 
-}
+} // namespace CommandLine
 
 #endif

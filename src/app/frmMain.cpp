@@ -24,16 +24,30 @@
 #include <QScreen>
 
 frmMain::frmMain(const QString &commandLine, QWidget *parent)
-    : QWidget(parent), m_commandLine(commandLine), m_ui(std::make_unique<Ui::frmMain>())
+    : QWidget(parent)
+    , m_commandLine(commandLine)
+    , m_ui(std::make_unique<Ui::frmMain>())
 {
     setAttribute(Qt::WA_DeleteOnClose);
     m_ui->setupUi(this);
 
     new DefaultButtons(this, m_ui->Send, m_ui->Exit);
     auto *leaving = new FocusValidator(this);
-    leaving->setCheck(m_ui->CurMsg, [this] { bool cancel = false; CurMsg_Validate(cancel); return true; });
-    leaving->setCheck(m_ui->BoardNum, [this] { bool cancel = false; BoardNum_Validate(cancel); return !cancel; });
-    leaving->setCheck(m_ui->Bright, [this] { bool cancel = false; Bright_Validate(cancel); return !cancel; });
+    leaving->setCheck(m_ui->CurMsg, [this] {
+        bool cancel = false;
+        CurMsg_Validate(cancel);
+        return true;
+    });
+    leaving->setCheck(m_ui->BoardNum, [this] {
+        bool cancel = false;
+        BoardNum_Validate(cancel);
+        return !cancel;
+    });
+    leaving->setCheck(m_ui->Bright, [this] {
+        bool cancel = false;
+        Bright_Validate(cancel);
+        return !cancel;
+    });
     leaving->setExempt(m_ui->Help);
 
     connect(m_ui->Send, &QPushButton::clicked, this, &frmMain::Send_Click);
@@ -57,7 +71,8 @@ void frmMain::Form_Load()
 {
     const MainSettings settings;
     const QSize screen = this->screen() ? this->screen()->geometry().size() * Twips::perPixel : QSize();
-    const QPoint twips = WindowPlacement::restore(settings.position(), screen, frameGeometry().size() * Twips::perPixel);
+    const QPoint twips
+            = WindowPlacement::restore(settings.position(), screen, frameGeometry().size() * Twips::perPixel);
     move(Twips::toPixels(twips.x()), Twips::toPixels(twips.y()));
     LoadMsgList();
     const MainSettings::Fields fields = settings.fields();
@@ -73,8 +88,9 @@ void frmMain::SaveSettings()
     std::optional<QPoint> position;
     if (!isMinimized())
         position = pos() * Twips::perPixel;
-    MainSettings().save(position, { m_ui->CurMsg->currentText(), m_ui->BoardNum->text(), m_ui->Bright->text(),
-                                    m_ui->Present->currentIndex() });
+    MainSettings().save(position,
+                        { m_ui->CurMsg->currentText(), m_ui->BoardNum->text(), m_ui->Bright->text(),
+                          m_ui->Present->currentIndex() });
     SaveMsgList();
 }
 
@@ -106,8 +122,9 @@ void frmMain::Send_Click()
 {
     bool cancel = false;
     CurMsg_Validate(cancel);
-    const Sending::Result result = Sending::send(m_transport, { m_ui->BoardNum->text(), m_ui->Present->currentIndex(),
-                                                                m_ui->Bright->text(), m_ui->CurMsg->currentText() });
+    const Sending::Result result = Sending::send(m_transport,
+                                                 { m_ui->BoardNum->text(), m_ui->Present->currentIndex(),
+                                                   m_ui->Bright->text(), m_ui->CurMsg->currentText() });
     tidy(m_ui->BoardNum, result.fields.boardNum);
     tidy(m_ui->Bright, result.fields.bright);
     for (const Outcome &problem : result.problems)

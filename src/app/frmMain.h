@@ -11,7 +11,9 @@
 
 class FieldCheck;
 class QLineEdit;
-namespace Ui { class frmMain; }
+namespace Ui {
+class frmMain;
+}
 
 // The one working window: message, board number, brightness, presentation
 // mode, and the HELP, EXIT and SEND buttons.

@@ -26,7 +26,7 @@ QLineEdit *typed(QLineEdit *edit)
     return edit;
 }
 
-}
+} // namespace
 
 void frmMain::setupUi(QWidget *window)
 {
@@ -39,7 +39,7 @@ void frmMain::setupUi(QWidget *window)
     layout.label("Label1", QStringLiteral("Current Message"), { 240, 180, 4320, 225 }, {}, Width::Designed);
     CurMsg = layout.place(new QComboBox(window), "CurMsg", { 240, 390, 9780, 315 });
     CurMsg->setEditable(true);
-    CurMsg->setInsertPolicy(QComboBox::NoInsert);  // the history decides what the list holds
+    CurMsg->setInsertPolicy(QComboBox::NoInsert); // the history decides what the list holds
     CurMsg->setCompleter(nullptr);
     typed(CurMsg->lineEdit());
     CurMsg->setFont(TwipsLayout::fixedFont(9.75));
@@ -57,7 +57,7 @@ void frmMain::setupUi(QWidget *window)
     Help = layout.button("Help", QStringLiteral("HELP"), { 5430, 960, 1320, 480 });
     Exit = layout.button("Exit", QStringLiteral("EXIT"), { 7057, 960, 1320, 480 });
     Send = layout.button("Send", QStringLiteral("SEND"), { 8685, 960, 1320, 480 });
-    Send->setDefault(true);  // drawn as the default; DefaultButtons gives it the Enter key
+    Send->setDefault(true); // drawn as the default; DefaultButtons gives it the Enter key
     layout.label("Label5", QStringLiteral("%"), { 2460, 1170, 210, 165 }, {}, Width::Designed);
     CommUse = layout.label("CommUse", QStringLiteral("Using "), { 9060, 105, 900, 195 });
     CommUse->setAlignment(Qt::AlignCenter);
@@ -85,4 +85,4 @@ void frmMain::createHelpMenu(QWidget *window)
     MnuHelpAbout = item("MnuHelpAbout", QStringLiteral("About Varo Message Board..."));
 }
 
-}
+} // namespace Ui

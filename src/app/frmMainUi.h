@@ -34,6 +34,6 @@ private:
     void createHelpMenu(QWidget *window);
 };
 
-}
+} // namespace Ui
 
 #endif

@@ -96,21 +96,20 @@ BoardArguments BoardArguments::parse(const QStringList &arguments)
 
 QString BoardArguments::usage()
 {
-    return QStringLiteral(
-        "Usage: VaroBoard [options] INPUT\n"
-        "Shows what a Varo LED message board would show for the frames it receives.\n"
-        "\n"
-        "INPUT, one of (letter case and surrounding spaces ignored):\n"
-        "  UDP#           receive datagrams on port # (1 to 65535), on every local address\n"
-        "  PTY            create a pseudo-terminal; its device path is the first output line\n"
-        "  /dev/...       read that serial port at 9600 8N1\n"
-        "\n"
-        "Options:\n"
-        "  --columns N    character cells per display, 1 to 500 (default 20)\n"
-        "  --board N      show only board N and ignore frames for the others\n"
-        "  --log          no window: one JSON line per frame and per error on standard output\n"
-        "  --count N      exit after N frames\n"
-        "  --dots FILE    no window: after --count frames (default 1) write the LEDs as PNG to FILE\n"
-        "  --at MS        with --dots: the time after the last frame to draw (default 0)\n"
-        "  --help         this text\n");
+    return QStringLiteral("Usage: VaroBoard [options] INPUT\n"
+                          "Shows what a Varo LED message board would show for the frames it receives.\n"
+                          "\n"
+                          "INPUT, one of (letter case and surrounding spaces ignored):\n"
+                          "  UDP#           receive datagrams on port # (1 to 65535), on every local address\n"
+                          "  PTY            create a pseudo-terminal; its device path is the first output line\n"
+                          "  /dev/...       read that serial port at 9600 8N1\n"
+                          "\n"
+                          "Options:\n"
+                          "  --columns N    character cells per display, 1 to 500 (default 20)\n"
+                          "  --board N      show only board N and ignore frames for the others\n"
+                          "  --log          no window: one JSON line per frame and per error on standard output\n"
+                          "  --count N      exit after N frames\n"
+                          "  --dots FILE    no window: after --count frames (default 1) write the LEDs as PNG to FILE\n"
+                          "  --at MS        with --dots: the time after the last frame to draw (default 0)\n"
+                          "  --help         this text\n");
 }

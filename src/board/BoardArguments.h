@@ -12,16 +12,16 @@ struct BoardArguments
     enum Input { None, Udp, Pty, Device };
 
     Input input = None;
-    int port = 0;          // Udp
-    QString device;        // Device
+    int port = 0; // Udp
+    QString device; // Device
     int columns = 20;
     std::optional<int> board;
     bool log = false;
-    int count = 0;         // 0: run until stopped
+    int count = 0; // 0: run until stopped
     QString dots;
     qint64 atMs = 0;
     bool help = false;
-    std::optional<QString> error;  // why the command line was refused
+    std::optional<QString> error; // why the command line was refused
 
     // Without a window there is no need for a display.
     bool needsWindow() const { return !log && dots.isEmpty(); }

@@ -16,8 +16,7 @@ void BoardSession::attach(BoardInput *input)
 
 void BoardSession::take(const QByteArray &bytes, const QString &source, bool isDatagram, const QString &line)
 {
-    const QList<BoardDecoder::Event> events = isDatagram ? BoardDecoder::decodeDatagram(bytes)
-                                                         : m_stream.feed(bytes);
+    const QList<BoardDecoder::Event> events = isDatagram ? BoardDecoder::decodeDatagram(bytes) : m_stream.feed(bytes);
     for (const BoardDecoder::Event &event : events) {
         if (const auto *frame = std::get_if<DecodedFrame>(&event))
             handle(*frame, source, line);

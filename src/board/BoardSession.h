@@ -17,7 +17,7 @@ class BoardSession : public QObject
     Q_OBJECT
 
 public:
-    static constexpr int recentLimit = 100;  // frames a window lists
+    static constexpr int recentLimit = 100; // frames a window lists
 
     explicit BoardSession(std::optional<int> onlyBoard, QObject *parent = nullptr);
 

@@ -4,8 +4,7 @@
 
 BoardSet::BoardSet(std::optional<int> onlyBoard)
     : m_onlyBoard(onlyBoard)
-{
-}
+{ }
 
 const DisplayState *BoardSet::apply(const DecodedFrame &frame, qint64 nowMs)
 {

@@ -69,9 +69,9 @@ void BoardWindow::onFrame(const FrameRecord &record)
 {
     displayFor(record.frame.board)->refresh();
     m_lastFrame->setText(tr("%1 from %2, %3 bytes\n%4\n%5")
-                         .arg(record.time.toString(QStringLiteral("HH:mm:ss.zzz")), record.source)
-                         .arg(record.frame.bytes.size())
-                         .arg(FrameText::hex(record.frame.bytes), FrameText::commands(record.frame)));
+                                 .arg(record.time.toString(QStringLiteral("HH:mm:ss.zzz")), record.source)
+                                 .arg(record.frame.bytes.size())
+                                 .arg(FrameText::hex(record.frame.bytes), FrameText::commands(record.frame)));
     if (m_line) {
         const bool standard = record.line == u"9600 8N1";
         m_line->setText(standard ? record.line : tr("%1 (not 9600 8N1)").arg(record.line));

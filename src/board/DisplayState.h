@@ -8,12 +8,12 @@
 // not been told a setting starts as left-justified, at full brightness.
 struct DisplayState
 {
-    QByteArray boardText;  // as sent in its last frame
+    QByteArray boardText; // as sent in its last frame
     int board = 0;
     int mode = 0;
     int brightness = 99;
     QString text;
-    qint64 frameAtMs = 0;  // when its last frame arrived, on the session's clock
+    qint64 frameAtMs = 0; // when its last frame arrived, on the session's clock
 };
 
 #endif

@@ -13,8 +13,8 @@
 struct FrameRecord
 {
     QDateTime time;
-    QString source;      // sender address and port, or the device
-    QString line;        // the serial line settings, where there is a line
+    QString source; // sender address and port, or the device
+    QString line; // the serial line settings, where there is a line
     DecodedFrame frame;
     DisplayState shown;
 };

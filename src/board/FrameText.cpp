@@ -57,8 +57,8 @@ QString summary(const FrameRecord &record)
 QString summary(const ErrorRecord &record)
 {
     return QStringLiteral("%1  %2 at byte %3 from %4: %5")
-            .arg(timeText(record.time), record.error.description(), QString::number(record.error.offset),
-                 record.source, hex(record.error.sample));
+            .arg(timeText(record.time), record.error.description(), QString::number(record.error.offset), record.source,
+                 hex(record.error.sample));
 }
 
-}
+} // namespace FrameText

@@ -16,6 +16,6 @@ QString commands(const DecodedFrame &frame);
 QString summary(const FrameRecord &record);
 QString summary(const ErrorRecord &record);
 
-}
+} // namespace FrameText
 
 #endif

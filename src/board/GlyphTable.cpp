@@ -4,7 +4,7 @@
 
 namespace {
 
-constexpr char16_t smallO = 0xE000;  // a private-use code: never in a text
+constexpr char16_t smallO = 0xE000; // a private-use code: never in a text
 
 struct Drawn
 {
@@ -156,20 +156,20 @@ struct Accented
 };
 
 constexpr Accented accented[] = {
-    { u'À', u'A', Grave }, { u'Á', u'A', Acute }, { u'Â', u'A', Circumflex }, { u'Ã', u'A', Tilde },
-    { u'Ä', u'A', Diaeresis }, { u'Å', u'A', Ring }, { u'È', u'E', Grave }, { u'É', u'E', Acute },
-    { u'Ê', u'E', Circumflex }, { u'Ë', u'E', Diaeresis }, { u'Ì', u'I', Grave }, { u'Í', u'I', Acute },
-    { u'Î', u'I', Circumflex }, { u'Ï', u'I', Diaeresis }, { u'Ñ', u'N', Tilde }, { u'Ò', u'O', Grave },
-    { u'Ó', u'O', Acute }, { u'Ô', u'O', Circumflex }, { u'Õ', u'O', Tilde }, { u'Ö', u'O', Diaeresis },
-    { u'Ù', u'U', Grave }, { u'Ú', u'U', Acute }, { u'Û', u'U', Circumflex }, { u'Ü', u'U', Diaeresis },
-    { u'Ý', u'Y', Acute }, { u'Ÿ', u'Y', Diaeresis }, { u'Š', u'S', Caron },
-    { u'à', u'a', Grave }, { u'á', u'a', Acute }, { u'â', u'a', Circumflex }, { u'ã', u'a', Tilde },
-    { u'ä', u'a', Diaeresis }, { u'å', u'a', Ring }, { u'è', u'e', Grave }, { u'é', u'e', Acute },
-    { u'ê', u'e', Circumflex }, { u'ë', u'e', Diaeresis }, { u'ì', u'ı', Grave }, { u'í', u'ı', Acute },
-    { u'î', u'ı', Circumflex }, { u'ï', u'ı', Diaeresis }, { u'ñ', u'n', Tilde }, { u'ò', smallO, Grave },
-    { u'ó', smallO, Acute }, { u'ô', smallO, Circumflex }, { u'õ', smallO, Tilde }, { u'ö', smallO, Diaeresis },
-    { u'ù', u'u', Grave }, { u'ú', u'u', Acute }, { u'û', u'u', Circumflex }, { u'ü', u'u', Diaeresis },
-    { u'ý', u'y', Acute }, { u'ÿ', u'y', Diaeresis }, { u'š', u's', Caron }, { u'ž', u'z', Caron },
+    { u'À', u'A', Grave },        { u'Á', u'A', Acute },      { u'Â', u'A', Circumflex },  { u'Ã', u'A', Tilde },
+    { u'Ä', u'A', Diaeresis },    { u'Å', u'A', Ring },       { u'È', u'E', Grave },       { u'É', u'E', Acute },
+    { u'Ê', u'E', Circumflex },   { u'Ë', u'E', Diaeresis },  { u'Ì', u'I', Grave },       { u'Í', u'I', Acute },
+    { u'Î', u'I', Circumflex },   { u'Ï', u'I', Diaeresis },  { u'Ñ', u'N', Tilde },       { u'Ò', u'O', Grave },
+    { u'Ó', u'O', Acute },        { u'Ô', u'O', Circumflex }, { u'Õ', u'O', Tilde },       { u'Ö', u'O', Diaeresis },
+    { u'Ù', u'U', Grave },        { u'Ú', u'U', Acute },      { u'Û', u'U', Circumflex },  { u'Ü', u'U', Diaeresis },
+    { u'Ý', u'Y', Acute },        { u'Ÿ', u'Y', Diaeresis },  { u'Š', u'S', Caron },       { u'à', u'a', Grave },
+    { u'á', u'a', Acute },        { u'â', u'a', Circumflex }, { u'ã', u'a', Tilde },       { u'ä', u'a', Diaeresis },
+    { u'å', u'a', Ring },         { u'è', u'e', Grave },      { u'é', u'e', Acute },       { u'ê', u'e', Circumflex },
+    { u'ë', u'e', Diaeresis },    { u'ì', u'ı', Grave },      { u'í', u'ı', Acute },       { u'î', u'ı', Circumflex },
+    { u'ï', u'ı', Diaeresis },    { u'ñ', u'n', Tilde },      { u'ò', smallO, Grave },     { u'ó', smallO, Acute },
+    { u'ô', smallO, Circumflex }, { u'õ', smallO, Tilde },    { u'ö', smallO, Diaeresis }, { u'ù', u'u', Grave },
+    { u'ú', u'u', Acute },        { u'û', u'u', Circumflex }, { u'ü', u'u', Diaeresis },   { u'ý', u'y', Acute },
+    { u'ÿ', u'y', Diaeresis },    { u'š', u's', Caron },      { u'ž', u'z', Caron },
 };
 
 std::uint8_t rowBits(const char *art)
@@ -232,4 +232,4 @@ Rows placeholder()
     return { 0x1F, 0x11, 0x15, 0x11, 0x15, 0x11, 0x1F };
 }
 
-}
+} // namespace GlyphTable

@@ -20,6 +20,6 @@ bool has(QChar ch);
 Rows rows(QChar ch);
 Rows placeholder();
 
-}
+} // namespace GlyphTable
 
 #endif

@@ -10,7 +10,7 @@ namespace {
 constexpr int labelWidth = 80;
 constexpr int minimumPitch = 3;
 const QColor background(12, 10, 8);
-const QColor unlit(34, 24, 6);   // a dark LED is still faintly visible
+const QColor unlit(34, 24, 6); // a dark LED is still faintly visible
 const QColor amber(255, 176, 0);
 
 QColor ledColour(int grey)
@@ -29,7 +29,7 @@ LedDisplayWidget::LedDisplayWidget(const BoardSession &session, int board, int c
 {
     setObjectName(QStringLiteral("Board%1").arg(board));
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
-    setMinimumWidth(labelWidth + LedMatrix::width(columns) * minimumPitch);  // every LED stays visible
+    setMinimumWidth(labelWidth + LedMatrix::width(columns) * minimumPitch); // every LED stays visible
     setAttribute(Qt::WA_OpaquePaintEvent);
 }
 

@@ -66,10 +66,14 @@ int intensity(int brightness)
 int crawlStepMs(int mode)
 {
     switch (mode) {
-    case 3: return 80;
-    case 4: return 40;
-    case 5: return 20;
-    default: return 0;
+    case 3:
+        return 80;
+    case 4:
+        return 40;
+    case 5:
+        return 20;
+    default:
+        return 0;
     }
 }
 
@@ -113,4 +117,4 @@ QImage renderAll(const std::map<int, DisplayState> &displays, int columns, qint6
     return image;
 }
 
-}
+} // namespace LedMatrix

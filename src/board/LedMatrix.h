@@ -27,6 +27,6 @@ QImage render(const DisplayState &display, int columns, qint64 msSinceFrame);
 // between them; each at msSinceFrame after its own last frame.
 QImage renderAll(const std::map<int, DisplayState> &displays, int columns, qint64 msSinceFrame);
 
-}
+} // namespace LedMatrix
 
 #endif

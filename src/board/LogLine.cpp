@@ -44,14 +44,14 @@ QByteArray frame(const FrameRecord &record)
 QByteArray error(const ErrorRecord &record)
 {
     return line({
-        { QStringLiteral("type"), QStringLiteral("error") },
-        { QStringLiteral("error"), record.error.name() },
-        { QStringLiteral("message"), record.error.description() },
-        { QStringLiteral("offset"), record.error.offset },
-        { QStringLiteral("sample"), FrameText::hex(record.error.sample) },
-        { QStringLiteral("source"), record.source },
-        { QStringLiteral("time"), timeText(record.time) },
+            { QStringLiteral("type"), QStringLiteral("error") },
+            { QStringLiteral("error"), record.error.name() },
+            { QStringLiteral("message"), record.error.description() },
+            { QStringLiteral("offset"), record.error.offset },
+            { QStringLiteral("sample"), FrameText::hex(record.error.sample) },
+            { QStringLiteral("source"), record.source },
+            { QStringLiteral("time"), timeText(record.time) },
     });
 }
 
-}
+} // namespace LogLine

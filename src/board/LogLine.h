@@ -12,6 +12,6 @@ namespace LogLine {
 QByteArray frame(const FrameRecord &record);
 QByteArray error(const ErrorRecord &record);
 
-}
+} // namespace LogLine
 
 #endif

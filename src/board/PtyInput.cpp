@@ -23,9 +23,9 @@ bool fail(QString &reason)
 int baudOf(speed_t speed)
 {
     static const std::pair<speed_t, int> table[] = {
-        { B50, 50 }, { B75, 75 }, { B110, 110 }, { B134, 134 }, { B150, 150 }, { B200, 200 },
-        { B300, 300 }, { B600, 600 }, { B1200, 1200 }, { B1800, 1800 }, { B2400, 2400 },
-        { B4800, 4800 }, { B9600, 9600 }, { B19200, 19200 }, { B38400, 38400 },
+        { B50, 50 },       { B75, 75 },         { B110, 110 },       { B134, 134 },     { B150, 150 },
+        { B200, 200 },     { B300, 300 },       { B600, 600 },       { B1200, 1200 },   { B1800, 1800 },
+        { B2400, 2400 },   { B4800, 4800 },     { B9600, 9600 },     { B19200, 19200 }, { B38400, 38400 },
         { B57600, 57600 }, { B115200, 115200 }, { B230400, 230400 },
     };
     for (const auto &[code, baud] : table) {
@@ -94,8 +94,11 @@ QString PtyInput::lineSettings() const
     const int dataBits = bits[size == CS5 ? 0 : size == CS6 ? 1 : size == CS7 ? 2 : 3];
     const char parity = !(settings.c_cflag & PARENB) ? 'N' : (settings.c_cflag & PARODD) ? 'O' : 'E';
     const int stopBits = settings.c_cflag & CSTOPB ? 2 : 1;
-    return QStringLiteral("%1 %2%3%4").arg(baudOf(::cfgetospeed(&settings))).arg(dataBits)
-            .arg(QChar::fromLatin1(parity)).arg(stopBits);
+    return QStringLiteral("%1 %2%3%4")
+            .arg(baudOf(::cfgetospeed(&settings)))
+            .arg(dataBits)
+            .arg(QChar::fromLatin1(parity))
+            .arg(stopBits);
 }
 
 void PtyInput::readAvailable()
@@ -111,7 +114,7 @@ void PtyInput::readAvailable()
     if (!bytes.isEmpty())
         emit received(bytes, m_path);
     if (failed) {
-        m_notifier->setEnabled(false);  // a read error would otherwise repeat at once, forever
+        m_notifier->setEnabled(false); // a read error would otherwise repeat at once, forever
         emit lost(systemReason());
     }
 }

@@ -17,7 +17,8 @@ SignalQuitter::SignalQuitter(QObject *parent)
         return;
     m_notifier = std::make_unique<QSocketNotifier>(s_pipe[0], QSocketNotifier::Read);
     connect(m_notifier.get(), &QSocketNotifier::activated, this, [] { QCoreApplication::exit(0); });
-    struct sigaction action {};
+    struct sigaction action
+    { };
     action.sa_handler = &SignalQuitter::onSignal;
     sigemptyset(&action.sa_mask);
     action.sa_flags = SA_RESTART;

@@ -36,6 +36,6 @@ inline QString versionText()
     return QStringLiteral("Version %1.%2").arg(VMB_VERSION_MAJOR).arg(VMB_VERSION_MINOR);
 }
 
-}
+} // namespace AppInfo
 
 #endif

@@ -74,7 +74,7 @@ bool finalFile(const QString &path, QString &file)
 {
 #ifdef Q_OS_LINUX
     QByteArray current = QFile::encodeName(path);
-    for (int hop = 0; hop < 40; ++hop) {  // as many links as the system follows
+    for (int hop = 0; hop < 40; ++hop) { // as many links as the system follows
         char buffer[PATH_MAX];
         const ssize_t length = ::readlink(current.constData(), buffer, sizeof buffer);
         if (length < 0 || length >= ssize_t(sizeof buffer))
@@ -96,4 +96,4 @@ bool finalFile(const QString &path, QString &file)
 #endif
 }
 
-}
+} // namespace NativePath

@@ -25,6 +25,6 @@ QString configFolder();
 // file's own name cannot be held in a QString.
 bool finalFile(const QString &path, QString &file);
 
-}
+} // namespace NativePath
 
 #endif

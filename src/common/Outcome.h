@@ -11,12 +11,12 @@ struct Outcome
 {
     enum Kind {
         Done,
-        ArgumentNotRecognized,  // subject: the argument as typed
-        PortNotAvailable,       // port; description: the system's reason
-        PortCannotOpen,         // port; description
-        SendFailed,             // mode, port; description
-        ListCreateFailed,       // subject: the file's path; description
-        ListWriteFailed,        // subject; description
+        ArgumentNotRecognized, // subject: the argument as typed
+        PortNotAvailable, // port; description: the system's reason
+        PortCannotOpen, // port; description
+        SendFailed, // mode, port; description
+        ListCreateFailed, // subject: the file's path; description
+        ListWriteFailed, // subject; description
         BoardNumberInvalid,
         BrightnessInvalid,
     };
@@ -26,7 +26,7 @@ struct Outcome
     CommMode mode = CommMode::None;
     int port = 0;
     QString description;
-    qint64 unsent = 0;  // bytes queued before that will not go out
+    qint64 unsent = 0; // bytes queued before that will not go out
 
     bool ok() const { return kind == Done; }
 };

@@ -13,6 +13,6 @@ namespace Windows1252 {
 QByteArray fromUnicode(const QString &text);
 QString toUnicode(const QByteArray &bytes);
 
-}
+} // namespace Windows1252
 
 #endif

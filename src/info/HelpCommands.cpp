@@ -1,8 +1,8 @@
 #include "info/HelpCommands.h"
 
 #include "common/AppInfo.h"
-#include "info/frmAbout.h"
 #include "info/HelpWindow.h"
+#include "info/frmAbout.h"
 #include "ui/MsgBox.h"
 
 #include <QAction>
@@ -10,7 +10,8 @@
 #include <QUrl>
 
 HelpCommands::HelpCommands(QWidget *owner, QAction *topics, QAction *web, QAction *about)
-    : QObject(owner), m_owner(owner)
+    : QObject(owner)
+    , m_owner(owner)
 {
     connect(topics, &QAction::triggered, this, &HelpCommands::mnuHelpTopics_Click);
     connect(web, &QAction::triggered, this, &HelpCommands::mnuHelpWeb_Click);

@@ -22,7 +22,7 @@ public:
 
 private:
     QWidget *m_owner;
-    QPointer<HelpWindow> m_help;  // one help window, shown again on every call
+    QPointer<HelpWindow> m_help; // one help window, shown again on every call
 };
 
 #endif

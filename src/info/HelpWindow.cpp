@@ -26,10 +26,10 @@ void HelpWindow::showContents(const QString &path)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
-        m_browser->setHtml(QStringLiteral("<h2>Help is not available</h2><p>The help file \"%1\" "
-                                          "could not be opened:<br>%2</p>")
-                                   .arg(QDir::toNativeSeparators(path).toHtmlEscaped(),
-                                        file.errorString().toHtmlEscaped()));
+        m_browser->setHtml(
+                QStringLiteral("<h2>Help is not available</h2><p>The help file \"%1\" "
+                               "could not be opened:<br>%2</p>")
+                        .arg(QDir::toNativeSeparators(path).toHtmlEscaped(), file.errorString().toHtmlEscaped()));
         return;
     }
     m_browser->setSource(QUrl::fromLocalFile(path), QTextDocument::HtmlResource);

@@ -7,8 +7,9 @@
 #include <QPushButton>
 
 frmAbout::frmAbout(QWidget *parent)
-    : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint
-                      | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint)
+    : QDialog(parent,
+              Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
+                      | Qt::WindowCloseButtonHint)
 {
     setObjectName(QStringLiteral("frmAbout"));
     setWindowTitle(QStringLiteral("About VaroMsgBoard"));
@@ -24,7 +25,8 @@ frmAbout::frmAbout(QWidget *parent)
     connect(ok, &QPushButton::clicked, this, &QDialog::accept);
 
     using Font = TwipsLayout;
-    layout.label("Label2", QStringLiteral("Copyright \u00A9 2001 Varo Display Systems, Inc."), { 180, 2865, 2955, 195 });
+    layout.label("Label2", QStringLiteral("Copyright \u00A9 2001 Varo Display Systems, Inc."),
+                 { 180, 2865, 2955, 195 });
     layout.label("lblDescription", QStringLiteral("Message Board Control Software for Windows"),
                  { 2865, 1395, 3975, 240 }, Font::arial(9.75));
     layout.label("lblVersion", AppInfo::versionText(), { 4215, 930, 1320, 285 }, Font::arial(12, true));

@@ -22,15 +22,13 @@ frmSplash::frmSplash(QWidget *parent)
     using Font = TwipsLayout;
     TwipsLayout layout(frame);
     layout.logo({ 630, 420, 1980, 795 });
-    layout.label("lblCopyright", QStringLiteral("Copyright \u00A9 2001 Varo Display Systems"),
-                 { 630, 3300, 3330, 240 }, Font::arial(9.75));
-    layout.label("lblCompany", AppInfo::maker, { 5085, 3315, 2520, 240 },
+    layout.label("lblCopyright", QStringLiteral("Copyright \u00A9 2001 Varo Display Systems"), { 630, 3300, 3330, 240 },
                  Font::arial(9.75));
-    QLabel *version = layout.label("lblVersion", AppInfo::versionText(), { 675, 2685, 1320, 285 },
-                                   Font::arial(12, true));
+    layout.label("lblCompany", AppInfo::maker, { 5085, 3315, 2520, 240 }, Font::arial(9.75));
+    QLabel *version
+            = layout.label("lblVersion", AppInfo::versionText(), { 675, 2685, 1320, 285 }, Font::arial(12, true));
     version->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     layout.label("lblCompanyProduct", QStringLiteral("Varo Display Systems"), { 3315, 555, 4050, 435 },
                  Font::arial(18, true));
-    layout.label("lblProductName", AppInfo::productName, { 630, 1410, 7140, 1110 },
-                 Font::arial(48, true, true));
+    layout.label("lblProductName", AppInfo::productName, { 630, 1410, 7140, 1110 }, Font::arial(48, true, true));
 }

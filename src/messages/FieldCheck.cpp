@@ -4,9 +4,9 @@
 #include "messages/modUtils.h"
 
 FieldCheck::FieldCheck(QString emptyText, Outcome::Kind failure)
-    : m_emptyText(std::move(emptyText)), m_failure(failure)
-{
-}
+    : m_emptyText(std::move(emptyText))
+    , m_failure(failure)
+{ }
 
 FieldCheck::Result FieldCheck::check(const QString &fieldText) const
 {

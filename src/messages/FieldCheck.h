@@ -15,7 +15,7 @@ public:
     struct Result
     {
         bool passes = false;
-        QString text;  // what a passing check writes back into the field
+        QString text; // what a passing check writes back into the field
     };
 
     Result check(const QString &fieldText) const;

@@ -24,7 +24,8 @@ bool openRegular(QFile &file, const QString &path)
 {
 #ifdef Q_OS_UNIX
     const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    struct stat info {};
+    struct stat info
+    { };
     if (fd < 0)
         return false;
     if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
@@ -102,7 +103,8 @@ Outcome save(const QString &path, const QStringList &entries)
 {
     QString target;
     if (!NativePath::finalFile(path, target))
-        return failed(Outcome::ListCreateFailed, path, QStringLiteral("The name of the file it leads to cannot be written"));
+        return failed(Outcome::ListCreateFailed, path,
+                      QStringLiteral("The name of the file it leads to cannot be written"));
     const QFileInfo existing(target);
     if (existing.exists() && !existing.isFile())
         return failed(Outcome::ListCreateFailed, path, QStringLiteral("Not a regular file"));
@@ -114,7 +116,7 @@ Outcome save(const QString &path, const QStringList &entries)
     for (const QString &entry : entries) {
         const QByteArray text = Windows1252::fromUnicode(entry);
         if (text.size() > maxLineBytes)
-            continue;  // it would not load: keep room for one that will
+            continue; // it would not load: keep room for one that will
         const QByteArray line = text + "\r\n";
         if (file.write(line) != line.size())
             return failed(Outcome::ListWriteFailed, path, file.errorString());
@@ -134,4 +136,4 @@ Outcome save(const QString &path, const QStringList &entries)
     return {};
 }
 
-}
+} // namespace MsgListFile

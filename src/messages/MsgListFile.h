@@ -21,10 +21,10 @@ constexpr qsizetype maxLineBytes = 1024 * 1024;
 QStringList load(const QString &path);
 
 // Replaces the file in one step: a failed save leaves the old file as it
-// was. An entry longer than a line may be is not written. Through a link, the file it points to is written, if that is a
-// regular file or missing; anything else is not replaced.
+// was. An entry longer than a line may be is not written. Through a link, the file it points to is written, if that is
+// a regular file or missing; anything else is not replaced.
 Outcome save(const QString &path, const QStringList &entries);
 
-}
+} // namespace MsgListFile
 
 #endif

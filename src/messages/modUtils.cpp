@@ -9,8 +9,7 @@ constexpr qint16 maxPosition = 32767;
 qint16 SkipSpaces(const QString &text, qint16 start)
 {
     qint16 position = start;
-    while (position >= 1 && position <= text.size() && position < maxPosition
-           && text.at(position - 1) == u' ')
+    while (position >= 1 && position <= text.size() && position < maxPosition && text.at(position - 1) == u' ')
         ++position;
     return position;
 }
@@ -31,7 +30,7 @@ qint16 ParseDecimal(const QString &text, qint16 &position)
             break;
         value = qint16(value * 10 + digit);
         if (position == maxPosition)
-            break;  // the position cannot move on; the digit is taken all the same
+            break; // the position cannot move on; the digit is taken all the same
         ++position;
     }
     return value;

@@ -12,6 +12,6 @@ qint16 SkipSpaces(const QString &text, qint16 start);
 qint16 DigitValue(const QString &text, qint16 position);
 qint16 ParseDecimal(const QString &text, qint16 &position);
 
-}
+} // namespace modUtils
 
 #endif

@@ -3,7 +3,7 @@
 namespace {
 
 constexpr qsizetype sampleSize = 32;
-constexpr qsizetype maxBoardDigits = 9;  // fits an int
+constexpr qsizetype maxBoardDigits = 9; // fits an int
 
 bool isDigit(char byte)
 {
@@ -37,7 +37,8 @@ QList<BoardDecoder::Event> BoardDecoder::decodeDatagram(QByteArrayView datagram)
     QList<Event> events = decoder.feed(datagram);
     if (decoder.m_state == State::AfterD)
         return events;
-    return { DecodeError { DecodeError::UnfinishedDatagram, 0, datagram.first(qMin(datagram.size(), sampleSize)).toByteArray() } };
+    return { DecodeError { DecodeError::UnfinishedDatagram, 0,
+                           datagram.first(qMin(datagram.size(), sampleSize)).toByteArray() } };
 }
 
 void BoardDecoder::take(char byte, QList<Event> &out)
@@ -148,6 +149,6 @@ void BoardDecoder::endFrame(QList<Event> &out)
 void BoardDecoder::fail(DecodeError::Kind kind, qint64 offset, QList<Event> &out)
 {
     out.append(DecodeError { kind, offset, m_command.left(sampleSize) });
-    m_command = QByteArray();  // give back up to 64 KiB
+    m_command = QByteArray(); // give back up to 64 KiB
     m_state = State::Skipping;
 }

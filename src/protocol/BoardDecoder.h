@@ -44,11 +44,11 @@ private:
     void fail(DecodeError::Kind kind, qint64 offset, QList<Event> &out);
 
     State m_state = State::BeforeFirstCr;
-    QByteArray m_command;          // the bytes after the current CR
-    qsizetype m_letterAt = -1;     // index of the command letter in m_command
+    QByteArray m_command; // the bytes after the current CR
+    qsizetype m_letterAt = -1; // index of the command letter in m_command
     int m_board = 0;
-    qint64 m_offset = 0;           // of the byte being taken
-    qint64 m_commandOffset = 0;    // of the current command's CR
+    qint64 m_offset = 0; // of the byte being taken
+    qint64 m_commandOffset = 0; // of the current command's CR
     std::map<int, DecodedFrame> m_pending;
 };
 

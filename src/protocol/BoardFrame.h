@@ -9,8 +9,7 @@
 // board number.
 namespace BoardFrame {
 
-QByteArray build(const QString &boardNumber, int presentIndex,
-                 const QString &brightness, const QString &message);
+QByteArray build(const QString &boardNumber, int presentIndex, const QString &brightness, const QString &message);
 
 }
 

@@ -18,11 +18,11 @@ struct DecodeError
     };
 
     Kind kind = BytesBeforeFirstCr;
-    qint64 offset = 0;   // of the command's CR, or of the stray byte
-    QByteArray sample;   // the start of what was dropped
+    qint64 offset = 0; // of the command's CR, or of the stray byte
+    QByteArray sample; // the start of what was dropped
 
-    QString name() const;         // short, stable: for the log
-    QString description() const;  // for people
+    QString name() const; // short, stable: for the log
+    QString description() const; // for people
 
     bool operator==(const DecodeError &) const = default;
 };

@@ -19,13 +19,13 @@ struct BoardCommand
 // board keeps its previous value for it.
 struct DecodedFrame
 {
-    QByteArray boardText;  // as sent in the D command, leading zeros kept
+    QByteArray boardText; // as sent in the D command, leading zeros kept
     int board = 0;
     std::optional<int> mode;
     std::optional<int> brightness;
-    std::optional<QByteArray> text;  // Windows-1252
-    QList<BoardCommand> commands;    // in arrival order, D last
-    QByteArray bytes;                // the frame's commands, each with its CR
+    std::optional<QByteArray> text; // Windows-1252
+    QList<BoardCommand> commands; // in arrival order, D last
+    QByteArray bytes; // the frame's commands, each with its CR
 
     bool operator==(const DecodedFrame &) const = default;
 };

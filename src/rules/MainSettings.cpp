@@ -26,8 +26,7 @@ constexpr int absentPresentIndex = 0;
 
 MainSettings::MainSettings()
     : m_store(SettingsStore::fileName(), QSettings::IniFormat)
-{
-}
+{ }
 
 float MainSettings::number(const QString &key, float absent) const
 {

@@ -26,7 +26,7 @@ public:
 
     MainSettings();
 
-    QPointF position() const;  // twips; off the screen when never stored
+    QPointF position() const; // twips; off the screen when never stored
     Fields fields() const;
 
     // Without a position (the window is minimized) the stored one stays.

@@ -14,6 +14,6 @@ QString of(const Outcome &outcome);
 // Transport failures are critical; the others are plain notices.
 bool isCritical(Outcome::Kind kind);
 
-}
+} // namespace MessageText
 
 #endif

@@ -17,4 +17,4 @@ QString mapped(int number)
 #endif
 }
 
-}
+} // namespace PortSettings

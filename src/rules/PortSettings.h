@@ -10,6 +10,6 @@ namespace PortSettings {
 // The device configured for COM<number>, or an empty text.
 QString mapped(int number);
 
-}
+} // namespace PortSettings
 
 #endif

@@ -26,8 +26,8 @@ Result prepare(const Fields &fields)
     result.boardNumFailed = fails(FieldCheck::boardNumber(), result.fields.boardNum, result.problems);
     result.brightFailed = fails(FieldCheck::brightness(), result.fields.bright, result.problems);
     if (result.ok()) {
-        result.frame = BoardFrame::build(result.fields.boardNum, result.fields.presentIndex,
-                                         result.fields.bright, result.fields.message);
+        result.frame = BoardFrame::build(result.fields.boardNum, result.fields.presentIndex, result.fields.bright,
+                                         result.fields.message);
     }
     return result;
 }
@@ -43,4 +43,4 @@ Result send(Transport &transport, const Fields &fields)
     return result;
 }
 
-}
+} // namespace Sending

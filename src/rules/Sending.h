@@ -23,8 +23,8 @@ struct Fields
 
 struct Result
 {
-    Fields fields;           // as the checks leave them: trimmed, defaults filled in
-    QByteArray frame;        // empty when a check failed: nothing goes out
+    Fields fields; // as the checks leave them: trimmed, defaults filled in
+    QByteArray frame; // empty when a check failed: nothing goes out
     QList<Outcome> problems; // in the order the operator is told
     bool boardNumFailed = false;
     bool brightFailed = false;
@@ -40,6 +40,6 @@ Result prepare(const Fields &fields);
 // prepare(), then the frame to the transport when every check passed.
 Result send(Transport &transport, const Fields &fields);
 
-}
+} // namespace Sending
 
 #endif

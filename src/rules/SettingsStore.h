@@ -12,6 +12,6 @@ namespace SettingsStore {
 // writes nothing.
 QString fileName();
 
-}
+} // namespace SettingsStore
 
 #endif

@@ -20,8 +20,8 @@ int centred(int screen, int window)
 
 QPoint restore(QPointF stored, QSize screen, QSize window)
 {
-    const bool offScreen = stored.x() < -margin || stored.x() > screen.width() - margin
-            || stored.y() < -margin || stored.y() > screen.height() - margin;
+    const bool offScreen = stored.x() < -margin || stored.x() > screen.width() - margin || stored.y() < -margin
+            || stored.y() > screen.height() - margin;
     if (offScreen)
         return { centred(screen.width(), window.width()), centred(screen.height(), window.height()) };
     return { int(std::lround(stored.x())), int(std::lround(stored.y())) };

@@ -26,4 +26,4 @@ void error(const QString &text)
     write(stderr, lines.replace(u'\r', u'\n'));
 }
 
-}
+} // namespace Console

@@ -12,6 +12,6 @@ bool out(const QString &line);
 // A text on standard error, its lone CRs written as line breaks.
 void error(const QString &text);
 
-}
+} // namespace Console
 
 #endif

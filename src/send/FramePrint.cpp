@@ -14,4 +14,4 @@ QString hex(const QByteArray &frame)
     return QString::fromLatin1(frame.toHex(' ').toUpper());
 }
 
-}
+} // namespace FramePrint

@@ -13,6 +13,6 @@ QString shown(const QByteArray &frame);
 // "0D 35 43 ...": every byte in upper-case hex.
 QString hex(const QByteArray &frame);
 
-}
+} // namespace FramePrint
 
 #endif

@@ -21,4 +21,4 @@ QStringList split(const QByteArray &input)
     return messages;
 }
 
-}
+} // namespace InputLines

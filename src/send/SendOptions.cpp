@@ -12,8 +12,8 @@ const QCommandLineOption board({ QStringLiteral("b"), QStringLiteral("board") },
                                QStringLiteral("Board number, 0 to 99, sent as typed (default 0)."),
                                QStringLiteral("TEXT"), QStringLiteral("0"));
 const QCommandLineOption bright(QStringLiteral("bright"),
-                                QStringLiteral("Brightness in percent, 0 to 99 (default 99)."),
-                                QStringLiteral("TEXT"), QStringLiteral("99"));
+                                QStringLiteral("Brightness in percent, 0 to 99 (default 99)."), QStringLiteral("TEXT"),
+                                QStringLiteral("99"));
 const QCommandLineOption mode({ QStringLiteral("m"), QStringLiteral("mode") },
                               QStringLiteral("left, right, center, slow, medium, fast, or 0 to 5 (default left)."),
                               QStringLiteral("MODE"), QStringLiteral("0"));
@@ -48,7 +48,8 @@ int intervalMs(const QString &text)
 
 SendOptions::Parsed usageError(const QString &error)
 {
-    return { SendOptions::UsageError, {},
+    return { SendOptions::UsageError,
+             {},
              QStringLiteral("VaroSend: %1\rTry \"VaroSend --help\" for more information.").arg(error) };
 }
 

@@ -15,8 +15,8 @@ public:
     struct Parsed
     {
         Action action = UsageError;
-        SendRequest request;  // for Run
-        QString text;         // the help, the version or the usage error
+        SendRequest request; // for Run
+        QString text; // the help, the version or the usage error
     };
 
     // arguments[0] is the program's name, as QCoreApplication::arguments() has it.

@@ -23,7 +23,7 @@ bool readWhole(QFile &input, QByteArray &bytes, QString &problem)
         return false;
     }
     while (bytes.size() <= SendRun::inputLimit) {
-        const QByteArray chunk = input.read(SendRun::inputLimit + 1 - bytes.size());  // a pipe gives what it has
+        const QByteArray chunk = input.read(SendRun::inputLimit + 1 - bytes.size()); // a pipe gives what it has
         if (chunk.isEmpty())
             break;
         bytes += chunk;
@@ -39,7 +39,9 @@ bool readWhole(QFile &input, QByteArray &bytes, QString &problem)
 
 } // namespace
 
-SendRun::SendRun(SendRequest request) : m_request(std::move(request)) { }
+SendRun::SendRun(SendRequest request)
+    : m_request(std::move(request))
+{ }
 
 int SendRun::drainTimeoutMs(qsizetype frameSize)
 {
@@ -132,7 +134,7 @@ bool SendRun::sendOne(Transport &transport, qsizetype index) const
     fields.message = m_messages.at(index);
     const Sending::Result result = Sending::send(transport, fields);
     Outcome outcome = result.ok() ? transport.drain(drainTimeoutMs(result.frame.size())) : result.problems.constLast();
-    outcome.unsent = 0;  // what did not leave belongs to this frame: every earlier one has drained
+    outcome.unsent = 0; // what did not leave belongs to this frame: every earlier one has drained
     if (!outcome.ok()) {
         stopAt(index, MessageText::of(outcome));
         return false;

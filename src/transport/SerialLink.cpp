@@ -12,14 +12,14 @@
 namespace {
 constexpr int highestPortNumber = 32767;
 const QString deviceGone = QStringLiteral("The device is no longer available");
-}
+} // namespace
 
 SerialLink::~SerialLink()
 {
     // QSerialPort::close() drops whatever it still buffers, so a frame sent
     // just before the window closed would be lost without this.
     if (m_port.isOpen() && !m_gone)
-        drain(closingDrainMs);  // whoever needs to know has drained before
+        drain(closingDrainMs); // whoever needs to know has drained before
 }
 
 QString SerialLink::defaultDevice(int number)

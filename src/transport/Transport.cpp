@@ -16,8 +16,8 @@ Outcome Transport::open(const QString &commandLine, const PortMapping &mapping)
         return {};
     }
     const QString mapped = mapping ? mapping(argument.port) : QString();
-    const Outcome outcome = m_serial.open(argument.port,
-                                          mapped.isEmpty() ? SerialLink::defaultDevice(argument.port) : mapped);
+    const Outcome outcome
+            = m_serial.open(argument.port, mapped.isEmpty() ? SerialLink::defaultDevice(argument.port) : mapped);
     if (outcome.ok()) {
         m_mode = CommMode::Serial;
         connect(&m_serial, &SerialLink::lost, this, &Transport::lost);

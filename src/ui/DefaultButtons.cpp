@@ -29,7 +29,10 @@ void DefaultButtons::watchWindow()
 }
 
 DefaultButtons::DefaultButtons(QWidget *window, QPushButton *defaultButton, QPushButton *cancelButton)
-    : QObject(window), m_window(window), m_default(defaultButton), m_cancel(cancelButton)
+    : QObject(window)
+    , m_window(window)
+    , m_default(defaultButton)
+    , m_cancel(cancelButton)
 {
     // Keys reach the native window before the focused control; it exists
     // once the window is shown.

@@ -7,7 +7,8 @@
 #include <QWindow>
 
 FocusValidator::FocusValidator(QWidget *window)
-    : QObject(window), m_window(window)
+    : QObject(window)
+    , m_window(window)
 {
     // Clicks and keys reach the native window before any control; it exists
     // once the window is shown.

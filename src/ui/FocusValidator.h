@@ -19,7 +19,7 @@ class FocusValidator : public QObject
     Q_OBJECT
 
 public:
-    using Check = std::function<bool()>;  // true lets the focus go
+    using Check = std::function<bool()>; // true lets the focus go
 
     explicit FocusValidator(QWidget *window);
 

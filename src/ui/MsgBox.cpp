@@ -8,7 +8,7 @@ MsgBox::Observer &observer()
     static MsgBox::Observer instance;
     return instance;
 }
-}
+} // namespace
 
 void MsgBox::show(QWidget *parent, const QString &text, QMessageBox::Icon icon, const QString &title)
 {

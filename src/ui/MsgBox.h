@@ -25,8 +25,7 @@ public:
     };
     using Observer = std::function<void(const Shown &)>;
 
-    static void show(QWidget *parent, const QString &text,
-                     QMessageBox::Icon icon = QMessageBox::NoIcon,
+    static void show(QWidget *parent, const QString &text, QMessageBox::Icon icon = QMessageBox::NoIcon,
                      const QString &title = AppInfo::title);
     // The outcome in its own words, critical for a transport failure.
     static void show(QWidget *parent, const Outcome &outcome);

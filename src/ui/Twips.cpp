@@ -14,4 +14,4 @@ QRect toPixels(const QRect &twips)
     return { toPixels(twips.x()), toPixels(twips.y()), toPixels(twips.width()), toPixels(twips.height()) };
 }
 
-}
+} // namespace Twips

@@ -12,6 +12,6 @@ constexpr int perPixel = 15;
 int toPixels(int twips);
 QRect toPixels(const QRect &twips);
 
-}
+} // namespace Twips
 
 #endif

@@ -4,8 +4,7 @@
 #include <QLabel>
 #include <QPushButton>
 
-QLabel *TwipsLayout::label(const char *name, const QString &text, const QRect &twips,
-                           const QFont &font, Width width)
+QLabel *TwipsLayout::label(const char *name, const QString &text, const QRect &twips, const QFont &font, Width width)
 {
     QLabel *control = place(new QLabel(text, m_parent), name, twips);
     if (font != QFont())

@@ -15,20 +15,21 @@ class QWidget;
 class TwipsLayout
 {
 public:
-    explicit TwipsLayout(QWidget *parent) : m_parent(parent) {}
+    explicit TwipsLayout(QWidget *parent)
+        : m_parent(parent)
+    { }
 
     enum class Width { Designed, FitsText };
 
-    template<typename Control>
-    Control *place(Control *control, const char *name, const QRect &twips)
+    template<typename Control> Control *place(Control *control, const char *name, const QRect &twips)
     {
         control->setObjectName(QLatin1String(name));
         control->setGeometry(Twips::toPixels(twips));
         return control;
     }
 
-    QLabel *label(const char *name, const QString &text, const QRect &twips,
-                  const QFont &font = QFont(), Width width = Width::FitsText);
+    QLabel *label(const char *name, const QString &text, const QRect &twips, const QFont &font = QFont(),
+                  Width width = Width::FitsText);
     QPushButton *button(const char *name, const QString &caption, const QRect &twips);
     // The maker's logo in a sunken picture box.
     QLabel *logo(const QRect &twips);

@@ -17,10 +17,12 @@ QString describe(const QList<BoardDecoder::Event> &events)
             continue;
         }
         const auto &frame = std::get<DecodedFrame>(event);
-        const QString text = !frame.text ? QStringLiteral("-")
+        const QString text = !frame.text  ? QStringLiteral("-")
                 : frame.text->size() > 20 ? QString::number(frame.text->size())
                                           : u'\'' + QString::fromLatin1(*frame.text) + u'\'';
-        words << QStringLiteral("%1=%2 C%3 B%4 A%5").arg(QString::fromLatin1(frame.boardText)).arg(frame.board)
+        words << QStringLiteral("%1=%2 C%3 B%4 A%5")
+                         .arg(QString::fromLatin1(frame.boardText))
+                         .arg(frame.board)
                          .arg(number(frame.mode), number(frame.brightness), text);
     }
     return words.join(QStringLiteral(" | "));
@@ -43,18 +45,30 @@ private slots:
         QTest::addColumn<QString>("expected");
         QTest::addColumn<bool>("whole");
 
-        const QByteArray big(BoardDecoder::maxCommand - 2, 'x');  // "5A" + text fills a command
+        const QByteArray big(BoardDecoder::maxCommand - 2, 'x'); // "5A" + text fills a command
         QTest::newRow("the 20 bytes: board 5, Center, 75, HELLO") << hello << "5=5 C2 B75 A'HELLO'" << true;
-        QTest::newRow("007, 07 and 7 are one board; C0 is left, B05 is five") << QByteArray("\r007C0\r7B05\r07AX\r007D") << "007=7 C0 B5 A'X'" << true;
-        QTest::newRow("nine digits after leading zeros") << QByteArray("\r000123456789D") << "000123456789=123456789 C- B- A-" << true;
-        QTest::newRow("a later C replaces an earlier one, C6 does not") << QByteArray("\r5C1\r5C5\r5C6\r5D") << "bad-argument@8 | 5=5 C5 B- A-" << true;
-        QTest::newRow("interleaved boards; a frame starts afresh after D") << QByteArray("\r1C1\r2C2\r1AONE\r2ATWO\r2D\r1D\r1D") << "2=2 C2 B- A'TWO' | 1=1 C1 B- A'ONE' | 1=1 C- B- A-" << true;
-        QTest::newRow("A keeps every byte but CR") << QByteArray("\r5A a\x01\x80\xff\nD \r5D") << QString::fromLatin1("5=5 C- B- A' a\x01\x80\xff\nD '") << true;
-        QTest::newRow("a command of 64 KiB is kept") << "\r5A" + big + "\r5D" << "5=5 C- B- A65534" << true;
-        QTest::newRow("a command one byte over 64 KiB is dropped") << "\r5A" + big + "x\r5D" << "command-too-long@0 | 5=5 C- B- A-" << true;
-        QTest::newRow("every kind of error, each dropped up to the next CR") << everyError << "bytes-before-first-cr@0 | 5=5 C2 B- A- | bytes-after-d@9 | no-board-number@11 | no-board-number@12 | "
+        QTest::newRow("007, 07 and 7 are one board; C0 is left, B05 is five")
+                << QByteArray("\r007C0\r7B05\r07AX\r007D") << "007=7 C0 B5 A'X'" << true;
+        QTest::newRow("nine digits after leading zeros")
+                << QByteArray("\r000123456789D") << "000123456789=123456789 C- B- A-" << true;
+        QTest::newRow("a later C replaces an earlier one, C6 does not")
+                << QByteArray("\r5C1\r5C5\r5C6\r5D") << "bad-argument@8 | 5=5 C5 B- A-" << true;
+        QTest::newRow("interleaved boards; a frame starts afresh after D")
+                << QByteArray("\r1C1\r2C2\r1AONE\r2ATWO\r2D\r1D\r1D")
+                << "2=2 C2 B- A'TWO' | 1=1 C1 B- A'ONE' | 1=1 C- B- A-" << true;
+        QTest::newRow("A keeps every byte but CR") << QByteArray("\r5A a\x01\x80\xff\nD \r5D")
+                                                   << QString::fromLatin1("5=5 C- B- A' a\x01\x80\xff\nD '") << true;
+        QTest::newRow("a command of 64 KiB is kept") << "\r5A" + big + "\r5D"
+                                                     << "5=5 C- B- A65534" << true;
+        QTest::newRow("a command one byte over 64 KiB is dropped") << "\r5A" + big + "x\r5D"
+                                                                   << "command-too-long@0 | 5=5 C- B- A-" << true;
+        QTest::newRow("every kind of error, each dropped up to the next CR")
+                << everyError
+                << "bytes-before-first-cr@0 | 5=5 C2 B- A- | bytes-after-d@9 | no-board-number@11 | no-board-number@12 "
+                   "| "
                    "board-number-too-large@15 | unknown-command@27 | unknown-command@30 | bad-argument@32 | "
-                   "bad-argument@36 | bad-argument@41 | bad-argument@44 | bad-argument@48 | bad-argument@54 | 5=5 C- B- A'OK'"
+                   "bad-argument@36 | bad-argument@41 | bad-argument@44 | bad-argument@48 | bad-argument@54 | 5=5 C- "
+                   "B- A'OK'"
                 << true;
         QTest::newRow("a frame, then an unfinished one") << QByteArray("\r1D\r2C2") << "1=1 C- B- A-" << false;
         QTest::newRow("bytes after the D") << hello + 'x' << "5=5 C2 B75 A'HELLO' | bytes-after-d@20" << false;
@@ -69,7 +83,8 @@ private slots:
         QFETCH(bool, whole);
 
         QCOMPARE(describe(BoardDecoder().feed(bytes)), expected);
-        QCOMPARE(describe(BoardDecoder::decodeDatagram(bytes)), whole ? expected : QStringLiteral("unfinished-datagram@0"));
+        QCOMPARE(describe(BoardDecoder::decodeDatagram(bytes)),
+                 whole ? expected : QStringLiteral("unfinished-datagram@0"));
     }
 
     // Every way of cutting a stream into three pieces decodes as the whole.
@@ -92,11 +107,12 @@ private slots:
     void randomCuts()
     {
         QRandomGenerator random(20240611);
-        const QByteArray pieces[] = { hello, everyError, "\r3C5\r3B01\r3A\xe9t\xe9\r3D", "\r5A" + QByteArray(70000, 'y'),
-                                      "\r9A" + QByteArray(BoardDecoder::maxCommand - 2, 'z') + "\r9D" };
+        const QByteArray pieces[]
+                = { hello, everyError, "\r3C5\r3B01\r3A\xe9t\xe9\r3D", "\r5A" + QByteArray(70000, 'y'),
+                    "\r9A" + QByteArray(BoardDecoder::maxCommand - 2, 'z') + "\r9D" };
         QByteArray stream;
         for (int i = 0; i < 3000; ++i) {
-            const int pick = random.bounded(100);  // the two long commands seldom
+            const int pick = random.bounded(100); // the two long commands seldom
             stream += pieces[pick < 2 ? 3 + pick : pick % 3];
         }
         const QList<BoardDecoder::Event> whole = BoardDecoder().feed(stream);

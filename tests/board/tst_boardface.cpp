@@ -26,23 +26,34 @@ private slots:
         QTest::newRow("left") << 0 << 99 << "HI" << 3 << 0 << "#...#..###......." << 255;
         QTest::newRow("right") << 1 << 99 << "HI" << 3 << 0 << "......#...#..###." << 255;
         QTest::newRow("center, even free cells") << 2 << 99 << "HI" << 4 << 0 << "......#...#..###......." << 255;
-        QTest::newRow("center, odd free cells: the spare cell is on the right") << 2 << 99 << "HI" << 5 << 0 << "......#...#..###............." << 255;
-        QTest::newRow("right, wider than the display: first characters") << 1 << 99 << "HIH" << 2 << 0 << "#...#..###." << 255;
-        QTest::newRow("center, wider than the display: first character") << 2 << 99 << "HIH" << 1 << 0 << "#...#" << 255;
+        QTest::newRow("center, odd free cells: the spare cell is on the right")
+                << 2 << 99 << "HI" << 5 << 0 << "......#...#..###............." << 255;
+        QTest::newRow("right, wider than the display: first characters")
+                << 1 << 99 << "HIH" << 2 << 0 << "#...#..###." << 255;
+        QTest::newRow("center, wider than the display: first character")
+                << 2 << 99 << "HIH" << 1 << 0 << "#...#" << 255;
         QTest::newRow("brightness 00: every LED dark") << 0 << 0 << "HI" << 2 << 0 << "..........." << 0;
         QTest::newRow("brightness 50: proportional, rounded") << 0 << 50 << "HI" << 2 << 0 << "#...#..###." << 129;
         QTest::newRow("brightness 02: rounded down") << 0 << 2 << "HI" << 2 << 0 << "#...#..###." << 5;
         QTest::newRow("slow crawl: empty at the start") << 3 << 99 << "H" << 2 << 79 << "..........." << 0;
         QTest::newRow("slow crawl: first column enters at 80 ms") << 3 << 99 << "H" << 2 << 80 << "..........#" << 255;
-        QTest::newRow("medium crawl: first column enters at 40 ms") << 4 << 99 << "H" << 2 << 40 << "..........#" << 255;
+        QTest::newRow("medium crawl: first column enters at 40 ms")
+                << 4 << 99 << "H" << 2 << 40 << "..........#" << 255;
         QTest::newRow("fast crawl: first column enters at 20 ms") << 5 << 99 << "H" << 2 << 20 << "..........#" << 255;
         QTest::newRow("fast crawl: last column about to leave") << 5 << 99 << "H" << 2 << 300 << "#.........." << 255;
         QTest::newRow("fast crawl: gone after display plus text") << 5 << 99 << "H" << 2 << 320 << "..........." << 0;
         QTest::newRow("fast crawl: enters again") << 5 << 99 << "H" << 2 << 340 << "..........#" << 255;
-        QTest::newRow("crawl: a text wider than the display is not cut") << 5 << 99 << "HIH" << 1 << 20 * 9 << "#..##" << 255;
-        QTest::newRow("HI: upright, not mirrored, one dark column between") << 0 << 99 << "HI" << 2 << 0 << "#...#..###./#...#...#../#...#...#../#####...#../#...#...#../#...#...#../#...#..###." << 255;
-        QTest::newRow("a control character and a sign without a glyph: placeholders") << 0 << 99 << QString::fromUtf8("\x01§") << 2 << 0 << "#####.#####/#...#.#...#/#.#.#.#.#.#/#...#.#...#/#.#.#.#.#.#/#...#.#...#/#####.#####" << 255;
-        QTest::newRow("an accented capital keeps its accent above the letter") << 0 << 99 << QString::fromUtf8("ÉÖ") << 2 << 0 << "...#...#.#./..#......../#####..###./#.....#...#/####..#...#/#.....#...#/#####..###." << 255;
+        QTest::newRow("crawl: a text wider than the display is not cut")
+                << 5 << 99 << "HIH" << 1 << 20 * 9 << "#..##" << 255;
+        QTest::newRow("HI: upright, not mirrored, one dark column between")
+                << 0 << 99 << "HI" << 2 << 0
+                << "#...#..###./#...#...#../#...#...#../#####...#../#...#...#../#...#...#../#...#..###." << 255;
+        QTest::newRow("a control character and a sign without a glyph: placeholders")
+                << 0 << 99 << QString::fromUtf8("\x01§") << 2 << 0
+                << "#####.#####/#...#.#...#/#.#.#.#.#.#/#...#.#...#/#.#.#.#.#.#/#...#.#...#/#####.#####" << 255;
+        QTest::newRow("an accented capital keeps its accent above the letter")
+                << 0 << 99 << QString::fromUtf8("ÉÖ") << 2 << 0
+                << "...#...#.#./..#......../#####..###./#.....#...#/####..#...#/#.....#...#/#####..###." << 255;
     }
 
     void leds()
@@ -74,7 +85,9 @@ private slots:
     // glyph of its own; anything else shows the placeholder.
     void glyphs()
     {
-        const auto key = [](const GlyphTable::Rows &rows) { return QByteArray(reinterpret_cast<const char *>(rows.data()), 7); };
+        const auto key = [](const GlyphTable::Rows &rows) {
+            return QByteArray(reinterpret_cast<const char *>(rows.data()), 7);
+        };
         QHash<QByteArray, QChar> seen { { key(GlyphTable::placeholder()), u'?' } };
         for (int code = 0; code < 256; ++code) {
             const QChar ch = Windows1252::toUnicode(QByteArray(1, char(code))).at(0);
@@ -89,12 +102,15 @@ private slots:
     void boards_data()
     {
         QTest::addColumn<QByteArray>("stream");
-        QTest::addColumn<int>("only");  // -1: every board
+        QTest::addColumn<int>("only"); // -1: every board
         QTest::addColumn<QString>("shown");
 
-        QTest::newRow("unset settings: left, full brightness, blank; numeric order, 010 is 10") << QByteArray("\r10D\r9D\r010D") << -1 << "9: 0 99 '' | 10: 0 99 ''";
-        QTest::newRow("a frame keeps the settings it does not carry") << QByteArray("\r5C2\r5B40\r5AX\r5D\r5C1\r5AY\r5D\r5D") << -1 << "5: 1 40 'Y'";
-        QTest::newRow("one board only; the text is Windows-1252") << QByteArray("\r10AX\r10D\r9A\x80\xe9\x9c\r9D") << 9 << QString::fromUtf8("9: 0 99 '€éœ'");
+        QTest::newRow("unset settings: left, full brightness, blank; numeric order, 010 is 10")
+                << QByteArray("\r10D\r9D\r010D") << -1 << "9: 0 99 '' | 10: 0 99 ''";
+        QTest::newRow("a frame keeps the settings it does not carry")
+                << QByteArray("\r5C2\r5B40\r5AX\r5D\r5C1\r5AY\r5D\r5D") << -1 << "5: 1 40 'Y'";
+        QTest::newRow("one board only; the text is Windows-1252")
+                << QByteArray("\r10AX\r10D\r9A\x80\xe9\x9c\r9D") << 9 << QString::fromUtf8("9: 0 99 '€éœ'");
     }
 
     void boards()
@@ -108,7 +124,11 @@ private slots:
             set.apply(std::get<DecodedFrame>(event), 0);
         QStringList actual;
         for (const auto &[number, display] : set.displays())
-            actual << QStringLiteral("%1: %2 %3 '%4'").arg(number).arg(display.mode).arg(display.brightness).arg(display.text);
+            actual << QStringLiteral("%1: %2 %3 '%4'")
+                              .arg(number)
+                              .arg(display.mode)
+                              .arg(display.brightness)
+                              .arg(display.text);
         QCOMPARE(actual.join(QStringLiteral(" | ")), shown);
     }
 };

@@ -61,9 +61,15 @@ private slots:
         QTest::addColumn<QString>("bright");
         QTest::addColumn<QString>("message");
 
-        QTest::newRow("UDP: board 5, Center, 75, HELLO") << "UDP47011" << "5" << 2 << "75" << "HELLO";
-        QTest::newRow("udp with spaces: 007, crawl, accents and euro") << " udp 47012 " << "007" << 5 << "5" << QString::fromUtf8("Grüße, 5 €");
-        QTest::newRow("PTY through [Ports], after logged errors: board 12, right, 0") << "PTY" << "12" << 1 << "0" << "  two  words  ";
+        QTest::newRow("UDP: board 5, Center, 75, HELLO") << "UDP47011"
+                                                         << "5" << 2 << "75"
+                                                         << "HELLO";
+        QTest::newRow("udp with spaces: 007, crawl, accents and euro")
+                << " udp 47012 "
+                << "007" << 5 << "5" << QString::fromUtf8("Grüße, 5 €");
+        QTest::newRow("PTY through [Ports], after logged errors: board 12, right, 0") << "PTY"
+                                                                                      << "12" << 1 << "0"
+                                                                                      << "  two  words  ";
     }
 
     void typedFieldsArrive()
@@ -95,7 +101,7 @@ private slots:
         }
 
         QJsonObject line = readJson(process);
-        while (line[u"error"].toString() == u"unfinished-datagram")  // the resent ones
+        while (line[u"error"].toString() == u"unfinished-datagram") // the resent ones
             line = readJson(process);
         QCOMPARE(line[u"type"].toString(), QStringLiteral("frame"));
         QCOMPARE(line[u"board"].toString(), board);
@@ -113,7 +119,7 @@ private slots:
     void exitCodes_data()
     {
         QTest::addColumn<QStringList>("arguments");
-        QTest::addColumn<int>("signal");  // sent once the terminal's path is out
+        QTest::addColumn<int>("signal"); // sent once the terminal's path is out
         QTest::addColumn<int>("exitCode");
 
         QTest::newRow("no input") << QStringList { "--log" } << 0 << 2;
@@ -148,8 +154,9 @@ private slots:
         const QTemporaryDir folder;
         const QString file = folder.filePath(QStringLiteral("dots.png"));
         QProcess process;
-        startBoard(process, { QStringLiteral("--dots"), file, QStringLiteral("--at"), QStringLiteral("1000"),
-                              QStringLiteral("--columns"), QStringLiteral("4"), QStringLiteral("PTY") });
+        startBoard(process,
+                   { QStringLiteral("--dots"), file, QStringLiteral("--at"), QStringLiteral("1000"),
+                     QStringLiteral("--columns"), QStringLiteral("4"), QStringLiteral("PTY") });
         Transport sender;
         QVERIFY(openSenderOnPty(process, sender));
         QVERIFY(sender.send(BoardFrame::build("3", 4, "50", "CRAWL")).ok());
