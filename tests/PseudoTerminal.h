@@ -38,12 +38,13 @@ public:
         settings.sync();
     }
 
-    // Everything that arrives until nothing more comes for quietMs.
-    QByteArray read(int quietMs = 300)
+    // Everything that arrives until nothing more comes for quietMs, waiting
+    // firstMs (or quietMs) for the first byte.
+    QByteArray read(int quietMs = 300, int firstMs = -1)
     {
         QByteArray bytes;
         pollfd fd { m_master, POLLIN, 0 };
-        while (::poll(&fd, 1, quietMs) > 0 && (fd.revents & POLLIN)) {
+        while (::poll(&fd, 1, bytes.isEmpty() && firstMs >= 0 ? firstMs : quietMs) > 0 && (fd.revents & POLLIN)) {
             char buffer[4096];
             const ssize_t n = ::read(m_master, buffer, sizeof buffer);
             if (n <= 0)

@@ -13,6 +13,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+using namespace Qt::StringLiterals;
+
 // The files the program reads and writes: the message list file beside it
 // and the per-user settings, whatever is found under their names.
 class tst_Files : public QObject
@@ -38,13 +40,13 @@ static QStringList numbered(int count)
 {
     QStringList entries;
     for (int i = 1; i <= count; ++i)
-        entries << QStringLiteral("message %1").arg(i);
+        entries << u"message %1"_s.arg(i);
     return entries;
 }
 
 static QByteArray numberedLines(int count)
 {
-    return numbered(count).join(QStringLiteral("\r\n")).toLatin1() + "\r\n";
+    return numbered(count).join(u"\r\n"_s).toLatin1() + "\r\n";
 }
 
 static QByteArray read(const QString &path)
@@ -101,7 +103,7 @@ void tst_Files::kindsOfListFile_data()
     QTest::addColumn<QStringList>("loaded");
     QTest::addColumn<int>("failure");
 
-    const QStringList kept { QString::fromUtf8("ké€pt") }; // Windows-1252 on disk
+    const QStringList kept { u"ké€pt"_s }; // Windows-1252 on disk
 
     QTest::newRow("regular file") << "regular" << kept << int(Outcome::Done);
     QTest::newRow("FIFO, the settings too: no hang, not replaced")
@@ -126,7 +128,7 @@ void tst_Files::kindsOfListFile()
     QFETCH(int, failure);
 
     const QString target = path("target.txt");
-    const QString settings = NativePath::configFolder() + QStringLiteral("/VaroMsgBoard/VaroMsgBoard.conf");
+    const QString settings = NativePath::configFolder() + u"/VaroMsgBoard/VaroMsgBoard.conf"_s;
     QVERIFY(QDir().mkpath(QFileInfo(settings).path()));
     int master = -1, slave = -1;
     char tty[256] = {};
@@ -135,12 +137,12 @@ void tst_Files::kindsOfListFile()
     else if (kind == u"folder")
         QVERIFY(QDir().mkdir(path()));
     else if (kind == u"zero")
-        QVERIFY(QFile::link(QStringLiteral("/dev/zero"), path()));
+        QVERIFY(QFile::link(u"/dev/zero"_s, path()));
     else if (kind == u"tty")
         QVERIFY(::openpty(&master, &slave, tty, nullptr, nullptr) == 0
                 && QFile::link(QString::fromLocal8Bit(tty), path()));
-    else if (kind == u"dangling" || kind == u"linked")
-        QVERIFY(QFile::link(target, path()));
+    else if (kind == u"dangling" || kind == u"linked") // relative: from the link's own folder
+        QCOMPARE(::symlink("target.txt", QFile::encodeName(path())), 0);
     else if (kind == u"unnamable")
         QCOMPARE(::symlink("l\xE9.txt", QFile::encodeName(path())), 0);
     if (!loaded.isEmpty())
@@ -191,7 +193,7 @@ void tst_Files::folderNameThatIsNotUtf8()
 {
     const QByteArray folder = QFile::encodeName(m_dir->path()) + "/caf\xE9-\xFF";
     QCOMPARE(::mkdir(folder, 0700), 0);
-    const QString listPath = NativePath::usableFolder(folder) + QStringLiteral("/VaroMsgBoard-MsgList.txt");
+    const QString listPath = NativePath::usableFolder(folder) + u"/VaroMsgBoard-MsgList.txt"_s;
 
     QVERIFY(MsgListFile::save(listPath, { "beside the program" }).ok());
     QVERIFY(::access(folder + "/VaroMsgBoard-MsgList.txt", R_OK) == 0);
@@ -202,59 +204,36 @@ void tst_Files::folderNameThatIsNotUtf8()
 // (28800 x 16200 twips) and the mode selected. Garbage counts as absent.
 void tst_Files::restored_data()
 {
-    QTest::addColumn<QString>("left");
-    QTest::addColumn<QString>("top");
-    QTest::addColumn<QString>("index");
+    QTest::addColumn<QString>("stored"); // left|top|mode index
     QTest::addColumn<QSize>("window");
     QTest::addColumn<QPoint>("placed");
     QTest::addColumn<int>("present");
 
     const QSize window(10200, 2040);
     const QPoint centre(9300, 7080);
-    QTest::newRow("-400 kept") << "-400"
-                               << "-400"
-                               << "5" << window << QPoint(-400, -400) << 5;
-    QTest::newRow("-401 centred") << "-401"
-                                  << "300"
-                                  << "0" << window << centre << 0;
-    QTest::newRow("W-400 and H-400 kept, a fraction rounds") << "28400"
-                                                             << "15799.6"
-                                                             << "2" << window << QPoint(28400, 15800) << 2;
-    QTest::newRow("W-399 centred") << "28401"
-                                   << "300"
-                                   << "2" << window << centre << 2;
-    QTest::newRow("H-399 centred") << "300"
-                                   << "15801"
-                                   << "2" << window << centre << 2;
-    QTest::newRow("absent: odd difference halved down") << ""
-                                                        << ""
-                                                        << "" << QSize(10201, 2041) << QPoint(9299, 7079) << 0;
-    QTest::newRow("wider than the screen: halved toward zero") << ""
-                                                               << ""
-                                                               << "" << QSize(28815, 16201) << QPoint(-7, 0) << 0;
-    QTest::newRow("not numbers") << "left"
-                                 << "300"
-                                 << "Center" << window << centre << 0;
-    QTest::newRow("not finite, index past the modes") << "nan"
-                                                      << "inf"
-                                                      << "6" << window << centre << 0;
-    QTest::newRow("index a fraction") << "300"
-                                      << "300"
-                                      << "2.5" << window << QPoint(300, 300) << 0;
+    QTest::newRow("-400 kept") << "-400|-400|5" << window << QPoint(-400, -400) << 5;
+    QTest::newRow("-401 centred") << "-401|300|0" << window << centre << 0;
+    QTest::newRow("W-400 and H-400 kept, a fraction rounds")
+            << "28400|15799.6|2" << window << QPoint(28400, 15800) << 2;
+    QTest::newRow("W-399 centred") << "28401|300|2" << window << centre << 2;
+    QTest::newRow("H-399 centred") << "300|15801|2" << window << centre << 2;
+    QTest::newRow("absent: odd difference halved down") << "||" << QSize(10201, 2041) << QPoint(9299, 7079) << 0;
+    QTest::newRow("wider than the screen: halved toward zero") << "||" << QSize(28815, 16201) << QPoint(-7, 0) << 0;
+    QTest::newRow("not numbers") << "left|300|Center" << window << centre << 0;
+    QTest::newRow("not finite, index past the modes") << "nan|inf|6" << window << centre << 0;
+    QTest::newRow("index a fraction") << "300|300|2.5" << window << QPoint(300, 300) << 0;
 }
 
 void tst_Files::restored()
 {
-    QFETCH(QString, left);
-    QFETCH(QString, top);
-    QFETCH(QString, index);
+    QFETCH(QString, stored);
     QFETCH(QSize, window);
 
     {
         QSettings store(SettingsStore::fileName(), QSettings::IniFormat);
-        store.setValue("Settings/MainLeft", left);
-        store.setValue("Settings/MainTop", top);
-        store.setValue("Settings/PresentIndex", index);
+        store.setValue("Settings/MainLeft", stored.section(u'|', 0, 0));
+        store.setValue("Settings/MainTop", stored.section(u'|', 1, 1));
+        store.setValue("Settings/PresentIndex", stored.section(u'|', 2));
     }
     const MainSettings settings;
     QTEST(WindowPlacement::restore(settings.position(), QSize(28800, 16200), window), "placed");

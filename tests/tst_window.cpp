@@ -2,7 +2,6 @@
 #include "app/frmMain.h"
 #include "app/modMain.h"
 #include "info/frmSplash.h"
-#include "messages/MsgListFile.h"
 #include "ui/MsgBox.h"
 
 #include <QAbstractItemView>
@@ -20,6 +19,8 @@
 
 #include <fcntl.h>
 
+using namespace Qt::StringLiterals;
+
 // The main window driven as an operator would: keys, clicks, the boxes it
 // shows, what reaches the line (a pseudo-terminal mapped as COM7), and what
 // survives a restart.
@@ -35,41 +36,28 @@ private slots:
     void failuresAreShownAndTheWindowGoesOn();
     void splashCoversTheFirstSecond();
     void everythingComesBackAfterARestart();
-    void chosenFromTheListWithKeys();
     void helpMenuAndAbout();
-    void argumentsQtWouldTake_data();
     void argumentsQtWouldTake();
 
 private:
-    bool start(const QString &commandLine = QStringLiteral("COM7"));
+    bool start(const QString &commandLine = u"COM7"_s);
     void restart();
-    template<typename T = QWidget> T *control(const char *name) const
-    {
-        return m_window->findChild<T *>(QLatin1String(name));
-    }
-    QLineEdit *field(const char *name) const { return control<QLineEdit>(name); }
-    QComboBox *combo(const char *name) const { return control<QComboBox>(name); }
-    bool hasFocus(const char *name) const
-    {
-        return control(name)->isAncestorOf(QApplication::focusWidget()) || control(name)->hasFocus();
-    }
+    template<typename T = QWidget> T *control(const QString &name) const { return m_window->findChild<T *>(name); }
+    QLineEdit *field(const QString &name) const { return control<QLineEdit>(name); }
+    QComboBox *combo(const QString &name) const { return control<QComboBox>(name); }
     void press(int key, Qt::KeyboardModifiers modifiers = {})
     {
         QTest::keyClick(m_window->windowHandle(), Qt::Key(key), modifiers);
     }
     void type(const QString &text) { QTest::keyClicks(QApplication::focusWidget(), text); }
-    void click(const char *name) { QTest::mouseClick(control(name), Qt::LeftButton); }
     QStringList history() const
     {
         QStringList entries;
-        for (int i = 0; i < combo("CurMsg")->count(); ++i)
-            entries << combo("CurMsg")->itemText(i);
+        for (int i = 0; i < combo(u"CurMsg"_s)->count(); ++i)
+            entries << combo(u"CurMsg"_s)->itemText(i);
         return entries;
     }
-    static QString listFile()
-    {
-        return QCoreApplication::applicationDirPath() + QStringLiteral("/VaroMsgBoard-MsgList.txt");
-    }
+    static QString listFile() { return QCoreApplication::applicationDirPath() + u"/VaroMsgBoard-MsgList.txt"_s; }
     static QByteArray readListFile()
     {
         QFile file(listFile());
@@ -79,28 +67,18 @@ private:
     std::unique_ptr<PseudoTerminal> m_pty;
     QPointer<frmMain> m_window;
     QList<MsgBox::Shown> m_boxes;
-    QStringList m_texts; // of the boxes
 };
-
-static const QString boardMessage
-        = QStringLiteral("INVALID BOARD NUMBER\rPlease enter a decimal number between 0 and 99");
-static const QString brightMessage
-        = QStringLiteral("INVALID BRIGHTNESS\rPlease enter a decimal number between 0 and 99");
 
 void tst_Window::init()
 {
-    QSettings(QStringLiteral("VaroMsgBoard"), QStringLiteral("VaroMsgBoard")).clear();
+    QSettings(u"VaroMsgBoard"_s, u"VaroMsgBoard"_s).clear();
     QFile::remove(listFile());
     QDir(listFile()).removeRecursively();
     m_pty = std::make_unique<PseudoTerminal>();
     QVERIFY(m_pty->isValid());
     m_pty->mapAs(7);
     m_boxes.clear();
-    m_texts.clear();
-    MsgBox::setObserver([this](const MsgBox::Shown &box) {
-        m_boxes << box;
-        m_texts << box.text;
-    });
+    MsgBox::setObserver([this](const MsgBox::Shown &box) { m_boxes << box; });
 }
 
 void tst_Window::cleanup()
@@ -125,69 +103,106 @@ void tst_Window::restart()
     QVERIFY(start());
 }
 
-// One field typed into (or none), then keys and clicks: what reaches the
-// line, the boxes shown, whether the window closed, where the focus is.
+// With "  HELLO  ", board " 5 ", brightness " 7 " and Center set, one field
+// typed into (or none), then keys, clicks (@) and fields set without focus:
+// what reaches the line, the boxes, the board number, brightness and history
+// then shown ("" when the window closed), and where the focus is.
 void tst_Window::keysAndClicks_data()
 {
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("text");
-    QTest::addColumn<QStringList>("actions");
+    QTest::addColumn<QString>("actions");
     QTest::addColumn<QByteArray>("frame");
-    QTest::addColumn<QStringList>("boxes");
-    QTest::addColumn<bool>("closes");
+    QTest::addColumn<QString>("boxes");
+    QTest::addColumn<QString>("after");
     QTest::addColumn<QString>("focus");
 
-    const QByteArray hello("\r5C2\r5B75\r5AHELLO\r5D");
-    const QStringList none;
-    QTest::newRow("Return in CurMsg sends") << ""
-                                            << "" << QStringList { "Return" } << hello << none << false << "CurMsg";
-    QTest::newRow("keypad Enter in BoardNum sends")
+    const QByteArray hello("\r5C2\r5B07\r5AHELLO\r5D"), none;
+    QTest::newRow("Return in CurMsg sends, records the message, tidies the numbers") << ""
+                                                                                     << ""
+                                                                                     << "Return" << hello << ""
+                                                                                     << "5|7|  HELLO  "
+                                                                                     << "CurMsg";
+    QTest::newRow("keypad Enter in BoardNum sends the board as typed")
             << "BoardNum"
-            << " 5" << QStringList { "Enter" } << hello << none << false << "BoardNum";
-    QTest::newRow("Tab order to SEND, Return sends")
-            << ""
-            << "" << QStringList(6, "Tab") + QStringList { "Return" } << hello << none << false << "Send";
-    QTest::newRow("Return on EXIT closes")
-            << ""
-            << "" << QStringList(5, "Tab") + QStringList { "Return" } << QByteArray() << none << true << "";
+            << "05"
+            << "Enter" << QByteArray("\r05C2\r05B07\r05AHELLO\r05D") << ""
+            << "05|7|  HELLO  "
+            << "BoardNum";
+    QTest::newRow("SEND fills an empty brightness with 99") << "Bright"
+                                                            << ""
+                                                            << "@Send" << QByteArray("\r5C2\r5B99\r5AHELLO\r5D") << ""
+                                                            << "5|99|  HELLO  "
+                                                            << "Send";
+    QTest::newRow("Tab order to SEND, Return sends") << ""
+                                                     << ""
+                                                     << "Tab Tab Tab Tab Tab Tab Return" << hello << ""
+                                                     << "5|7|  HELLO  "
+                                                     << "Send";
+    QTest::newRow("Return on EXIT closes") << ""
+                                           << ""
+                                           << "Tab Tab Tab Tab Tab Return" << none << ""
+                                           << ""
+                                           << "";
     QTest::newRow("Esc closes") << ""
-                                << "" << QStringList { "Esc" } << QByteArray() << none << true << "";
-    QTest::newRow("Tab out of board abc")
-            << "BoardNum"
-            << "abc" << QStringList { "Tab" } << QByteArray() << QStringList { boardMessage } << false << "BoardNum";
-    QTest::newRow("Shift+Tab out of brightness 100")
-            << "Bright"
-            << "100" << QStringList { "Backtab" } << QByteArray() << QStringList { brightMessage } << false << "Bright";
+                                << ""
+                                << "Esc" << none << ""
+                                << ""
+                                << "";
+    QTest::newRow("Tab out of board abc") << "BoardNum"
+                                          << "abc"
+                                          << "Tab" << none << "board"
+                                          << "abc| 7 "
+                                          << "BoardNum";
+    QTest::newRow("Shift+Tab out of brightness 100") << "Bright"
+                                                     << "100"
+                                                     << "Backtab" << none << "bright"
+                                                     << " 5 |100"
+                                                     << "Bright";
     QTest::newRow("click SEND with board 4 2") << "BoardNum"
-                                               << " 4 2 " << QStringList { "click Send" } << QByteArray()
-                                               << QStringList { boardMessage } << false << "BoardNum";
+                                               << " 4 2 "
+                                               << "@Send" << none << "board"
+                                               << " 4 2 | 7 "
+                                               << "BoardNum";
     QTest::newRow("click EXIT with brightness -1") << "Bright"
-                                                   << "-1" << QStringList { "click Exit" } << QByteArray()
-                                                   << QStringList { brightMessage } << false << "Bright";
-    QTest::newRow("Return with brightness x sends nothing")
-            << "Bright"
-            << "x" << QStringList { "Return" } << QByteArray() << QStringList { brightMessage } << false << "Bright";
-    QTest::newRow("click HELP runs no check")
-            << "BoardNum"
-            << "abc" << QStringList { "click Help" } << QByteArray() << none << false << "";
+                                                   << "-1"
+                                                   << "@Exit" << none << "bright"
+                                                   << " 5 |-1"
+                                                   << "Bright";
+    QTest::newRow("Return with brightness x: recorded, board tidied, nothing sent") << "Bright"
+                                                                                    << "x"
+                                                                                    << "Return" << none << "bright"
+                                                                                    << "5|x|  HELLO  "
+                                                                                    << "Bright";
+    QTest::newRow("both fail at SEND: board told first and focused") << "Bright"
+                                                                     << "x"
+                                                                     << "BoardNum=abc Return" << none << "board bright"
+                                                                     << "abc|x|  HELLO  "
+                                                                     << "BoardNum";
+    QTest::newRow("click HELP runs no check") << "BoardNum"
+                                              << "abc"
+                                              << "@Help" << none << ""
+                                              << "abc| 7 "
+                                              << "";
 }
 
 void tst_Window::keysAndClicks()
 {
     QFETCH(QString, name);
     QFETCH(QString, text);
-    QFETCH(QStringList, actions);
+    QFETCH(QString, actions);
+    QFETCH(QString, boxes);
     QFETCH(QString, focus);
 
     QVERIFY(start());
-    QCOMPARE(m_window->windowTitle(), QStringLiteral("Varo Message Board V2.1"));
-    combo("CurMsg")->setEditText(QStringLiteral("  HELLO  "));
-    field("BoardNum")->setText(QStringLiteral("5"));
-    field("Bright")->setText(QStringLiteral("75"));
-    combo("Present")->setCurrentIndex(2);
+    QCOMPARE(m_window->windowTitle(), u"Varo Message Board V2.1"_s);
+    combo(u"CurMsg"_s)->setEditText(u"  HELLO  "_s);
+    field(u"BoardNum"_s)->setText(u" 5 "_s);
+    field(u"Bright"_s)->setText(u" 7 "_s);
+    combo(u"Present"_s)->setCurrentIndex(2);
     if (!name.isEmpty()) {
-        field(name.toLatin1())->setFocus();
-        field(name.toLatin1())->clear();
+        field(name)->setFocus();
+        field(name)->clear();
         type(text);
     }
     const QHash<QString, int> keys { { "Tab", Qt::Key_Tab },
@@ -195,45 +210,56 @@ void tst_Window::keysAndClicks()
                                      { "Return", Qt::Key_Return },
                                      { "Enter", Qt::Key_Enter },
                                      { "Esc", Qt::Key_Escape } };
-    for (const QString &action : actions)
-        action.startsWith(u"click ") ? click(action.mid(6).toLatin1()) : press(keys.value(action));
+    for (const QString &action : actions.split(u' ')) {
+        if (action.startsWith(u'@'))
+            QTest::mouseClick(control(action.mid(1)), Qt::LeftButton);
+        else if (action.contains(u'='))
+            field(action.section(u'=', 0, 0))->setText(action.section(u'=', 1));
+        else
+            press(keys.value(action));
+    }
 
     QTEST(m_pty->read(), "frame");
-    QTEST(m_texts, "boxes");
-    QTEST(!m_window, "closes");
+    QStringList texts, told;
+    for (const MsgBox::Shown &box : m_boxes)
+        texts << box.text;
+    for (const QString &which : boxes.split(u' ', Qt::SkipEmptyParts))
+        told << (which == u"board" ? u"INVALID BOARD NUMBER"_s : u"INVALID BRIGHTNESS"_s)
+                        + u"\rPlease enter a decimal number between 0 and 99"_s;
+    QCOMPARE(texts, told);
+    QTEST(m_window ? (QStringList { field(u"BoardNum"_s)->text(), field(u"Bright"_s)->text() } + history()).join(u'|')
+                   : QString(),
+          "after");
     if (!focus.isEmpty())
-        QVERIFY(hasFocus(focus.toLatin1()));
-    if (!m_texts.isEmpty())
-        QCOMPARE(field(name.toLatin1())->text(), text); // a refused text stays as typed
-    if (actions.last() == u"click Help")
-        QTRY_VERIFY(control("MnuHelp")->isVisible());
+        QVERIFY(control(focus)->isAncestorOf(QApplication::focusWidget()) || control(focus)->hasFocus());
+    if (actions == u"@Help")
+        QTRY_VERIFY(control(u"MnuHelp"_s)->isVisible());
 }
 
 void tst_Window::failuresAreShownAndTheWindowGoesOn()
 {
     QVERIFY(start());
     m_pty->closeMaster();
-    click("Send");
-    QCOMPARE(m_texts.value(0).section(u'\r', 0, 0), QStringLiteral("Unable to send to COM7"));
+    QTest::mouseClick(control(u"Send"_s), Qt::LeftButton);
+    QCOMPARE(m_boxes.value(0).text.section(u'\r', 0, 0), u"Unable to send to COM7"_s);
+    QCOMPARE(m_boxes.value(0).icon, QMessageBox::Critical);
     delete m_window;
 
     QVERIFY(QDir().mkpath(listFile())); // a folder where the list file should be
-    QVERIFY(start(QStringLiteral(" tcp80")));
+    QVERIFY(start(u" tcp80"_s));
     QCOMPARE(m_boxes.size(), 2);
-    QCOMPARE(m_boxes.last().text,
-             QStringLiteral("The command line argument \" tcp80\"is not recognized\r"
-                            "Please specify argument as \"COM#\" or \"UDP#\" alone, where # is replaced by\r"
-                            "the serial COM port number or network UDP port number to use."));
-    QCOMPARE(control<QLabel>("CommUse")->text(), QStringLiteral("Using NONE"));
-    QVERIFY(!control("Send")->isEnabled());
-    type(QStringLiteral("new"));
+    QVERIFY(m_boxes.last().text.startsWith(u"The command line argument \" tcp80\"is not recognized"_s));
+    QCOMPARE(m_boxes.last().icon, QMessageBox::Critical);
+    QCOMPARE(control<QLabel>(u"CommUse"_s)->text(), u"Using NONE"_s);
+    QVERIFY(!control(u"Send"_s)->isEnabled());
+    type(u"new"_s);
     press(Qt::Key_Return);
     press(Qt::Key_Tab);
     press(Qt::Key_Escape);
     QTRY_VERIFY(!m_window);
     QCOMPARE(m_boxes.size(), 3);
-    QCOMPARE(m_boxes.last().text.section(u'\r', 0, 1),
-             QStringLiteral("Unable to create message list file\r\"") + listFile() + u'"');
+    QCOMPARE(m_boxes.last().text.section(u'\r', 0, 1), u"Unable to create message list file\r\""_s + listFile() + u'"');
+    QCOMPARE(m_boxes.last().icon, QMessageBox::NoIcon);
 }
 
 // The splash stays while the window loads, one second at least; a load
@@ -249,9 +275,9 @@ void tst_Window::splashCoversTheFirstSecond()
         QTest::qSleep(1200); // the operator reads the message for a while
         loadEnded = clock.elapsed();
     });
-    for (const char *argument : { "COM7", "tcp80" }) {
+    for (const QString &argument : { u"COM7"_s, u"tcp80"_s }) {
         clock.start();
-        m_window = modMain::Main(QLatin1String(argument));
+        m_window = modMain::Main(argument);
         const qint64 shown = clock.elapsed();
         QVERIFY(loadEnded < 0 ? shown >= 1000 && shown < 2500 : shown - loadEnded < 800);
         QVERIFY(m_window->isVisible());
@@ -262,73 +288,71 @@ void tst_Window::splashCoversTheFirstSecond()
     QVERIFY(splashDuringLoad);
 }
 
+// A SEND of the first entry changes nothing: the file stays as written.
 void tst_Window::everythingComesBackAfterARestart()
 {
+    QFile file(listFile());
+    QVERIFY(file.open(QIODevice::WriteOnly) && file.write("a\nb\n") == 4);
+    file.close();
     QVERIFY(start());
-    QCOMPARE(field("Bright")->text(), QStringLiteral("99"));
-    QCOMPARE(combo("Present")->currentIndex(), 0);
-    restart(); // an untouched first start stores the position only
-    QSettings store(QStringLiteral("VaroMsgBoard"), QStringLiteral("VaroMsgBoard"));
-    QCOMPARE(store.allKeys().filter(QStringLiteral("Settings/")),
-             QStringList({ "Settings/MainLeft", "Settings/MainTop" }));
-    QCOMPARE(readListFile(), QByteArray("(no file)"));
+    combo(u"CurMsg"_s)->setEditText(u"a"_s);
+    press(Qt::Key_Return);
+    QCOMPARE(m_pty->read(), QByteArray("\r0C0\r0B99\r0Aa\r0D"));
+    QCOMPARE(combo(u"Present"_s)->currentIndex(), 0);
+    restart();
+    QSettings store(u"VaroMsgBoard"_s, u"VaroMsgBoard"_s);
+    QCOMPARE(store.allKeys().filter(u"Settings/"_s).join(u' '),
+             u"Settings/CurMsgText Settings/MainLeft Settings/MainTop"_s);
+    QCOMPARE(readListFile(), QByteArray("a\nb\n"));
 
+    press(Qt::Key_Down, Qt::AltModifier);
+    QTRY_VERIFY(combo(u"CurMsg"_s)->view()->isVisible());
+    press(Qt::Key_Down);
+    press(Qt::Key_Return); // chooses; it is not a SEND
+    QCOMPARE(history(), QStringList({ "b", "a" }));
+    QCOMPARE(m_pty->read(), QByteArray());
     // Leaving the field records its text: not an empty one, and case counts.
-    for (const char *text : { "first", "", "First", " second, \"quoted\" " }) {
-        combo("CurMsg")->clearEditText();
-        type(QLatin1String(text));
+    for (const QString &text : { u"first"_s, QString(), u"First"_s, u" second, \"quoted\" "_s }) {
+        combo(u"CurMsg"_s)->clearEditText();
+        type(text);
         press(Qt::Key_Tab);
         press(Qt::Key_Backtab);
     }
     // Pasted: line breaks become spaces, other controls go; far longer than
     // a line edit takes by default.
-    const QString longText = QString(40000, u'm');
-    QApplication::clipboard()->setText(QStringLiteral("one\r\ntwo\x01") + longText);
+    const QString longText(40000, u'm');
+    QApplication::clipboard()->setText(u"one\r\ntwo\x01"_s + longText);
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_V, Qt::ControlModifier);
-    field("BoardNum")->setText(QStringLiteral("12"));
-    field("Bright")->setText(QStringLiteral("0") + longText);
-    combo("Present")->setCurrentIndex(3);
+    field(u"BoardNum"_s)->setText(u"12"_s);
+    field(u"Bright"_s)->setText(u"0"_s + longText);
+    combo(u"Present"_s)->setCurrentIndex(3);
     m_window->move(150, 120);
     restart();
 
-    const QStringList entries { " second, \"quoted\" ", "First", "first" };
-    QCOMPARE(history(), entries);
-    QCOMPARE(combo("CurMsg")->currentText(), QStringLiteral("one two") + longText); // pasted over the selection
-    QCOMPARE(field("BoardNum")->text(), QStringLiteral("12"));
-    QCOMPARE(field("Bright")->text(), QStringLiteral("0") + longText);
-    QCOMPARE(combo("Present")->currentIndex(), 3);
+    QCOMPARE(history(), QStringList({ " second, \"quoted\" ", "First", "first", "b", "a" }));
+    QCOMPARE(combo(u"CurMsg"_s)->currentText(), u"one two"_s + longText); // pasted over the selection
+    QCOMPARE(field(u"BoardNum"_s)->text(), u"12"_s);
+    QCOMPARE(field(u"Bright"_s)->text(), u"0"_s + longText);
+    QCOMPARE(combo(u"Present"_s)->currentIndex(), 3);
     QCOMPARE(m_window->pos(), QPoint(150, 120));
     m_window->move(300, 300);
     m_window->showMinimized();
     restart();
     QCOMPARE(m_window->pos(), QPoint(150, 120)); // a minimized close keeps the stored place
-    QCOMPARE(readListFile(), QByteArray(" second, \"quoted\" \r\nFirst\r\nfirst\r\n"));
-}
-
-void tst_Window::chosenFromTheListWithKeys()
-{
-    QVERIFY(MsgListFile::save(listFile(), { "a", "b", "c", "d" }).ok());
-    QVERIFY(start());
-    press(Qt::Key_Down, Qt::AltModifier);
-    QTRY_VERIFY(combo("CurMsg")->view()->isVisible());
-    for (int i = 0; i < 3; ++i)
-        press(Qt::Key_Down);
-    press(Qt::Key_Return); // chooses; it is not a SEND
-    QCOMPARE(history(), QStringList({ "d", "a", "b", "c" }));
-    QCOMPARE(m_pty->read(), QByteArray());
+    QCOMPARE(readListFile(), QByteArray(" second, \"quoted\" \r\nFirst\r\nfirst\r\nb\r\na\r\n"));
 }
 
 void tst_Window::helpMenuAndAbout()
 {
     QVERIFY(start());
-    m_window->findChild<QAction *>(QStringLiteral("mnuHelpTopics"))->trigger();
-    auto *text = m_window->findChild<QTextBrowser *>(QStringLiteral("HelpText"));
-    QVERIFY(text && text->toPlainText().contains(QStringLiteral("Sending a message")));
+    m_window->findChild<QAction *>(u"mnuHelpTopics"_s)->trigger();
+    auto *text = m_window->findChild<QTextBrowser *>(u"HelpText"_s);
+    QVERIFY(text && text->toPlainText().contains(u"Sending a message"_s));
     QString version;
     QTimer::singleShot(0, [&] {
         QWidget *about = QApplication::activeModalWidget();
         if (about && QTest::qWaitForWindowExposed(about)) {
-            version = about->findChild<QLabel *>(QStringLiteral("lblVersion"))->text();
+            version = about->findChild<QLabel *>(u"lblVersion"_s)->text();
             QTest::keyClick(about->windowHandle(), Qt::Key_Return); // OK is the default
         }
     });
@@ -336,8 +360,8 @@ void tst_Window::helpMenuAndAbout()
         if (QWidget *stuck = QApplication::activeModalWidget())
             stuck->close();
     });
-    m_window->findChild<QAction *>(QStringLiteral("MnuHelpAbout"))->trigger();
-    QCOMPARE(version, QStringLiteral("Version 2.1"));
+    m_window->findChild<QAction *>(u"MnuHelpAbout"_s)->trigger();
+    QCOMPARE(version, u"Version 2.1"_s);
     QVERIFY(m_window->findChildren<QDialog *>().isEmpty()); // destroyed on closing
     QPointer<QWidget> help = text->window();
     m_window->activateWindow();
@@ -350,22 +374,12 @@ void tst_Window::helpMenuAndAbout()
 
 // Every argument is the program's own: none may abort it or change it and
 // leave COM1 (this terminal) to be opened silently.
-void tst_Window::argumentsQtWouldTake_data()
-{
-    QTest::addColumn<QStringList>("arguments");
-
-    QTest::newRow("-platform bogus -display :9999 -reverse")
-            << QStringList { "-platform", "bogus", "-display", ":9999", "-reverse" };
-    QTest::newRow("-style fusion -title x") << QStringList { "-style", "fusion", "-title", "x" };
-}
-
 void tst_Window::argumentsQtWouldTake()
 {
-    QFETCH(QStringList, arguments);
-
     m_pty->mapAs(1);
     QProcess program;
-    program.start(QStringLiteral(VAROMSGBOARD), arguments);
+    program.start(u"" VAROMSGBOARD ""_s,
+                  { "-platform", "bogus", "-display", ":9999", "-reverse", "-style", "fusion", "-title", "x" });
     QVERIFY(program.waitForStarted());
     QTest::qWait(1500); // the splash second; then the not-recognized box waits
     QCOMPARE(program.state(), QProcess::Running);

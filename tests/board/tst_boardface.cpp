@@ -1,10 +1,14 @@
-#include "board/BoardSet.h"
+#include "board/BoardSession.h"
+#include "board/BoardWindow.h"
 #include "board/GlyphTable.h"
 #include "board/LedMatrix.h"
 #include "common/Windows1252.h"
 #include "protocol/BoardDecoder.h"
 
+#include <QLabel>
 #include <QtTest>
+
+using namespace Qt::StringLiterals;
 
 class tst_BoardFace : public QObject
 {
@@ -49,10 +53,10 @@ private slots:
                 << 0 << 99 << "HI" << 2 << 0
                 << "#...#..###./#...#...#../#...#...#../#####...#../#...#...#../#...#...#../#...#..###." << 255;
         QTest::newRow("a control character and a sign without a glyph: placeholders")
-                << 0 << 99 << QString::fromUtf8("\x01§") << 2 << 0
+                << 0 << 99 << u"\x01§"_s << 2 << 0
                 << "#####.#####/#...#.#...#/#.#.#.#.#.#/#...#.#...#/#.#.#.#.#.#/#...#.#...#/#####.#####" << 255;
         QTest::newRow("an accented capital keeps its accent above the letter")
-                << 0 << 99 << QString::fromUtf8("ÉÖ") << 2 << 0
+                << 0 << 99 << u"ÉÖ"_s << 2 << 0
                 << "...#...#.#./..#......../#####..###./#.....#...#/####..#...#/#.....#...#/#####..###." << 255;
     }
 
@@ -92,46 +96,50 @@ private slots:
         for (int code = 0; code < 256; ++code) {
             const QChar ch = Windows1252::toUnicode(QByteArray(1, char(code))).at(0);
             const bool wanted = (code >= 0x20 && code < 0x7F) || ch.isLetter() || ch == u'€';
-            QVERIFY2(GlyphTable::has(ch) == wanted, qPrintable(QStringLiteral("byte %1").arg(code, 2, 16)));
+            QVERIFY2(GlyphTable::has(ch) == wanted, qPrintable(u"byte %1"_s.arg(code, 2, 16)));
             const QChar shown = seen.value(key(GlyphTable::rows(ch)), ch);
-            QVERIFY2(shown == (wanted ? ch : u'?'), qPrintable(QString(ch) + QStringLiteral(" looks like ") + shown));
+            QVERIFY2(shown == (wanted ? ch : u'?'), qPrintable(QString(ch) + u" looks like "_s + shown));
             seen.insert(key(GlyphTable::rows(ch)), shown);
         }
     }
 
+    // A stream through the session into the window: what each board shows
+    // and the counters the window gives.
     void boards_data()
     {
         QTest::addColumn<QByteArray>("stream");
         QTest::addColumn<int>("only"); // -1: every board
         QTest::addColumn<QString>("shown");
+        QTest::addColumn<QString>("counters");
 
         QTest::newRow("unset settings: left, full brightness, blank; numeric order, 010 is 10")
-                << QByteArray("\r10D\r9D\r010D") << -1 << "9: 0 99 '' | 10: 0 99 ''";
-        QTest::newRow("a frame keeps the settings it does not carry")
-                << QByteArray("\r5C2\r5B40\r5AX\r5D\r5C1\r5AY\r5D\r5D") << -1 << "5: 1 40 'Y'";
-        QTest::newRow("one board only; the text is Windows-1252")
-                << QByteArray("\r10AX\r10D\r9A\x80\xe9\x9c\r9D") << 9 << QString::fromUtf8("9: 0 99 '€éœ'");
+                << QByteArray("\r10D\r9D\r010D") << -1 << "9: 0 99 '' | 10: 0 99 ''"
+                << "3 frames, 0 errors";
+        QTest::newRow("a frame keeps the settings it does not carry; errors counted")
+                << QByteArray("x\r5C2\r5B40\r5AX\r5D\r5C1\r5AY\r5D\r5C9\r5D") << -1 << "5: 1 40 'Y'"
+                << "3 frames, 2 errors";
+        QTest::newRow("one board only, the others not counted; the text is Windows-1252")
+                << QByteArray("\r10AX\r10D\r9A\x80\xe9\x9c\r9D\r10D") << 9 << u"9: 0 99 '€éœ'"_s
+                << "1 frames, 0 errors";
     }
 
     void boards()
     {
         QFETCH(QByteArray, stream);
         QFETCH(int, only);
-        QFETCH(QString, shown);
 
-        BoardSet set(only < 0 ? std::nullopt : std::optional<int>(only));
-        for (const auto &event : BoardDecoder().feed(stream))
-            set.apply(std::get<DecodedFrame>(event), 0);
+        BoardArguments arguments = BoardArguments::parse({ u"UDP1"_s });
+        BoardSession session(only < 0 ? std::nullopt : std::optional<int>(only));
+        const std::unique_ptr<BoardInput> input = BoardInput::create(arguments);
+        BoardWindow window(arguments, *input, session);
+        session.take(stream, u"test"_s, false);
         QStringList actual;
-        for (const auto &[number, display] : set.displays())
-            actual << QStringLiteral("%1: %2 %3 '%4'")
-                              .arg(number)
-                              .arg(display.mode)
-                              .arg(display.brightness)
-                              .arg(display.text);
-        QCOMPARE(actual.join(QStringLiteral(" | ")), shown);
+        for (const auto &[number, display] : session.boards().displays())
+            actual << u"%1: %2 %3 '%4'"_s.arg(number).arg(display.mode).arg(display.brightness).arg(display.text);
+        QTEST(actual.join(u" | "_s), "shown");
+        QTEST(window.findChild<QLabel *>(u"Counters"_s)->text(), "counters");
     }
 };
 
-QTEST_APPLESS_MAIN(tst_BoardFace)
+QTEST_MAIN(tst_BoardFace)
 #include "tst_boardface.moc"

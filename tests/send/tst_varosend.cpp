@@ -1,12 +1,12 @@
-#include "NetworkGuard.h"
 #include "PseudoTerminal.h"
+#include "common/Windows1252.h"
 
-#include <QNetworkDatagram>
+#include <QElapsedTimer>
 #include <QProcess>
 #include <QSettings>
 #include <QTest>
-#include <QUdpSocket>
 
+using namespace Qt::StringLiterals;
 using Frames = QByteArrayList;
 
 // Runs build/VaroSend as a script would: no display, its own settings file.
@@ -19,113 +19,124 @@ class tst_VaroSend : public QObject
     void start(const QStringList &arguments, const QByteArray &input = {})
     {
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.remove(QStringLiteral("DISPLAY"));
+        environment.remove(u"DISPLAY"_s);
         process.setProcessEnvironment(environment);
-        process.start(QStringLiteral(VAROSEND), arguments);
+        process.start(u"" VAROSEND ""_s, arguments);
         QVERIFY(process.waitForStarted());
         process.write(input);
         process.closeWriteChannel();
+        QVERIFY(process.waitForFinished());
     }
-    QString firstErrorLine() { return QString::fromUtf8(process.readAllStandardError()).section(u'\n', 0, 0); }
 
 private slots:
-    void arguments_data()
+    // What a dry run prints: each frame, CR shown as \r, then its bytes.
+    void frames_data()
     {
         QTest::addColumn<QStringList>("arguments");
         QTest::addColumn<QByteArray>("input");
-        QTest::addColumn<int>("exitCode");
-        QTest::addColumn<QString>("firstErrorLine");
         QTest::addColumn<Frames>("frames");
-        const QString notNumber = QStringLiteral("Please enter a decimal number between 0 and 99");
+
         QTest::newRow("every field reaches the frame")
-                << QStringList { "-nx", "-b", "5", "-m", "center", "--bright", "75", "UDP5000", "HELLO" }
-                << QByteArray() << 0 << "" << Frames { "\r5C2\r5B75\r5AHELLO\r5D" };
+                << QStringList { "-b", "5", "-m", "center", "--bright", "75", "UDP5000", "HELLO" } << QByteArray()
+                << Frames { "\r5C2\r5B75\r5AHELLO\r5D" };
         QTest::newRow("board sent as typed, one-digit brightness padded")
-                << QStringList { "-nx", "--board= 007 ", "--bright", "5", " udp 7 ", "x" } << QByteArray() << 0 << ""
+                << QStringList { "--board= 007 ", "--bright", "5", " udp 7 ", "x" } << QByteArray()
                 << Frames { "\r007C0\r007B05\r007Ax\r007D" };
-        QTest::newRow("empty fields take their defaults")
-                << QStringList { "-nx", "-b", "", "--bright", " ", "COM3", "x" } << QByteArray() << 0 << ""
-                << Frames { "\r0C0\r0B99\r0Ax\r0D" };
-        QTest::newRow("mode keyword in any case, mode index")
-                << QStringList { "-nx", "-m", "FAST", "--mode=4", "UDP1", "x" } << QByteArray() << 0 << ""
-                << Frames { "\r0C4\r0B99\r0Ax\r0D" };
+        QTest::newRow("empty fields take their defaults") << QStringList { "-b", "", "--bright", " ", "COM3", "x" }
+                                                          << QByteArray() << Frames { "\r0C0\r0B99\r0Ax\r0D" };
+        QTest::newRow("mode keyword in any case, mode index") << QStringList { "-m", "FAST", "--mode=4", "UDP1", "x" }
+                                                              << QByteArray() << Frames { "\r0C4\r0B99\r0Ax\r0D" };
         QTest::newRow("words joined by one space, ends trimmed, dashes after TRANSPORT are words")
-                << QStringList { "-nx", "UDP1", " -a", "-b", "5 " } << QByteArray() << 0 << ""
-                << Frames { "\r0C0\r0B99\r0A-a -b 5\r0D" };
-        QTest::newRow("line break to space, controls dropped, outside 1252 to ?")
-                << QStringList { "-nx", "UDP1", "a\nb\tc\x01\xC3\xA9\xE2\x9C\x93" } << QByteArray() << 0 << ""
-                << Frames { "\r0C0\r0B99\r0Aa bc\xE9?\r0D" };
+                << QStringList { "UDP1", " -a", "-b", "5 " } << QByteArray() << Frames { "\r0C0\r0B99\r0A-a -b 5\r0D" };
+        QTest::newRow("line break to space, controls dropped, Windows-1252, one ? outside it")
+                << QStringList { "UDP1", u"a\nb\tc\x01€„™Ÿü日😀"_s } << QByteArray()
+                << Frames { "\r0C0\r0B99\r0Aa bc\x80\x84\x99\x9F\xFC??\r0D" };
         QTest::newRow("stdin: CR LF and LF ends, empty line, no last end")
-                << QStringList { "-nx", "-i", "0.001", "UDP1" } << QByteArray("one\r\n\ntwo\x00!\nthree", 18) << 0 << ""
+                << QStringList { "-i", "0.001", "UDP1" } << QByteArray("one\r\n\ntwo\x00!\nthree", 18)
                 << Frames { "\r0C0\r0B99\r0Aone\r0D", "\r0C0\r0B99\r0A\r0D", "\r0C0\r0B99\r0Atwo!\r0D",
                             "\r0C0\r0B99\r0Athree\r0D" };
         QTest::newRow("dash reads stdin; empty stdin sends nothing")
-                << QStringList { "-nx", "UDP1", "-" } << QByteArray() << 0 << "" << Frames {};
-        QTest::newRow("bad board") << QStringList { "-nx", "-b", "abc", "UDP1", "x" } << QByteArray() << 2
-                                   << "INVALID BOARD NUMBER" << Frames {};
-        QTest::newRow("bad brightness with stdin lines") << QStringList { "-nx", "--bright", "100", "UDP1" }
-                                                         << QByteArray("x\n") << 2 << "INVALID BRIGHTNESS" << Frames {};
-        QTest::newRow("bad mode")
-                << QStringList { "-nx", "-m", "6", "UDP1", "x" } << QByteArray() << 2
-                << "VaroSend: Unknown mode \"6\": give left, right, center, slow, medium, fast or 0 to 5." << Frames {};
-        QTest::newRow("unknown option") << QStringList { "-nx", "-z", "UDP1", "x" } << QByteArray() << 2
-                                        << "VaroSend: Unknown option 'z'." << Frames {};
-        QTest::newRow("bad transport quoted as typed")
-                << QStringList { "-nx", "tcp80", "x" } << QByteArray() << 1
-                << "The command line argument \"tcp80\"is not recognized" << Frames {};
-        QTest::newRow("missing transport") << QStringList { "-nx" } << QByteArray() << 2
-                                           << "VaroSend: Missing TRANSPORT: give COM# or UDP#." << Frames {};
-        QTest::newRow("interval over a day")
-                << QStringList { "-nx", "-i", "86401", "UDP1" } << QByteArray() << 2
-                << "VaroSend: Invalid interval \"86401\": give seconds from 0 to 86400, such as 0.5." << Frames {};
-        QTest::newRow("empty TRANSPORT is not COM1") << QStringList { "-n", " ", "x" } << QByteArray() << 2
-                                                     << "VaroSend: Missing TRANSPORT: give COM# or UDP#." << Frames {};
-        QTest::newRow("serial device missing") << QStringList { "COM30000" } << QByteArray("x") << 1
-                                               << "Comm Port \"COM30000\" is not available on this system" << Frames {};
+                << QStringList { "UDP1", "-" } << QByteArray() << Frames {};
     }
-    void arguments()
+
+    void frames()
     {
         QFETCH(QStringList, arguments);
         QFETCH(QByteArray, input);
         QFETCH(Frames, frames);
-        QSettings(QStringLiteral("VaroMsgBoard"), QStringLiteral("VaroMsgBoard"))
-                .setValue(QStringLiteral("Ports/COM30000"), QStringLiteral("/nonexistent/ttyVaro"));
-        start(arguments, input);
-        QVERIFY(process.waitForFinished());
+
+        start(QStringList { "-nx" } + arguments, input);
         QByteArray printed;
         for (const QByteArray &frame : frames)
-            printed += QString::fromLatin1(frame).replace(u'\r', QLatin1String("\\r")).toUtf8() + '\n'
+            printed += Windows1252::toUnicode(frame).replace(u'\r', u"\\r"_s).toUtf8() + '\n'
                     + frame.toHex(' ').toUpper() + '\n';
         QCOMPARE(process.readAllStandardOutput(), printed);
-        QTEST(firstErrorLine(), "firstErrorLine");
+        QCOMPARE(process.readAllStandardError(), QByteArray());
+        QCOMPARE(process.exitCode(), 0);
+    }
+
+    void failures_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QString>("firstErrorLine");
+
+        QTest::newRow("bad board and brightness: board told first")
+                << QStringList { "-n", "-b", "abc", "--bright=-5", "UDP1", "x" } << 2 << "INVALID BOARD NUMBER";
+        QTest::newRow("32767 zeros are no board")
+                << QStringList { "-n", "-b", QString(32767, u'0'), "UDP1", "x" } << 2 << "INVALID BOARD NUMBER";
+        QTest::newRow("bad brightness, stdin lines")
+                << QStringList { "-n", "--bright", "100", "UDP1" } << 2 << "INVALID BRIGHTNESS";
+        QTest::newRow("bad mode") << QStringList {
+            "-n", "-m", "6", "UDP1", "x"
+        } << 2 << "VaroSend: Unknown mode \"6\": give left, right, center, slow, medium, fast or 0 to 5.";
+        QTest::newRow("unknown option") << QStringList { "-z", "UDP1", "x" } << 2 << "VaroSend: Unknown option 'z'.";
+        QTest::newRow("bad transport quoted as typed")
+                << QStringList { "-n", "tcp80", "x" } << 1 << "The command line argument \"tcp80\"is not recognized";
+        QTest::newRow("missing transport")
+                << QStringList { "-n" } << 2 << "VaroSend: Missing TRANSPORT: give COM# or UDP#.";
+        QTest::newRow("interval over a day")
+                << QStringList { "-i", "86401", "UDP1" } << 2
+                << "VaroSend: Invalid interval \"86401\": give seconds from 0 to 86400, such as 0.5.";
+        QTest::newRow("empty TRANSPORT is not COM1")
+                << QStringList { "-n", " ", "x" } << 2 << "VaroSend: Missing TRANSPORT: give COM# or UDP#.";
+        QTest::newRow("serial device missing")
+                << QStringList { "COM30000", "x" } << 1 << "Comm Port \"COM30000\" is not available on this system";
+    }
+
+    void failures()
+    {
+        QFETCH(QStringList, arguments);
+
+        QSettings(u"VaroMsgBoard"_s, u"VaroMsgBoard"_s).setValue(u"Ports/COM30000"_s, u"/nonexistent/ttyVaro"_s);
+        start(arguments);
+        QCOMPARE(process.readAllStandardOutput(), QByteArray());
+        QTEST(QString::fromUtf8(process.readAllStandardError()).section(u'\n', 0, 0), "firstErrorLine");
         QTEST(process.exitCode(), "exitCode");
     }
 
-    void serialBytesBeforeExit()
+    // Each frame leaves before the next, a fractional interval apart; a
+    // line that stops taking bytes ends the run and names the line.
+    void serialLine()
     {
         PseudoTerminal terminal;
         QVERIFY(terminal.isValid());
         terminal.mapAs(7);
         const QByteArray message(200000, 'x'); // more than the terminal's buffers hold
-        start({ "COM7" }, message);
+        process.start(u"" VAROSEND ""_s, { "-i", "0.5", "COM7" });
+        process.write(message + "\ntwo\nthree");
+        process.closeWriteChannel();
         QVERIFY2(!process.waitForFinished(500), "ended before the master read the frame");
-        QCOMPARE(terminal.read(), "\r0C0\r0B99\r0A" + message + "\r0D");
+        QCOMPARE(terminal.read(100), "\r0C0\r0B99\r0A" + message + "\r0D");
+        QElapsedTimer interval;
+        interval.start();
+        QCOMPARE(terminal.read(100, 2000), "\r0C0\r0B99\r0Atwo\r0D");
+        QVERIFY2(interval.elapsed() > 300 && interval.elapsed() < 800, qPrintable(QString::number(interval.elapsed())));
+        terminal.closeMaster();
         QVERIFY(process.waitForFinished());
-        QCOMPARE(process.exitCode(), 0);
-    }
-
-    void udpDatagramPerLine()
-    {
-        REQUIRE_PRIVATE_NETWORK();
-        QUdpSocket socket;
-        QVERIFY(socket.bind(QHostAddress::AnyIPv4, 47001, QUdpSocket::ShareAddress | QUdpSocket::ReuseAddressHint));
-        start({ "-b", "2", "UDP47001" }, "one\r\ntwo\nthree");
-        QVERIFY(process.waitForFinished());
-        QCOMPARE(process.exitCode(), 0);
-        Frames received;
-        while (socket.hasPendingDatagrams() || socket.waitForReadyRead(500))
-            received << socket.receiveDatagram().data();
-        QCOMPARE(received, (Frames { "\r2C0\r2B99\r2Aone\r2D", "\r2C0\r2B99\r2Atwo\r2D", "\r2C0\r2B99\r2Athree\r2D" }));
+        QCOMPARE(process.exitCode(), 1);
+        QCOMPARE(process.readAllStandardError().trimmed().split('\n').last(),
+                 "Stopped at line 3 of standard input: lines 1 to 2 were sent.");
     }
 };
 
