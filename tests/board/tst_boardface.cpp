@@ -116,8 +116,8 @@ private slots:
                 << QByteArray("\r10D\r9D\r010D") << -1 << "9: 0 99 '' | 10: 0 99 ''"
                 << "3 frames, 0 errors";
         QTest::newRow("a frame keeps the settings it does not carry; errors counted")
-                << QByteArray("x\r5C2\r5B40\r5AX\r5D\r5C1\r5AY\r5D\r5C9\r5D") << -1 << "5: 1 40 'Y'"
-                << "3 frames, 2 errors";
+                << QByteArray("x\r5C2\r5B40\r5AX\r5D\r5C1\r5AY\r5D\r5C9\r5D\r5Q\r") << -1 << "5: 1 40 'Y'"
+                << "3 frames, 3 errors";
         QTest::newRow("one board only, the others not counted; the text is Windows-1252")
                 << QByteArray("\r10AX\r10D\r9A\x80\xe9\x9c\r9D\r10D") << 9 << u"9: 0 99 '€éœ'"_s
                 << "1 frames, 0 errors";
