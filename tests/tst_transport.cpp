@@ -13,27 +13,6 @@
 using namespace Qt::StringLiterals;
 Q_DECLARE_METATYPE(Outcome)
 
-// The output channel: how a port fails to open, what happens when a serial
-// line stalls or goes away, and the UDP datagrams. The line settings are
-// checked by the virtual board's test, at the far end.
-class tst_Transport : public QObject
-{
-    Q_OBJECT
-
-private slots:
-    void init();
-    void openFailures_data();
-    void openFailures();
-    void stalledLine_data();
-    void stalledLine();
-    void removedDeviceIsReportedOnce();
-    void udpBroadcastOneDatagramPerFrame();
-
-private:
-    Outcome openSerial(Transport &transport) { return transport.open(u"COM7"_s, PortSettings::mapped); }
-    std::unique_ptr<PseudoTerminal> m_pty;
-};
-
 static const QByteArray frame("\r5C2\r5B75\r5AHELLO\r5D");
 
 static QByteArray numberedFrame(int n, int length)
@@ -42,163 +21,172 @@ static QByteArray numberedFrame(int n, int length)
     return head + QByteArray(length - head.size() - 3, 'x') + "\r1D";
 }
 
-void tst_Transport::init()
+// The output channel: how a port fails to open, what happens when a serial
+// line stalls or goes away, and the UDP datagrams. The line settings are
+// checked by the virtual board's test, at the far end.
+class tst_Transport : public QObject
 {
-    QSettings(u"VaroMsgBoard"_s, u"VaroMsgBoard"_s).clear();
-    m_pty = std::make_unique<PseudoTerminal>();
-    QVERIFY(m_pty->isValid());
-    m_pty->mapAs(7);
-}
+    Q_OBJECT
 
-// The operator's words for each way the port cannot be had, reached by the
-// real paths: a [Ports] device that does not exist, a terminal held open.
-void tst_Transport::openFailures_data()
-{
-    QTest::addColumn<QString>("commandLine");
-    QTest::addColumn<QString>("text"); // then the system's reason, if it ends in CR
+private slots:
+    void init()
+    {
+        QSettings(u"VaroMsgBoard"_s, u"VaroMsgBoard"_s).clear();
+        m_pty = std::make_unique<PseudoTerminal>();
+        QVERIFY(m_pty->isValid());
+        m_pty->mapAs(7);
+    }
 
-    QTest::newRow("mapped device missing") << "COM8"
-                                           << "Comm Port \"COM8\" is not available on this system\r";
-    QTest::newRow("held by another copy, leading zero") << "COM07"
-                                                        << "Comm Port \"COM7\" cannot be opened\r";
-    QTest::newRow("COM32767 is the highest port") << "COM32767"
-                                                  << "";
-    QTest::newRow("COM32768 is none") << "COM32768"
-                                      << "Comm Port \"COM32768\" is not available on this system\rInvalid port number";
-    QTest::newRow("not recognized keeps the text as typed")
-            << " tcp80"
-            << "The command line argument \" tcp80\"is not recognized\rPlease specify argument as \"COM#\" or "
-               "\"UDP#\" alone, where # is replaced by\rthe serial COM port number or network UDP port number to use.";
-}
+    // The operator's words for each way the port cannot be had, reached by the
+    // real paths: a [Ports] device that does not exist, a terminal held open.
+    void openFailures_data()
+    {
+        QTest::addColumn<QString>("commandLine");
+        QTest::addColumn<QString>("text"); // then the system's reason, if it ends in CR
 
-void tst_Transport::openFailures()
-{
-    QFETCH(QString, commandLine);
-    QFETCH(QString, text);
+        QTest::newRow("mapped device missing") << "COM8"
+                                               << "Comm Port \"COM8\" is not available on this system\r";
+        QTest::newRow("held by another copy, leading zero") << "COM07"
+                                                            << "Comm Port \"COM7\" cannot be opened\r";
+        QTest::newRow("COM32767 is the highest port") << "COM32767"
+                                                      << "";
+        QTest::newRow("COM32768 is none")
+                << "COM32768"
+                << "Comm Port \"COM32768\" is not available on this system\rInvalid port number";
+        QTest::newRow("not recognized keeps the text as typed")
+                << " tcp80"
+                << "The command line argument \" tcp80\"is not recognized\rPlease specify argument as \"COM#\" or "
+                   "\"UDP#\" alone, where # is replaced by\rthe serial COM port number or network UDP port number to "
+                   "use.";
+    }
 
-    QSettings(u"VaroMsgBoard"_s, u"VaroMsgBoard"_s).setValue(u"Ports/COM8"_s, u"/nonexistent/ttyVaro"_s);
-    PseudoTerminal spare;
-    spare.mapAs(32767);
-    spare.mapAs(32768);
-    Transport holder;
-    QVERIFY(openSerial(holder).ok());
-    Transport transport;
-    const QString shown = MessageText::of(transport.open(commandLine, PortSettings::mapped));
-    QCOMPARE(shown.left(text.size()), text);
-    QCOMPARE(shown.size() > text.size(), text.endsWith(u'\r'));
-    QCOMPARE(transport.mode(), text.isEmpty() ? CommMode::Serial : CommMode::None);
-}
+    void openFailures()
+    {
+        QFETCH(QString, commandLine);
+        QFETCH(QString, text);
 
-// The far end does not read. A full line is no line gone: frames within
-// the queue go out whole and in order once it reads, also when the
-// transport is released first; a frame beyond it is refused whole. A line
-// given up keeps nothing: what was reported undelivered, and what is sent
-// after, never goes out.
-void tst_Transport::stalledLine_data()
-{
-    QTest::addColumn<int>("frameLength");
-    QTest::addColumn<int>("presses");
-    QTest::addColumn<bool>("someRefused");
-    QTest::addColumn<bool>("givenUp");
+        QSettings(u"VaroMsgBoard"_s, u"VaroMsgBoard"_s).setValue(u"Ports/COM8"_s, u"/nonexistent/ttyVaro"_s);
+        PseudoTerminal spare;
+        spare.mapAs(32767);
+        spare.mapAs(32768);
+        Transport holder;
+        QVERIFY(openSerial(holder).ok());
+        Transport transport;
+        const QString shown = MessageText::of(transport.open(commandLine, PortSettings::mapped));
+        QCOMPARE(shown.left(text.size()), text);
+        QCOMPARE(shown.size() > text.size(), text.endsWith(u'\r'));
+        QCOMPARE(transport.mode(), text.isEmpty() ? CommMode::Serial : CommMode::None);
+    }
 
-    QTest::newRow("80-character messages, Enter held for 260 frames") << 92 << 260 << false << false;
-    QTest::newRow("frames of 20 KiB beyond the queue") << 20 * 1024 << 12 << true << false;
-    QTest::newRow("given up: what was dropped never goes out") << 20 * 1024 << 12 << true << true;
-}
+    // The far end does not read. A full line is no line gone: frames within
+    // the queue go out whole and in order once it reads, also when the
+    // transport is released first; a frame beyond it is refused whole. A line
+    // given up keeps nothing: what was reported undelivered, and what is sent
+    // after, never goes out.
+    void stalledLine_data()
+    {
+        QTest::addColumn<int>("frameLength");
+        QTest::addColumn<int>("presses");
+        QTest::addColumn<bool>("someRefused");
+        QTest::addColumn<bool>("givenUp");
 
-void tst_Transport::stalledLine()
-{
-    QFETCH(int, frameLength);
-    QFETCH(int, presses);
-    QFETCH(bool, givenUp);
+        QTest::newRow("80-character messages, Enter held for 260 frames") << 92 << 260 << false << false;
+        QTest::newRow("frames of 20 KiB beyond the queue") << 20 * 1024 << 12 << true << false;
+        QTest::newRow("given up: what was dropped never goes out") << 20 * 1024 << 12 << true << true;
+    }
 
-    auto transport = std::make_unique<Transport>();
-    QVERIFY(openSerial(*transport).ok());
-    QSignalSpy lost(transport.get(), &Transport::lost);
-    QVERIFY(lost.isValid());
-    QByteArray accepted;
-    int refused = 0;
-    for (int n = 0; n < presses; ++n) {
-        const QByteArray next = numberedFrame(n, frameLength);
-        const Outcome outcome = transport->send(next);
-        QCoreApplication::processEvents();
-        if (outcome.ok()) {
-            accepted += next;
-        } else {
-            ++refused;
-            QCOMPARE(outcome.kind, Outcome::SendFailed);
-            QCOMPARE(outcome.unsent, 0);
+    void stalledLine()
+    {
+        QFETCH(int, frameLength);
+        QFETCH(int, presses);
+        QFETCH(bool, givenUp);
+
+        auto transport = std::make_unique<Transport>();
+        QVERIFY(openSerial(*transport).ok());
+        QSignalSpy lost(transport.get(), &Transport::lost);
+        QVERIFY(lost.isValid());
+        QByteArray accepted;
+        int refused = 0;
+        for (int n = 0; n < presses; ++n) {
+            const QByteArray next = numberedFrame(n, frameLength);
+            const Outcome outcome = transport->send(next);
+            QCoreApplication::processEvents();
+            if (outcome.ok()) {
+                accepted += next;
+            } else {
+                ++refused;
+                QCOMPARE(outcome.kind, Outcome::SendFailed);
+                QCOMPARE(outcome.unsent, 0);
+            }
         }
+        QTest::qWait(200); // the port keeps trying the full line
+        QCOMPARE(lost.size(), 0);
+        QTEST(refused > 0, "someRefused");
+        if (givenUp) {
+            const Outcome drained = transport->drain(200);
+            QCOMPARE(drained.kind, Outcome::SendFailed);
+            QVERIFY(drained.unsent > 0);
+            accepted.chop(drained.unsent);
+            QCOMPARE(transport->send(frame).kind, Outcome::SendFailed);
+        }
+        QByteArray received;
+        std::thread reader([&] { received = m_pty->read(1000); });
+        QTest::qWait(500);
+        transport.reset();
+        reader.join();
+        QCOMPARE(received.size(), accepted.size());
+        QCOMPARE(received, accepted);
     }
-    QTest::qWait(200); // the port keeps trying the full line
-    QCOMPARE(lost.size(), 0);
-    QTEST(refused > 0, "someRefused");
-    if (givenUp) {
-        const Outcome drained = transport->drain(200);
-        QCOMPARE(drained.kind, Outcome::SendFailed);
-        QVERIFY(drained.unsent > 0);
-        accepted.chop(drained.unsent);
-        QCOMPARE(transport->send(frame).kind, Outcome::SendFailed);
+
+    void removedDeviceIsReportedOnce()
+    {
+        Transport transport;
+        QVERIFY(openSerial(transport).ok());
+        QSignalSpy lost(&transport, &Transport::lost);
+        QVERIFY(lost.isValid());
+        // Fill the line so that bytes wait in the program, then pull the device.
+        int queued = 0;
+        while (queued < 100 && transport.send(numberedFrame(queued, 4096)).ok())
+            ++queued;
+        QCoreApplication::processEvents();
+        m_pty->closeMaster();
+        QTRY_COMPARE(lost.size(), 1);
+        const Outcome dropped = lost.first().first().value<Outcome>();
+        QVERIFY(dropped.unsent > 0);
+        QCOMPARE(MessageText::of(dropped).section(u'\r', 2),
+                 u"%1 bytes sent before were not delivered"_s.arg(dropped.unsent));
+        const Outcome later = transport.send(frame);
+        QCOMPARE(later.kind, Outcome::SendFailed);
+        QCOMPARE(later.unsent, 0);
+        QCOMPARE(lost.size(), 1);
     }
-    QByteArray received;
-    std::thread reader([&] { received = m_pty->read(1000); });
-    QTest::qWait(500);
-    transport.reset();
-    reader.join();
-    QCOMPARE(received.size(), accepted.size());
-    QCOMPARE(received, accepted);
-}
 
-void tst_Transport::removedDeviceIsReportedOnce()
-{
-    Transport transport;
-    QVERIFY(openSerial(transport).ok());
-    QSignalSpy lost(&transport, &Transport::lost);
-    QVERIFY(lost.isValid());
-    // Fill the line so that bytes wait in the program, then pull the device.
-    int queued = 0;
-    while (queued < 100 && transport.send(numberedFrame(queued, 4096)).ok())
-        ++queued;
-    QCoreApplication::processEvents();
-    m_pty->closeMaster();
-    QTRY_COMPARE(lost.size(), 1);
-    const Outcome dropped = lost.first().first().value<Outcome>();
-    QVERIFY(dropped.unsent > 0);
-    QCOMPARE(MessageText::of(dropped).section(u'\r', 2),
-             u"%1 bytes sent before were not delivered"_s.arg(dropped.unsent));
-    const Outcome later = transport.send(frame);
-    QCOMPARE(later.kind, Outcome::SendFailed);
-    QCOMPARE(later.unsent, 0);
-    QCOMPARE(lost.size(), 1);
-}
-
-void tst_Transport::udpBroadcastOneDatagramPerFrame()
-{
-    REQUIRE_PRIVATE_NETWORK();
-    QUdpSocket board;
-    QVERIFY(board.bind(QHostAddress::AnyIPv4, 0, QUdpSocket::ShareAddress));
-    const QString argument = u"udp%1"_s.arg(board.localPort());
-    Transport first;
-    Transport second; // a second copy with the same argument
-    QVERIFY(first.open(argument, {}).ok());
-    QVERIFY(second.open(argument, {}).ok());
-    QVERIFY(first.send(frame).ok());
-    const Outcome refused = first.send(QByteArray(70000, 'x')); // larger than any datagram
-    QCOMPARE(refused.kind, Outcome::SendFailed);
-    QCOMPARE(MessageText::of(refused).section(u'\r', 0, 0), u"Unable to send to UDP port "_s + argument.mid(3));
-    QVERIFY(first.send("two").ok()); // and the transport goes on
-    QVERIFY(second.send("copy").ok());
-
-    QByteArrayList received;
-    QHostAddress destination;
-    while (received.size() < 4 && board.waitForReadyRead(500)) {
-        const QNetworkDatagram datagram = board.receiveDatagram();
-        received << datagram.data();
-        destination = datagram.destinationAddress();
+    // Each copy sends without holding the port; a frame too large for a
+    // datagram is refused and the transport goes on.
+    void udpBroadcastOneDatagramPerFrame()
+    {
+        REQUIRE_PRIVATE_NETWORK();
+        QUdpSocket board;
+        QVERIFY(board.bind(QHostAddress::AnyIPv4, 0));
+        const QString argument = u"udp%1"_s.arg(board.localPort());
+        Transport first, second;
+        QVERIFY(first.open(argument, {}).ok() && second.open(argument, {}).ok());
+        const Outcome refused = first.send(QByteArray(70000, 'x'));
+        QCOMPARE(MessageText::of(refused).section(u'\r', 0, 0), u"Unable to send to UDP port "_s + argument.mid(3));
+        QVERIFY(first.send(frame).ok() && second.send("copy").ok());
+        QByteArrayList received;
+        QNetworkDatagram datagram;
+        while ((board.hasPendingDatagrams() || board.waitForReadyRead(500))
+               && (datagram = board.receiveDatagram()).isValid())
+            received << datagram.data();
+        QCOMPARE(received, (QByteArrayList { frame, "copy" }));
+        QCOMPARE(datagram.destinationAddress(), QHostAddress(QHostAddress::Broadcast));
     }
-    QCOMPARE(received, (QByteArrayList { frame, "two", "copy" }));
-    QCOMPARE(destination, QHostAddress(QHostAddress::Broadcast));
-}
+
+private:
+    Outcome openSerial(Transport &transport) { return transport.open(u"COM7"_s, PortSettings::mapped); }
+    std::unique_ptr<PseudoTerminal> m_pty;
+};
 
 QTEST_GUILESS_MAIN(tst_Transport)
 #include "tst_transport.moc"

@@ -63,9 +63,6 @@ private slots:
         QTest::addColumn<QString>("bright");
         QTest::addColumn<QString>("message");
 
-        QTest::newRow("UDP: board 5, Center, 75, HELLO") << "UDP47011"
-                                                         << "5" << 2 << "75"
-                                                         << "HELLO";
         QTest::newRow("udp with spaces: 007, crawl, accents and euro") << " udp 47012 "
                                                                        << "007" << 5 << "5" << u"Grüße, 5 €"_s;
         QTest::newRow("PTY through [Ports], after logged errors: board 12, right, 0") << "PTY"
