@@ -115,7 +115,7 @@ void tst_Files::kindsOfListFile_data()
             << "tty" << QStringList() << int(Outcome::ListCreateFailed);
     QTest::newRow("dangling link: its target is created") << "dangling" << QStringList() << int(Outcome::Done);
     QTest::newRow("link to a regular file: that file is written") << "linked" << kept << int(Outcome::Done);
-    QTest::newRow("link to a name that is not UTF-8: told, nothing written elsewhere")
+    QTest::newRow("link to a name not in UTF-8: told, nothing written")
             << "unnamable" << kept << int(Outcome::ListCreateFailed);
     QTest::newRow("read-only folder keeps the old file") << "read-only" << kept << int(Outcome::ListCreateFailed);
     QTest::newRow("full disk keeps the old file") << "full" << kept << int(Outcome::ListWriteFailed);

@@ -118,11 +118,11 @@ void tst_Window::keysAndClicks_data()
     QTest::addColumn<QString>("focus");
 
     const QByteArray hello("\r5C2\r5B07\r5AHELLO\r5D"), none;
-    QTest::newRow("Return in CurMsg sends, records the message, tidies the numbers") << ""
-                                                                                     << ""
-                                                                                     << "Return" << hello << ""
-                                                                                     << "5|7|  HELLO  "
-                                                                                     << "CurMsg";
+    QTest::newRow("Return in CurMsg sends, records, tidies the numbers") << ""
+                                                                         << ""
+                                                                         << "Return" << hello << ""
+                                                                         << "5|7|  HELLO  "
+                                                                         << "CurMsg";
     QTest::newRow("keypad Enter in BoardNum sends the board as typed")
             << "BoardNum"
             << "05"
@@ -169,11 +169,11 @@ void tst_Window::keysAndClicks_data()
                                                    << "@Exit" << none << "bright"
                                                    << " 5 |-1"
                                                    << "Bright";
-    QTest::newRow("Return with brightness x: recorded, board tidied, nothing sent") << "Bright"
-                                                                                    << "x"
-                                                                                    << "Return" << none << "bright"
-                                                                                    << "5|x|  HELLO  "
-                                                                                    << "Bright";
+    QTest::newRow("Return, brightness x: recorded, board tidied, not sent") << "Bright"
+                                                                            << "x"
+                                                                            << "Return" << none << "bright"
+                                                                            << "5|x|  HELLO  "
+                                                                            << "Bright";
     QTest::newRow("both fail at SEND: board told first and focused") << "Bright"
                                                                      << "x"
                                                                      << "BoardNum=abc Return" << none << "board bright"

@@ -30,7 +30,7 @@ private slots:
         QTest::newRow("left") << 0 << 99 << "HI" << 3 << 0 << "#...#..###......." << 255;
         QTest::newRow("right") << 1 << 99 << "HI" << 3 << 0 << "......#...#..###." << 255;
         QTest::newRow("center, even free cells") << 2 << 99 << "HI" << 4 << 0 << "......#...#..###......." << 255;
-        QTest::newRow("center, odd free cells: the spare cell is on the right")
+        QTest::newRow("center, odd free cells: spare cell on the right")
                 << 2 << 99 << "HI" << 5 << 0 << "......#...#..###............." << 255;
         QTest::newRow("right, wider than the display: first characters")
                 << 1 << 99 << "HIH" << 2 << 0 << "#...#..###." << 255;
@@ -51,10 +51,10 @@ private slots:
         QTest::newRow("HI: upright, not mirrored, one dark column between")
                 << 0 << 99 << "HI" << 2 << 0
                 << "#...#..###./#...#...#../#...#...#../#####...#../#...#...#../#...#...#../#...#..###." << 255;
-        QTest::newRow("a control character and a sign without a glyph: placeholders")
+        QTest::newRow("control character and sign without glyph: placeholders")
                 << 0 << 99 << u"\x01§"_s << 2 << 0
                 << "#####.#####/#...#.#...#/#.#.#.#.#.#/#...#.#...#/#.#.#.#.#.#/#...#.#...#/#####.#####" << 255;
-        QTest::newRow("an accented capital keeps its accent above the letter")
+        QTest::newRow("accented capital: accent above the letter")
                 << 0 << 99 << u"ÉÖ"_s << 2 << 0
                 << "...#...#.#./..#......../#####..###./#.....#...#/####..#...#/#.....#...#/#####..###." << 255;
     }
@@ -111,13 +111,13 @@ private slots:
         QTest::addColumn<QString>("shown");
         QTest::addColumn<QString>("counters");
 
-        QTest::newRow("unset settings: left, full brightness, blank; numeric order, 010 is 10")
+        QTest::newRow("unset: left, 99, blank; numeric order, 010 is 10")
                 << QByteArray("\r10D\r9D\r010D") << -1 << "9: 0 99 '' | 10: 0 99 ''"
                 << "3 frames, 0 errors";
-        QTest::newRow("a frame keeps the settings it does not carry; errors counted")
+        QTest::newRow("settings a frame does not carry are kept; errors counted")
                 << QByteArray("x\r5C2\r5B40\r5AX\r5D\r5C1\r5AY\r5D\r5C9\r5D\r5Q\r") << -1 << "5: 1 40 'Y'"
                 << "3 frames, 3 errors";
-        QTest::newRow("one board only, the others not counted; the text is Windows-1252")
+        QTest::newRow("one board only, others not counted; Windows-1252 text")
                 << QByteArray("\r10AX\r10D\r9A\x80\xe9\x9c\r9D\r10D") << 9 << u"9: 0 99 '€éœ'"_s
                 << "1 frames, 0 errors";
     }

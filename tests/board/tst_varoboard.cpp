@@ -65,9 +65,9 @@ private slots:
 
         QTest::newRow("udp with spaces: 007, crawl, accents and euro") << " udp 47012 "
                                                                        << "007" << 5 << "5" << u"Grüße, 5 €"_s;
-        QTest::newRow("PTY through [Ports], after logged errors: board 12, right, 0") << "PTY"
-                                                                                      << "12" << 1 << "0"
-                                                                                      << "  two  words  ";
+        QTest::newRow("PTY through [Ports], after logged errors") << "PTY"
+                                                                  << "12" << 1 << "0"
+                                                                  << "  two  words  ";
     }
 
     // Only the chosen board's frames are logged and counted: another
