@@ -136,7 +136,7 @@ private slots:
         QElapsedTimer interval;
         interval.start();
         QCOMPARE(terminal.read(100, 2000), "\r0C0\r0B99\r0Atwo\r0D");
-        QVERIFY2(interval.elapsed() > 300 && interval.elapsed() < 800, qPrintable(QString::number(interval.elapsed())));
+        QVERIFY2(interval.elapsed() > 300 && interval.elapsed() < 900, qPrintable(QString::number(interval.elapsed())));
         while (::write(filler, "full", 4) > 0) { }
         QVERIFY(process.waitForFinished());
         ::close(filler);
