@@ -1,5 +1,7 @@
 #include "common/NativePath.h"
+#include "messages/MessageHistory.h"
 #include "messages/MsgListFile.h"
+#include "messages/MsgListPlace.h"
 #include "rules/MainSettings.h"
 #include "rules/SettingsStore.h"
 #include "rules/WindowPlacement.h"
@@ -26,6 +28,8 @@ private slots:
     void kindsOfListFile_data();
     void kindsOfListFile();
     void folderNameThatIsNotUtf8();
+    void historyPlace_data();
+    void historyPlace();
     void restored_data();
     void restored();
 
@@ -196,6 +200,52 @@ void tst_Files::folderNameThatIsNotUtf8()
     QVERIFY(MsgListFile::save(listPath, { "beside the program" }).ok());
     QVERIFY(::access(folder + "/VaroMsgBoard-MsgList.txt", R_OK) == 0);
     QCOMPARE(NativePath::usableFolder(QFile::encodeName(m_dir->path())), m_dir->path());
+}
+
+// Two starts of a program whose folder holds an old list file: where the
+// second start's history is kept, and what it reads.
+void tst_Files::historyPlace_data()
+{
+    QTest::addColumn<bool>("programWritable");
+    QTest::addColumn<bool>("dataWritable");
+    QTest::addColumn<QString>("kept"); // the folder, or "" when the save fails
+
+    QTest::newRow("writable program folder: beside it, as ever") << true << false << "program";
+    QTest::newRow("read-only program folder: the user's data folder, made") << false << true << "data/VaroMsgBoard";
+    QTest::newRow("neither can be written: the create failure") << false << false << "";
+}
+
+void tst_Files::historyPlace()
+{
+    QFETCH(bool, programWritable);
+    QFETCH(bool, dataWritable);
+    QFETCH(QString, kept);
+
+    const QString program = path("program"), data = path("data");
+    QVERIFY(QDir().mkdir(program) && QDir().mkdir(data) && write(program + "/VaroMsgBoard-MsgList.txt", "old\r\n"));
+    qputenv("XDG_DATA_HOME", QFile::encodeName(data));
+    const auto mode = QFile::ReadOwner | QFile::ExeOwner;
+    QVERIFY(QFile::setPermissions(program, programWritable ? mode | QFile::WriteOwner : mode)
+            && QFile::setPermissions(data, dataWritable ? mode | QFile::WriteOwner : mode));
+    if (!programWritable && write(program + "/probe", "x"))
+        QSKIP("This process may write into a read-only folder (root): run it through ctest (tests/sandbox.sh)");
+
+    MessageHistory history;
+    history.load(MsgListPlace::toRead(program));
+    history.add(QStringLiteral("new"));
+    const Outcome saved = history.save(MsgListPlace::toWrite(program));
+    history.load(MsgListPlace::toRead(program)); // the next start
+    QFile::setPermissions(program, mode | QFile::WriteOwner);
+    QFile::setPermissions(data, mode | QFile::WriteOwner);
+    if (kept.isEmpty()) {
+        QCOMPARE(int(saved.kind), int(Outcome::ListCreateFailed));
+        QCOMPARE(saved.subject, data + "/VaroMsgBoard/VaroMsgBoard-MsgList.txt");
+        QCOMPARE(history.entries(), QStringList { "old" });
+        return;
+    }
+    QCOMPARE(history.entries(), QStringList({ "new", "old" }));
+    QCOMPARE(read(path(kept.toLatin1()) + "/VaroMsgBoard-MsgList.txt"), QByteArray("new\r\nold\r\n"));
+    QCOMPARE(read(program + "/VaroMsgBoard-MsgList.txt"), QByteArray(programWritable ? "new\r\nold\r\n" : "old\r\n"));
 }
 
 // Stored texts -> where the window opens on a 1920 x 1080 pixel screen

@@ -32,6 +32,8 @@ private slots:
     void cleanup();
     void keysAndClicks_data();
     void keysAndClicks();
+    void lineNamed_data();
+    void lineNamed();
     void failuresAreShownAndTheWindowGoesOn();
     void splashCoversTheFirstSecond();
     void everythingComesBackAfterARestart();
@@ -207,6 +209,27 @@ void tst_Window::keysAndClicks()
         QCOMPARE(field(name.toLatin1())->text(), text); // a refused text stays as typed
     if (actions.last() == u"click Help")
         QTRY_VERIFY(control("MnuHelp")->isVisible());
+}
+
+void tst_Window::lineNamed_data()
+{
+    QTest::addColumn<QString>("argument");
+    QTest::addColumn<QString>("label");
+
+    QTest::newRow("serial: the number, no leading zero") << " com07"
+                                                         << "Using COM7";
+    QTest::newRow("UDP: the widest label stays in the window") << "udp65535 "
+                                                               << "Using UDP 65535";
+}
+
+void tst_Window::lineNamed()
+{
+    QFETCH(QString, argument);
+
+    QVERIFY(start(argument));
+    QTEST(control<QLabel>("CommUse")->text(), "label");
+    QVERIFY(m_window->rect().contains(control("CommUse")->geometry()));
+    QVERIFY(m_texts.isEmpty() && control("Send")->isEnabled());
 }
 
 void tst_Window::failuresAreShownAndTheWindowGoesOn()
