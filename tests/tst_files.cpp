@@ -38,6 +38,9 @@ private:
     std::unique_ptr<QTemporaryDir> m_dir;
 };
 
+static const char rootWrites[]
+        = "This process may write into a read-only folder (root): run it through ctest (tests/sandbox.sh)";
+
 static QStringList numbered(int count)
 {
     QStringList entries;
@@ -152,7 +155,7 @@ void tst_Files::kindsOfListFile()
     if (kind == u"read-only") {
         QFile::setPermissions(m_dir->path(), QFile::ReadOwner | QFile::ExeOwner);
         if (write(path("probe"), "x"))
-            QSKIP("This process may write into a read-only folder (root): run it through ctest (tests/sandbox.sh)");
+            QSKIP(rootWrites);
     }
     if (kind == u"fifo") {
         QCOMPARE(MainSettings().position(), QPointF(-401, -401));
@@ -202,50 +205,36 @@ void tst_Files::folderNameThatIsNotUtf8()
     QCOMPARE(NativePath::usableFolder(QFile::encodeName(m_dir->path())), m_dir->path());
 }
 
-// Two starts of a program whose folder holds an old list file: where the
-// second start's history is kept, and what it reads.
+// Two starts of a program whose folder holds an old list file: what the
+// second start reads, and whether a save failed.
 void tst_Files::historyPlace_data()
 {
-    QTest::addColumn<bool>("programWritable");
-    QTest::addColumn<bool>("dataWritable");
-    QTest::addColumn<QString>("kept"); // the folder, or "" when the save fails
-
-    QTest::newRow("writable program folder: beside it, as ever") << true << false << "program";
-    QTest::newRow("read-only program folder: the user's data folder, made") << false << true << "data/VaroMsgBoard";
-    QTest::newRow("neither can be written: the create failure") << false << false << "";
+    QTest::addColumn<int>("writable"); // 1 the program's folder, 2 the user's data folder
+    QTest::newRow("writable program folder: beside it, as ever") << 1;
+    QTest::newRow("read-only program folder: the data folder, made") << 2;
+    QTest::newRow("neither can be written: the create failure") << 0;
 }
 
 void tst_Files::historyPlace()
 {
-    QFETCH(bool, programWritable);
-    QFETCH(bool, dataWritable);
-    QFETCH(QString, kept);
+    QFETCH(int, writable);
 
-    const QString program = path("program"), data = path("data");
-    QVERIFY(QDir().mkdir(program) && QDir().mkdir(data) && write(program + "/VaroMsgBoard-MsgList.txt", "old\r\n"));
-    qputenv("XDG_DATA_HOME", QFile::encodeName(data));
-    const auto mode = QFile::ReadOwner | QFile::ExeOwner;
-    QVERIFY(QFile::setPermissions(program, programWritable ? mode | QFile::WriteOwner : mode)
-            && QFile::setPermissions(data, dataWritable ? mode | QFile::WriteOwner : mode));
-    if (!programWritable && write(program + "/probe", "x"))
-        QSKIP("This process may write into a read-only folder (root): run it through ctest (tests/sandbox.sh)");
+    const QByteArray program = QFile::encodeName(path("p")), data = QFile::encodeName(path("d"));
+    qputenv("XDG_DATA_HOME", data);
+    QVERIFY(::mkdir(program, 0700) == 0 && write(path("p/VaroMsgBoard-MsgList.txt"), "old\r\n"));
+    QVERIFY(::mkdir(data, writable & 2 ? 0700 : 0500) == 0 && ::chmod(program, writable & 1 ? 0700 : 0500) == 0);
+    const auto restore = qScopeGuard([&] { ::chmod(program, 0700), ::chmod(data, 0700); });
+    if (writable != 1 && write(path("p/probe"), "x"))
+        QSKIP(rootWrites);
 
     MessageHistory history;
-    history.load(MsgListPlace::toRead(program));
+    history.load(MsgListPlace::toRead(path("p")));
     history.add(QStringLiteral("new"));
-    const Outcome saved = history.save(MsgListPlace::toWrite(program));
-    history.load(MsgListPlace::toRead(program)); // the next start
-    QFile::setPermissions(program, mode | QFile::WriteOwner);
-    QFile::setPermissions(data, mode | QFile::WriteOwner);
-    if (kept.isEmpty()) {
-        QCOMPARE(int(saved.kind), int(Outcome::ListCreateFailed));
-        QCOMPARE(saved.subject, data + "/VaroMsgBoard/VaroMsgBoard-MsgList.txt");
-        QCOMPARE(history.entries(), QStringList { "old" });
-        return;
-    }
-    QCOMPARE(history.entries(), QStringList({ "new", "old" }));
-    QCOMPARE(read(path(kept.toLatin1()) + "/VaroMsgBoard-MsgList.txt"), QByteArray("new\r\nold\r\n"));
-    QCOMPARE(read(program + "/VaroMsgBoard-MsgList.txt"), QByteArray(programWritable ? "new\r\nold\r\n" : "old\r\n"));
+    const Outcome saved = history.save(MsgListPlace::toWrite(path("p")));
+    history.load(MsgListPlace::toRead(path("p"))); // the next start
+    QCOMPARE(saved.subject, writable ? QString() : path("d/VaroMsgBoard/VaroMsgBoard-MsgList.txt"));
+    QCOMPARE(history.entries(), writable ? QStringList({ "new", "old" }) : QStringList { "old" });
+    QCOMPARE(read(path("p/VaroMsgBoard-MsgList.txt")), QByteArray(writable == 1 ? "new\r\nold\r\n" : "old\r\n"));
 }
 
 // Stored texts -> where the window opens on a 1920 x 1080 pixel screen
