@@ -16,8 +16,9 @@ files="bin/VaroSend lib/VaroMsgBoard/VaroMsgBoard.hlp share/icons/hicolor/32x32/
        share/man/man1/VaroSend.1 share/man/man1/VaroBoard.1"
 [ "$serve" = 0 ] || files="$files bin/VaroServe share/man/man1/VaroServe.1"
 check() { # the prefix, the folder it is unpacked in, where systemd finds the unit there
-    [ "$serve" = 0 ] || files="$files $3/varoserve@.service"
-    for file in $files; do test -e "$2$1/$file" || { echo "no $1/$file"; exit 1; }; done
+    unit="$3/varoserve@.service"
+    [ "$serve" = 1 ] || unit=""
+    for file in $files $unit; do test -e "$2$1/$file" || { echo "no $1/$file"; exit 1; }; done
     for program in VaroMsgBoard VaroBoard; do
         test "$(readlink -f "$2$1/bin/$program")" = "$(readlink -f "$2$1/lib/VaroMsgBoard/$program")"
         grep -qx "Exec=$1/lib/VaroMsgBoard/$program\( PTY\)\?" "$2$1"/share/applications/*.desktop
