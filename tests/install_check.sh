@@ -1,23 +1,45 @@
 #!/bin/sh
-# Installs the built programs into an empty folder and checks that they are
-# whole there: the window and its help file side by side, desktop entries
-# that start the window and the virtual board from that folder, the icon,
-# links on the PATH, and the scripted sender with its manual page.
+# Installs the programs into an empty folder, as a user would, then builds
+# the Debian package and unpacks it: in both, every file in place, links and
+# valid desktop entries that start the programs in their folder; the
+# package's files under /usr only, its control fields filled and its Depends
+# holding the libraries and what the programs use without linking it.
+# Arguments: the build folder, the version, 1 when VaroServe is built.
 set -e
-build="$1"
-prefix=$(mktemp -d)
-trap 'rm -rf "$prefix"' EXIT
-cmake --install "$build" --prefix "$prefix" >/dev/null
+build="$1" version="$2" serve="$3"
+for tool in dpkg-shlibdeps desktop-file-validate; do
+    command -v $tool >/dev/null || { echo "SKIP: no $tool: run scripts/deps.sh"; exit 77; }
+done
+tmp=$(mktemp -d)
+trap 'rm -rf "$tmp"' EXIT
+files="bin/VaroSend lib/VaroMsgBoard/VaroMsgBoard.hlp share/icons/hicolor/32x32/apps/varomsgboard.png
+       share/man/man1/VaroSend.1 share/man/man1/VaroBoard.1"
+[ "$serve" = 0 ] || files="$files bin/VaroServe share/man/man1/VaroServe.1"
+check() { # the prefix, the folder it is unpacked in, where systemd finds the unit there
+    unit="$3/varoserve@.service"
+    [ "$serve" = 1 ] || unit=""
+    for file in $files $unit; do test -e "$2$1/$file" || { echo "no $1/$file"; exit 1; }; done
+    for program in VaroMsgBoard VaroBoard; do
+        test "$(readlink -f "$2$1/bin/$program")" = "$(readlink -f "$2$1/lib/VaroMsgBoard/$program")"
+        grep -qx "Exec=$1/lib/VaroMsgBoard/$program\( PTY\)\?" "$2$1"/share/applications/*.desktop
+    done
+    desktop-file-validate "$2$1"/share/applications/*.desktop
+}
+cmake --install "$build" --prefix "$tmp/user" >/dev/null
+check "$tmp/user" "" share/systemd/user
 
-dir="$prefix/lib/VaroMsgBoard"
-test -x "$dir/VaroMsgBoard"
-test -f "$dir/VaroMsgBoard.hlp"
-test -f "$prefix/share/icons/hicolor/32x32/apps/varomsgboard.png"
-test "$(readlink -f "$prefix/bin/VaroMsgBoard")" = "$(readlink -f "$dir/VaroMsgBoard")"
-grep -qx "Exec=$dir/VaroMsgBoard" "$prefix/share/applications/varomsgboard.desktop"
-grep -qx "Icon=varomsgboard" "$prefix/share/applications/varomsgboard.desktop"
-test "$(readlink -f "$prefix/bin/VaroBoard")" = "$(readlink -f "$dir/VaroBoard")"
-grep -qx "Exec=$dir/VaroBoard PTY" "$prefix/share/applications/varoboard.desktop"
-test -x "$prefix/bin/VaroSend"
-test -f "$prefix/share/man/man1/VaroSend.1"
+cpack -G DEB --config "$build/CPackConfig.cmake" -B "$tmp/deb" >/dev/null
+deb="$tmp/deb/varomsgboard_${version}_$(dpkg --print-architecture).deb"
+dpkg-deb -x "$deb" "$tmp/root"
+check /usr "$tmp/root" lib/systemd/user
+test "$(ls "$tmp/root")" = usr
+test "$(dpkg-deb -f "$deb" Package Architecture)" = "Package: varomsgboard
+Architecture: $(dpkg --print-architecture)"
+dpkg-deb -f "$deb" Maintainer | grep -q '^[^<]\+ <[^@ ]\+@[^> ]\+>$'
+test "$(dpkg-deb -f "$deb" Description | wc -l)" -gt 2
+needs="libqt6widgets6 libqt6serialport6 libqt6network6 fonts-liberation2 fonts-dejavu-core"
+[ "$serve" = 0 ] || needs="$needs libqt6httpserver6 libqt6sql6 libqt6sql6-sqlite"
+for package in $needs; do
+    dpkg-deb -f "$deb" Depends | tr ',' '\n' | grep -q "^ *$package\( \|$\)" || { echo "no $package"; exit 1; }
+done
 echo "1 passed, 0 failed"

@@ -1,5 +1,7 @@
 #include "common/NativePath.h"
+#include "messages/MessageHistory.h"
 #include "messages/MsgListFile.h"
+#include "messages/MsgListPlace.h"
 #include "rules/MainSettings.h"
 #include "rules/SettingsStore.h"
 #include "rules/WindowPlacement.h"
@@ -28,6 +30,8 @@ private slots:
     void kindsOfListFile_data();
     void kindsOfListFile();
     void folderNameThatIsNotUtf8();
+    void historyPlace_data();
+    void historyPlace();
     void restored_data();
     void restored();
 
@@ -35,6 +39,9 @@ private:
     QString path(const char *name = "VaroMsgBoard-MsgList.txt") const { return m_dir->filePath(QLatin1String(name)); }
     std::unique_ptr<QTemporaryDir> m_dir;
 };
+
+static const char rootWrites[]
+        = "This process may write into a read-only folder (root): run it through ctest (tests/sandbox.sh)";
 
 static QStringList numbered(int count)
 {
@@ -150,7 +157,7 @@ void tst_Files::kindsOfListFile()
     if (kind == u"read-only") {
         QFile::setPermissions(m_dir->path(), QFile::ReadOwner | QFile::ExeOwner);
         if (write(path("probe"), "x"))
-            QSKIP("This process may write into a read-only folder (root): run it through ctest (tests/sandbox.sh)");
+            QSKIP(rootWrites);
     }
     if (kind == u"fifo") {
         QCOMPARE(MainSettings().position(), QPointF(-401, -401));
@@ -198,6 +205,38 @@ void tst_Files::folderNameThatIsNotUtf8()
     QVERIFY(MsgListFile::save(listPath, { "beside the program" }).ok());
     QVERIFY(::access(folder + "/VaroMsgBoard-MsgList.txt", R_OK) == 0);
     QCOMPARE(NativePath::usableFolder(QFile::encodeName(m_dir->path())), m_dir->path());
+}
+
+// Two starts of a program whose folder holds an old list file: what the
+// second start reads, and whether a save failed.
+void tst_Files::historyPlace_data()
+{
+    QTest::addColumn<int>("writable"); // 1 the program's folder, 2 the user's data folder
+    QTest::newRow("writable program folder: beside it, as ever") << 1;
+    QTest::newRow("read-only program folder: the data folder, made") << 2;
+    QTest::newRow("neither can be written: the create failure") << 0;
+}
+
+void tst_Files::historyPlace()
+{
+    QFETCH(int, writable);
+
+    const QByteArray program = QFile::encodeName(path("p")), data = QFile::encodeName(path("d"));
+    qputenv("XDG_DATA_HOME", data);
+    QVERIFY(::mkdir(program, 0700) == 0 && write(path("p/VaroMsgBoard-MsgList.txt"), "old\r\n"));
+    QVERIFY(::mkdir(data, writable & 2 ? 0700 : 0500) == 0 && ::chmod(program, writable & 1 ? 0700 : 0500) == 0);
+    const auto restore = qScopeGuard([&] { ::chmod(program, 0700), ::chmod(data, 0700); });
+    if (writable != 1 && write(path("p/probe"), "x"))
+        QSKIP(rootWrites);
+
+    MessageHistory history;
+    history.load(MsgListPlace::toRead(path("p")));
+    history.add(QStringLiteral("new"));
+    const Outcome saved = history.save(MsgListPlace::toWrite(path("p")));
+    history.load(MsgListPlace::toRead(path("p"))); // the next start
+    QCOMPARE(saved.subject, writable ? QString() : path("d/VaroMsgBoard/VaroMsgBoard-MsgList.txt"));
+    QCOMPARE(history.entries(), writable ? QStringList({ "new", "old" }) : QStringList { "old" });
+    QCOMPARE(read(path("p/VaroMsgBoard-MsgList.txt")), QByteArray(writable == 1 ? "new\r\nold\r\n" : "old\r\n"));
 }
 
 // Stored texts -> where the window opens on a 1920 x 1080 pixel screen

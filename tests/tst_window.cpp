@@ -33,6 +33,8 @@ private slots:
     void cleanup();
     void keysAndClicks_data();
     void keysAndClicks();
+    void lineNamed_data();
+    void lineNamed();
     void failuresAreShownAndTheWindowGoesOn();
     void splashCoversTheFirstSecond();
     void everythingComesBackAfterARestart();
@@ -229,6 +231,27 @@ void tst_Window::keysAndClicks()
         QVERIFY(control(focus)->isAncestorOf(QApplication::focusWidget()) || control(focus)->hasFocus());
     if (actions == u"@Help")
         QTRY_VERIFY(control(u"MnuHelp"_s)->isVisible());
+}
+
+void tst_Window::lineNamed_data()
+{
+    QTest::addColumn<QString>("argument");
+    QTest::addColumn<QString>("label");
+
+    QTest::newRow("serial: the number, no leading zero") << " com07"
+                                                         << "Using COM7";
+    QTest::newRow("UDP: the widest label stays in the window") << "udp65535 "
+                                                               << "Using UDP 65535";
+}
+
+void tst_Window::lineNamed()
+{
+    QFETCH(QString, argument);
+
+    QVERIFY(start(argument));
+    QTEST(control<QLabel>("CommUse")->text(), "label");
+    QVERIFY(m_window->rect().contains(control("CommUse")->geometry()));
+    QVERIFY(m_texts.isEmpty() && control("Send")->isEnabled());
 }
 
 void tst_Window::failuresAreShownAndTheWindowGoesOn()

@@ -1,10 +1,12 @@
 #include "app/frmMain.h"
 
 #include "app/frmMainUi.h"
-#include "common/AppInfo.h"
+#include "common/NativePath.h"
 #include "info/HelpCommands.h"
 #include "messages/FieldCheck.h"
+#include "messages/MsgListPlace.h"
 #include "rules/MainSettings.h"
+#include "rules/MessageText.h"
 #include "rules/PortSettings.h"
 #include "rules/Sending.h"
 #include "rules/WindowPlacement.h"
@@ -96,13 +98,13 @@ void frmMain::SaveSettings()
 
 void frmMain::LoadMsgList()
 {
-    m_history.load(AppInfo::besideProgram(AppInfo::msgListFileName));
+    m_history.load(MsgListPlace::toRead(NativePath::programFolder()));
     m_ui->CurMsg->addItems(m_history.entries());
 }
 
 void frmMain::SaveMsgList()
 {
-    const Outcome saved = m_history.save(AppInfo::besideProgram(AppInfo::msgListFileName));
+    const Outcome saved = m_history.save(MsgListPlace::toWrite(NativePath::programFolder()));
     if (!saved.ok())
         MsgBox::show(this, saved);
 }
@@ -110,11 +112,11 @@ void frmMain::SaveMsgList()
 void frmMain::OpenTransport()
 {
     const Outcome opened = m_transport.open(m_commandLine, PortSettings::mapped);
-    if (opened.ok())
-        return;
-    MsgBox::show(this, opened);
-    m_ui->Send->setEnabled(false);
-    m_ui->CommUse->setText(m_ui->CommUse->text() + QStringLiteral("NONE"));
+    if (!opened.ok()) {
+        MsgBox::show(this, opened);
+        m_ui->Send->setEnabled(false);
+    }
+    m_ui->CommUse->setText(MessageText::inUse(m_transport.mode(), m_transport.port()));
     TwipsLayout::fitWidthToText(m_ui->CommUse);
 }
 

@@ -1,6 +1,9 @@
 #include "common/NativePath.h"
 
+#include "common/AppInfo.h"
+
 #include <QCoreApplication>
+#include <QDir>
 #include <QFile>
 #include <QHash>
 #include <QStandardPaths>
@@ -8,6 +11,7 @@
 #ifdef Q_OS_LINUX
 #include <climits>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #endif
 
@@ -68,6 +72,31 @@ QString configFolder()
         return usableFolder(base);
 #endif
     return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
+}
+
+QString dataFolder(bool make)
+{
+#ifdef Q_OS_LINUX
+    QByteArray folder = qgetenv("XDG_DATA_HOME");
+    if (!folder.startsWith('/'))
+        folder = qgetenv("HOME").startsWith('/') ? qgetenv("HOME") + "/.local/share" : QByteArray();
+    if (folder.isEmpty())
+        return {};
+    folder += '/' + QFile::encodeName(AppInfo::application);
+    if (make) {
+        for (qsizetype slash = folder.indexOf('/', 1); slash > 0; slash = folder.indexOf('/', slash + 1))
+            ::mkdir(folder.left(slash).constData(), 0700);
+        ::mkdir(folder.constData(), 0700);
+    }
+    return usableFolder(folder);
+#else
+    const QString folder = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
+    if (folder.isEmpty())
+        return folder;
+    if (make)
+        QDir(folder).mkpath(AppInfo::application);
+    return folder + u'/' + AppInfo::application;
+#endif
 }
 
 bool finalFile(const QString &path, QString &file)

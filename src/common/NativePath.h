@@ -20,6 +20,11 @@ QString programFolder();
 // The per-user configuration folder: $XDG_CONFIG_HOME, or ~/.config.
 QString configFolder();
 
+// The programs' per-user data folder: $XDG_DATA_HOME/VaroMsgBoard, or
+// ~/.local/share/VaroMsgBoard; empty when there is no home to put it in.
+// With make, it is made first, with its parents, in the system's bytes.
+QString dataFolder(bool make = false);
+
 // The file a link leads to (followed in the system's bytes; it may not
 // exist yet), or the path itself when it is no link. False when the
 // file's own name cannot be held in a QString.

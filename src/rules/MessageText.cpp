@@ -57,6 +57,13 @@ QString of(const Outcome &outcome)
     return {};
 }
 
+QString inUse(CommMode mode, int port)
+{
+    if (mode == CommMode::None)
+        return QStringLiteral("Using NONE");
+    return (mode == CommMode::Serial ? QStringLiteral("Using COM%1") : QStringLiteral("Using UDP %1")).arg(port);
+}
+
 bool isCritical(Outcome::Kind kind)
 {
     return kind == Outcome::ArgumentNotRecognized || kind == Outcome::PortNotAvailable

@@ -30,6 +30,7 @@ public:
     static constexpr int closingDrainMs = SerialLink::closingDrainMs;
 
     CommMode mode() const { return m_mode; }
+    int port() const { return m_port; }
     // "COM7 (/dev/ttyUSB0)" or "UDP port 5000 (255.255.255.255)".
     QString target() const;
 

@@ -32,7 +32,9 @@ void TwipsLayout::fitWidthToText(QLabel *label)
 {
     const QPoint topLeft = label->pos();
     label->adjustSize();
-    label->move(topLeft);
+    const int margin = Twips::toPixels(165); // SEND's distance from the window's edge
+    const int room = label->parentWidget() ? label->parentWidget()->width() - margin : topLeft.x() + label->width();
+    label->move(qMax(0, qMin(topLeft.x(), room - label->width())), topLeft.y());
 }
 
 QFont TwipsLayout::arial(qreal points, bool bold, bool italic)

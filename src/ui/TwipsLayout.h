@@ -34,7 +34,8 @@ public:
     // The maker's logo in a sunken picture box.
     QLabel *logo(const QRect &twips);
 
-    // A label that sizes itself to its text, keeping its left edge.
+    // A label that sizes itself to its text, keeping its left edge; one that
+    // would then pass its window's right edge grows to the left instead.
     static void fitWidthToText(QLabel *label);
 
     // Arial (Liberation Sans on Linux) at a point size of a 96 dpi screen,
