@@ -251,7 +251,7 @@ void tst_Window::lineNamed()
     QVERIFY(start(argument));
     QTEST(control<QLabel>("CommUse")->text(), "label");
     QVERIFY(m_window->rect().contains(control("CommUse")->geometry()));
-    QVERIFY(m_texts.isEmpty() && control("Send")->isEnabled());
+    QVERIFY(m_boxes.isEmpty() && control("Send")->isEnabled());
 }
 
 void tst_Window::failuresAreShownAndTheWindowGoesOn()
