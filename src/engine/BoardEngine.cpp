@@ -249,7 +249,7 @@ void BoardEngine::arm(const QDateTime &now)
         const QDateTime next = state.nextChange();
         if (next.isValid())
             wait = std::min(wait, now.msecsTo(next));
-        content = content || !state.playlist().isEmpty();
+        content = content || state.hasContent(now);
     }
     if (content)
         wait = std::min<qint64>(wait, 60000 - now.time().msecsSinceStartOfDay() % 60000);
