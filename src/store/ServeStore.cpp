@@ -227,7 +227,8 @@ Outcome ServeStore::appendJournal(const JournalEntry &entry)
         return failure(QStringLiteral("The store is not open"));
     m_putJournal->addBindValue(entry.time.toMSecsSinceEpoch());
     m_putJournal->addBindValue(entry.board);
-    m_putJournal->addBindValue(entry.text);
+    // A null text would be stored as NULL: an empty frame has an empty text.
+    m_putJournal->addBindValue(entry.text.isNull() ? QStringLiteral("") : entry.text);
     m_putJournal->addBindValue(entry.source);
     m_putJournal->addBindValue(entry.bytes);
     if (const Outcome put = exec(*m_putJournal); !put.ok())
