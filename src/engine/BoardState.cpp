@@ -124,6 +124,8 @@ Showing BoardState::evaluate(const QDateTime &now, const LiveValues &values)
         return shown;
     }
 
+    if (m_turnStarted > now)
+        m_turnStarted = now; // the wall clock was set back: the turn starts again
     const bool currentAllowed
             = m_current >= 0 && m_current < m_items.size() && Schedule::allows(m_items.at(m_current), now);
     if (currentAllowed && (m_interrupted || !m_turnStarted.isValid()))
