@@ -1,21 +1,6 @@
 # One Debian package of every program: `cpack -G DEB` in the build folder, or
 # the `package` target. It holds what `cmake --install` puts under /usr.
 
-# The service's systemd user unit template: a package puts it where systemd
-# looks for the units of packages, a per-user install where it looks for the
-# user's own (~/.local/share/systemd/user).
-if(TARGET VaroServe)
-    install(CODE "
-        if(CMAKE_INSTALL_PREFIX MATCHES \"^/usr(/local)?/?$\")
-            set(units lib/systemd/user)
-        else()
-            set(units share/systemd/user)
-        endif()
-        file(INSTALL \"${PROJECT_SOURCE_DIR}/src/serve/varoserve@.service\"
-             DESTINATION \"\${CMAKE_INSTALL_PREFIX}/\${units}\")
-    ")
-endif()
-
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME varomsgboard)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})

@@ -19,6 +19,7 @@ check() { # the prefix, the folder it is unpacked in, where systemd finds the un
     unit="$3/varoserve@.service"
     [ "$serve" = 1 ] || unit=""
     for file in $files $unit; do test -e "$2$1/$file" || { echo "no $1/$file"; exit 1; }; done
+    [ -z "$unit" ] || grep -q "^ExecStart=$1/bin/VaroServe .* %i\$" "$2$1/$unit"
     for program in VaroMsgBoard VaroBoard; do
         test "$(readlink -f "$2$1/bin/$program")" = "$(readlink -f "$2$1/lib/VaroMsgBoard/$program")"
         grep -qx "Exec=$1/lib/VaroMsgBoard/$program\( PTY\)\?" "$2$1"/share/applications/*.desktop

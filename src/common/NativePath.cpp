@@ -62,24 +62,46 @@ QString programFolder()
     return QCoreApplication::applicationDirPath();
 }
 
-QString configFolder()
+namespace {
+
+// $variable when it is an absolute path, else $HOME/fallback.
+QByteArray xdgBase(const char *variable, const char *fallback)
+{
+    QByteArray base = qgetenv(variable);
+    if (!base.startsWith('/'))
+        base = qgetenv("HOME").startsWith('/') ? qgetenv("HOME") + fallback : QByteArray();
+    return base;
+}
+
+QString xdgFolder(const char *variable, const char *fallback, QStandardPaths::StandardLocation location)
 {
 #ifdef Q_OS_LINUX
-    QByteArray base = qgetenv("XDG_CONFIG_HOME");
-    if (!base.startsWith('/') && qgetenv("HOME").startsWith('/'))
-        base = qgetenv("HOME") + "/.config";
-    if (base.startsWith('/'))
+    const QByteArray base = xdgBase(variable, fallback);
+    if (!base.isEmpty())
         return usableFolder(base);
+#else
+    Q_UNUSED(variable);
+    Q_UNUSED(fallback);
 #endif
-    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
+    return QStandardPaths::writableLocation(location);
+}
+
+} // namespace
+
+QString configFolder()
+{
+    return xdgFolder("XDG_CONFIG_HOME", "/.config", QStandardPaths::GenericConfigLocation);
+}
+
+QString dataHome()
+{
+    return xdgFolder("XDG_DATA_HOME", "/.local/share", QStandardPaths::GenericDataLocation);
 }
 
 QString dataFolder(bool make)
 {
 #ifdef Q_OS_LINUX
-    QByteArray folder = qgetenv("XDG_DATA_HOME");
-    if (!folder.startsWith('/'))
-        folder = qgetenv("HOME").startsWith('/') ? qgetenv("HOME") + "/.local/share" : QByteArray();
+    QByteArray folder = xdgBase("XDG_DATA_HOME", "/.local/share");
     if (folder.isEmpty())
         return {};
     folder += '/' + QFile::encodeName(AppInfo::application);

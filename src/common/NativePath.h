@@ -20,9 +20,12 @@ QString programFolder();
 // The per-user configuration folder: $XDG_CONFIG_HOME, or ~/.config.
 QString configFolder();
 
-// The programs' per-user data folder: $XDG_DATA_HOME/VaroMsgBoard, or
-// ~/.local/share/VaroMsgBoard; empty when there is no home to put it in.
-// With make, it is made first, with its parents, in the system's bytes.
+// The per-user data folder: $XDG_DATA_HOME, or ~/.local/share.
+QString dataHome();
+
+// The window's per-user data folder: dataHome()/VaroMsgBoard; empty when
+// there is no home to put it in. With make, it is made first, with its
+// parents, in the system's bytes.
 QString dataFolder(bool make = false);
 
 // The file a link leads to (followed in the system's bytes; it may not

@@ -1,0 +1,34 @@
+#include "serve/api/ApiListener.h"
+
+#include "serve/api/ConnectionGuard.h"
+
+#include <QTcpSocket>
+
+void ApiListener::incomingConnection(qintptr descriptor)
+{
+    auto *socket = new QTcpSocket(this);
+    if (!socket->setSocketDescriptor(descriptor)) {
+        delete socket;
+        return;
+    }
+    if (m_connections >= maxConnections) {
+        socket->abort();
+        socket->deleteLater();
+        return;
+    }
+    // An answer is one write; it should not wait for the client's ack of the last one.
+    socket->setSocketOption(QAbstractSocket::LowDelayOption, 1);
+    ++m_connections;
+    connect(socket, &QObject::destroyed, this, [this] { --m_connections; });
+    m_unhooked.append(new ConnectionGuard(socket));
+    addPendingConnection(socket);
+}
+
+void ApiListener::hookAfterServer()
+{
+    for (const QPointer<ConnectionGuard> &guard : std::exchange(m_unhooked, {})) {
+        if (guard)
+            connect(qobject_cast<QTcpSocket *>(guard->parent()), &QTcpSocket::readyRead, guard,
+                    &ConnectionGuard::afterServer);
+    }
+}
