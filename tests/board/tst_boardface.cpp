@@ -1,7 +1,7 @@
 #include "board/BoardSet.h"
-#include "board/GlyphTable.h"
-#include "board/LedMatrix.h"
 #include "common/Windows1252.h"
+#include "face/GlyphTable.h"
+#include "face/LedMatrix.h"
 #include "protocol/BoardDecoder.h"
 
 #include <QtTest>
@@ -66,7 +66,7 @@ private slots:
         QFETCH(QString, leds);
         QFETCH(int, grey);
 
-        const QImage image = LedMatrix::render(DisplayState { {}, 0, mode, brightness, text, 0 }, columns, ms);
+        const QImage image = LedMatrix::render(FaceState { mode, brightness, text }, columns, ms);
         QCOMPARE(image.size(), QSize(columns * 6 - 1, 7));
         QStringList rows;
         int brightest = 0;
