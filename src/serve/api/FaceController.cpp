@@ -4,6 +4,9 @@
 #include "engine/ContentJson.h"
 #include "engine/LiveText.h"
 #include "face/LedMatrix.h"
+#include "serve/BoardControl.h"
+#include "serve/api/ApiRequest.h"
+#include "serve/api/ApiServer.h"
 
 #include <QBuffer>
 #include <QImageWriter>
@@ -22,10 +25,11 @@ QJsonValue queryValue(const QString &text)
 
 } // namespace
 
-FaceController::FaceController(const BoardEngine &engine, const Clock &clock)
-    : m_engine(engine)
-    , m_clock(clock)
-{ }
+void FaceController::addRoutes(ApiServer &server)
+{
+    server.route(QHttpServerRequest::Method::Get, QStringLiteral("/api/boards/*/face.png"),
+                 [this](const ApiRequest &request) { return face(request); });
+}
 
 ApiReply FaceController::face(const ApiRequest &request) const
 {
@@ -33,7 +37,8 @@ ApiReply FaceController::face(const ApiRequest &request) const
     if (!board.ok())
         return ApiReply::error(board.error);
     const QUrlQuery query = request.query();
-    const QDateTime now = m_clock.now();
+    const BoardEngine &engine = m_control.engine();
+    const QDateTime now = m_control.clock().now();
     FaceState face;
     qint64 elapsedMs = 0;
     if (query.hasQueryItem(QStringLiteral("text"))) {
@@ -47,14 +52,14 @@ ApiReply FaceController::face(const ApiRequest &request) const
         const auto parsed = ContentJson::message(item);
         if (!parsed.ok())
             return ApiReply::error(parsed.error);
-        const QMap<QString, qint64> counters = m_engine.counters();
+        const QMap<QString, qint64> counters = engine.counters();
         const QHash<QString, QString> noTopics; // a preview shows a bus value as not yet heard
         face = { parsed.value.mode, parsed.value.brightness,
                  LiveText::expand(parsed.value.text, { now, &counters, &noTopics }) };
     } else {
-        const Showing showing = m_engine.showing(board.value);
+        const Showing showing = engine.showing(board.value);
         face = { showing.mode, showing.brightness, showing.text };
-        const QDateTime sent = m_engine.lastSent(board.value).time;
+        const QDateTime sent = engine.lastSent(board.value).time;
         elapsedMs = sent.isValid() ? qMax<qint64>(0, sent.msecsTo(now)) : 0;
     }
 
@@ -74,7 +79,6 @@ ApiReply FaceController::face(const ApiRequest &request) const
     QImageWriter(&buffer, "png").write(image);
     reply.contentType = "image/png";
     reply.headers = {
-        { "Cache-Control", "no-store" },
         { "X-Face-Step-Ms", QByteArray::number(LedMatrix::isMoving(face) ? LedMatrix::crawlStepMs(face.mode) : 0) },
         { "X-Face-Elapsed-Ms", QByteArray::number(elapsedMs) },
         { "X-Face-Length", QByteArray::number(face.text.size()) },

@@ -2,10 +2,10 @@
 #define FACECONTROLLER_H
 
 #include "serve/api/ApiReply.h"
-#include "serve/api/ApiRequest.h"
 
-class BoardEngine;
-class Clock;
+class ApiRequest;
+class ApiServer;
+class BoardControl;
 
 // GET /api/boards/N/face.png: the board's face as VaroBoard draws it, one
 // pixel per LED, grey level = intensity. With text, mode and brightness in
@@ -22,13 +22,15 @@ public:
     static constexpr int columns = 20;
     static constexpr int stripCells = 256;
 
-    FaceController(const BoardEngine &engine, const Clock &clock);
-
-    ApiReply face(const ApiRequest &request) const;
+    explicit FaceController(const BoardControl &control)
+        : m_control(control)
+    { }
+    void addRoutes(ApiServer &server);
 
 private:
-    const BoardEngine &m_engine;
-    const Clock &m_clock;
+    ApiReply face(const ApiRequest &request) const;
+
+    const BoardControl &m_control;
 };
 
 #endif

@@ -47,7 +47,6 @@ QList<QPair<QByteArray, QByteArray>> securityHeaders()
         { "Content-Security-Policy",
           "default-src 'self'; script-src 'self'; style-src 'self'; img-src 'self' blob:; connect-src 'self'; "
           "object-src 'none'; base-uri 'none'; form-action 'self'; frame-ancestors 'none'" },
-        { "X-Content-Type-Options", "nosniff" },
         { "Referrer-Policy", "no-referrer" },
     };
 }

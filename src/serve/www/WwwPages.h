@@ -20,7 +20,7 @@ File file(const QString &path); // "/", "/app.js", "/app.css"
 QStringList paths();
 
 // Every answer carries these: no script or style from anywhere but here and
-// none inline, no framing, no guessing of content types.
+// none inline, no framing, no referrer.
 QList<QPair<QByteArray, QByteArray>> securityHeaders();
 
 } // namespace WwwPages

@@ -15,6 +15,7 @@ const el = (tag, text, cls) => {
 };
 
 let token = sessionStorage.getItem('varoToken') || '';
+let clockOffset = 0; // the service's clock minus this browser's
 
 class ApiError extends Error {
   constructor(status, message) {
@@ -38,6 +39,9 @@ async function api(method, path, body) {
     throw new ApiError(0, 'the service does not answer');
   }
   if (response.status === 401) askToken();
+  const date = Date.parse(response.headers.get('Date') || '');
+  // The Date header has whole seconds: a small difference is its rounding.
+  if (!isNaN(date)) clockOffset = Math.abs(date - Date.now()) > 2000 ? date - Date.now() : 0;
   const type = response.headers.get('Content-Type') || '';
   if (!response.ok) {
     const answer = type.includes('json') ? await response.json().catch(() => null) : null;
@@ -255,15 +259,13 @@ function animate() {
 
 const modeName = (mode) => (typeof mode === 'number' ? MODES[mode] || String(mode) : String(mode));
 
-function why(showing, alerts) {
-  if (!showing || showing.source === 'none' || !showing.source) return 'nothing: an empty frame';
-  if (showing.source === 'alert') {
-    const alert = (alerts || []).find((a) => a.id === showing.alertId);
-    const left = alert ? alert.secondsLeft : showing.secondsLeft;
-    return `alert ${showing.alertId ?? ''}` + (left !== undefined ? `, ${left} s left` : '');
-  }
-  const k = (showing.item ?? showing.itemIndex ?? 0) + 1;
-  return `playlist item ${k} of ${showing.itemCount ?? '?'}`;
+function why(showing) {
+  if (!showing || !showing.source || showing.source === 'none') return 'nothing: an empty frame';
+  const ends = Date.parse(showing.ends || '');
+  const left = showing.secondsLeft ?? (isNaN(ends) ? undefined : Math.max(0, Math.ceil((ends - Date.now() - clockOffset) / 1000)));
+  if (showing.source === 'alert') return `alert ${showing.alertId}` + (left === undefined ? '' : `, ${left} s left`);
+  const k = (showing.itemIndex ?? 0) + 1;
+  return `playlist item ${k} of ${showing.itemCount}` + (left === undefined ? '' : `, next in ${left} s`);
 }
 
 // Frame bytes with the carriage returns made visible.
@@ -346,10 +348,9 @@ function renderCards(list) {
 function updateCard(number, card, board) {
   const showing = board.showing || {};
   const sent = board.sent || {};
-  const detail = openBoard === number && boardDetail ? boardDetail : board;
   const node = card.node;
   node.querySelector('.shows').textContent = showing.text ?? '';
-  node.querySelector('.why').textContent = why(showing, detail.alerts);
+  node.querySelector('.why').textContent = why(showing);
   node.querySelector('.sent').textContent = timeText(sent.time);
   node.querySelector('.bytes').textContent = frameText(sent.bytes);
   const key = JSON.stringify([showing.text, showing.mode, showing.brightness, sent.time]);
@@ -597,9 +598,7 @@ async function refreshOpen(takePlaylist) {
 
 let countersKey = '';
 function renderCounters(counters) {
-  const entries = Array.isArray(counters)
-    ? counters.map((c) => [c.name, c.value])
-    : Object.entries(counters || {});
+  const entries = Object.entries(counters);
   const key = JSON.stringify(entries);
   if (key === countersKey) return;
   countersKey = key;
@@ -680,21 +679,22 @@ async function poll(now) {
   try {
     const boards = await api('GET', '/api/boards');
     $('tokenForm').hidden = true;
-    renderCards(Array.isArray(boards) ? boards : boards.boards || []);
+    renderCards(boards.boards || []);
     if (openBoard !== null) await refreshOpen(false);
     if (now || pollCount % 2 === 0) {
       const [counters, journal] = await Promise.all([
         api('GET', '/api/counters'),
         api('GET', '/api/journal?limit=50'),
       ]);
-      renderCounters(counters.counters ?? counters);
-      renderJournal(Array.isArray(journal) ? journal : journal.frames || journal.entries || []);
+      renderCounters(counters.counters || {});
+      renderJournal(journal.journal || []);
     }
     if (now || pollCount % 4 === 0) {
       const health = await api('GET', '/api/health');
       $('health').textContent =
         `Line ${health.transport ?? ''}: ${health.open ? 'open' : 'not open'}` +
-        (health.waiting ? `, ${health.waiting} bytes waiting` : '');
+        (health.bytesWaiting ? `, ${health.bytesWaiting} bytes waiting` : '') +
+        (health.lastFailure ? `; ${health.lastFailure}` : '');
     }
   } catch (e) {
     if (e.status !== 401) $('health').textContent = 'Trouble: ' + e.message;
