@@ -95,6 +95,13 @@ lit_leds = lambda canvas: browser.execute_script(
 
 try:
     browser.get(f'http://127.0.0.1:{port}/')
+    paint = wait_for(lambda: browser.execute_script(
+        'const p = performance.getEntriesByName("first-contentful-paint")[0]; return p && p.startTime'))
+    weight = browser.execute_script(
+        'return performance.getEntriesByType("resource").filter(r => /app[.](js|css)$/.test(r.name))'
+        '.reduce((sum, r) => sum + r.decodedBodySize, performance.getEntriesByType("navigation")[0].decodedBodySize)')
+    print(f'first contentful paint: {paint:.0f} ms; page weight: {weight} bytes')
+    check('the page weighs under 100 KB', 0 < weight < 100000, weight)
     status, headers, _ = api('GET', '/')
     check('the page carries a policy against other origins and inline script, and nosniff',
           "script-src 'self'" in headers.get('Content-Security-Policy', '') and 'unsafe-inline' not in
@@ -120,6 +127,14 @@ try:
           wait_for(lambda: card_text(4, '.shows') == 'HELLO 4' and card_text(4, '.why').startswith('playlist item 1 of 1')),
           card_text(4, '.why'))
     check('the card draws the face', wait_for(lambda: lit_leds(find(By.CSS_SELECTOR, '.card .face')) > 50))
+
+    status, headers, body = api('GET', '/api/boards/4/face.png?first=0')
+    check('face.png says a still face stands still, and a strip spans 256 cells',
+          headers.get('X-Face-Step-Ms') == '0' and headers.get('X-Face-Length') == '7' and
+          int.from_bytes(body[16:20], 'big') == 256 * 6 - 1, (status, dict(headers)))
+    status, _, body = api('GET', '/api/boards/4/face.png?text=X&brightness=100')
+    check('a preview refuses what a message would, naming the field',
+          status == 400 and json.loads(body)['error'].startswith('brightness'), (status, body))
 
     find(By.ID, 'msgBright').clear()
     find(By.ID, 'msgBright').send_keys('150' + Keys.ENTER)
@@ -181,7 +196,8 @@ try:
           wait_for(lambda: 's left' in card_text(4, '.why') and 'alert' in card_text(4, '.why')), card_text(4, '.why'))
 
     browser.save_screenshot(os.path.join(folder, 'page-1280.png'))
-    browser.set_window_size(360, 800)
+    browser.execute_cdp_cmd('Emulation.setDeviceMetricsOverride',
+                            {'width': 360, 'height': 800, 'deviceScaleFactor': 1, 'mobile': True})
     check('the page fits 360 px without sideways scrolling',
           wait_for(lambda: browser.execute_script('return document.documentElement.scrollWidth') <= 360),
           browser.execute_script('return document.documentElement.scrollWidth'))
