@@ -1,7 +1,7 @@
 #!/usr/bin/python3
 """The web page in a real headless Chromium against a started VaroServe, inside the test's private
 network. Usage: tst_www.py VAROSERVE FOLDER. Exit 77 (skipped) when the browser is missing."""
-import json, os, socket, subprocess, sys, tempfile, time, urllib.error, urllib.request
+import json, os, shutil, socket, subprocess, sys, tempfile, time, urllib.error, urllib.request
 
 try:
     from selenium import webdriver
@@ -41,7 +41,7 @@ def wait_for(what, seconds=3.0):
     while True:
         try:
             value = what()
-        except (WebDriverException, TypeError, AttributeError, ValueError, IndexError):
+        except Exception:  # not there yet
             value = None
         if value or time.monotonic() > end:
             return value
@@ -84,14 +84,18 @@ options = webdriver.ChromeOptions()
 for argument in ('--headless=new', '--no-sandbox', '--disable-gpu', '--user-data-dir=' + os.path.join(work, 'chromium'),
                  '--window-size=1280,900'):
     options.add_argument(argument)
-browser = webdriver.Chrome(service=Service('/usr/bin/chromedriver'), options=options)
+try:
+    browser = webdriver.Chrome(service=Service('/usr/bin/chromedriver'), options=options)
+except Exception:
+    service.terminate()
+    raise
 find = browser.find_element
 card_text = lambda n, part: browser.execute_script(
     'const c=[...document.querySelectorAll(".card")].find(c=>c.querySelector("h3").textContent==="Board "+arguments[0]);'
     'return c ? c.querySelector(arguments[1]).textContent : null', n, part)
 lit_leds = lambda canvas: browser.execute_script(
     'const c=arguments[0],d=c.getContext("2d").getImageData(0,0,c.width,c.height).data;let n=0;'
-    'for(let i=0;i<d.length;i+=4) n+=d[i]>200;return n', canvas)
+    'for(let i=0;i<d.length;i+=4) n+=d[i]>60;return n', canvas)
 
 try:
     browser.get(f'http://127.0.0.1:{port}/')
@@ -195,16 +199,19 @@ try:
     check('the card says an alert shows, with its seconds left',
           wait_for(lambda: 's left' in card_text(4, '.why') and 'alert' in card_text(4, '.why')), card_text(4, '.why'))
 
-    browser.save_screenshot(os.path.join(folder, 'page-1280.png'))
-    browser.execute_cdp_cmd('Emulation.setDeviceMetricsOverride',
-                            {'width': 360, 'height': 800, 'deviceScaleFactor': 1, 'mobile': True})
+    for width in (1280, 360):  # whole pages, for a person to look at
+        metrics = {'width': width, 'height': 800, 'deviceScaleFactor': 1, 'mobile': width < 500}
+        browser.execute_cdp_cmd('Emulation.setDeviceMetricsOverride', metrics)
+        metrics['height'] = browser.execute_script('return document.documentElement.scrollHeight')
+        browser.execute_cdp_cmd('Emulation.setDeviceMetricsOverride', metrics)
+        browser.save_screenshot(os.path.join(folder, f'page-{width}.png'))
     check('the page fits 360 px without sideways scrolling',
-          wait_for(lambda: browser.execute_script('return document.documentElement.scrollWidth') <= 360),
+          browser.execute_script('return document.documentElement.scrollWidth') <= 360,
           browser.execute_script('return document.documentElement.scrollWidth'))
-    browser.save_screenshot(os.path.join(folder, 'page-360.png'))
 finally:
     browser.quit()
     service.terminate()
     service.wait(10)
+    shutil.rmtree(work, ignore_errors=True)
 print('%d failed' % len(failures) if failures else 'all passed')
 sys.exit(1 if failures else 0)

@@ -43,7 +43,7 @@ ApiReply FaceController::face(const ApiRequest &request) const
     qint64 elapsedMs = 0;
     if (query.hasQueryItem(QStringLiteral("text"))) {
         QJsonObject item;
-        for (const QString key : { u"text", u"mode", u"brightness" }) {
+        for (const QString &key : { QStringLiteral("text"), QStringLiteral("mode"), QStringLiteral("brightness") }) {
             if (!query.hasQueryItem(key))
                 continue;
             const QString value = query.queryItemValue(key, QUrl::FullyDecoded);

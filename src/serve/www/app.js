@@ -180,6 +180,7 @@ class Face {
   async load(url) {
     const serial = ++this.serial;
     const response = await api('GET', url);
+    const received = performance.now();
     const step = Number(response.headers.get('X-Face-Step-Ms') || 0);
     const elapsed = Number(response.headers.get('X-Face-Elapsed-Ms') || 0);
     const length = Number(response.headers.get('X-Face-Length') || 0);
@@ -188,7 +189,7 @@ class Face {
     crawling.delete(this);
     this.strips = null;
     if (step > 0 && length > 0) {
-      Object.assign(this, { url, step, length, origin: performance.now() - elapsed, strips: new Map(), shown: null });
+      Object.assign(this, { url, step, length, origin: received - elapsed, strips: new Map(), shown: null });
       crawling.add(this);
       animate();
     } else {
@@ -212,7 +213,7 @@ class Face {
       api('GET', `${this.url}${sep}first=${index * STRIP_CELLS}`)
         .then(tinted)
         .then((image) => serial === this.serial && this.strips.set(index, image) && (this.shown = null))
-        .catch(() => serial === this.serial && this.strips.delete(index));
+        .catch(() => setTimeout(() => serial === this.serial && this.strips.delete(index), 1000));
     }
     return this.strips.get(index);
   }
