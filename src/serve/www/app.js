@@ -269,8 +269,12 @@ function why(showing) {
   return `playlist item ${k} of ${showing.itemCount}` + (left === undefined ? '' : `, next in ${left} s`);
 }
 
+// A text may be 64 KiB long: a card shows its start and says how long it is.
+const clip = (text, max = 400) =>
+  String(text ?? '').length > max ? `${String(text).slice(0, max)}… (${text.length} characters)` : String(text ?? '');
+
 // Frame bytes with the carriage returns made visible.
-const frameText = (bytes) => String(bytes ?? '').replace(/\r/g, '⏎');
+const frameText = (bytes) => clip(bytes).replace(/\r/g, '⏎');
 
 function timeText(iso) {
   if (!iso) return 'none yet';
@@ -350,14 +354,14 @@ function updateCard(number, card, board) {
   const showing = board.showing || {};
   const sent = board.sent || {};
   const node = card.node;
-  node.querySelector('.shows').textContent = showing.text ?? '';
+  node.querySelector('.shows').textContent = clip(showing.text);
   node.querySelector('.why').textContent = why(showing);
   node.querySelector('.sent').textContent = timeText(sent.time);
   node.querySelector('.bytes').textContent = frameText(sent.bytes);
   const key = JSON.stringify([showing.text, showing.mode, showing.brightness, sent.time]);
   if (key !== card.key) {
     card.key = key;
-    card.face.canvas.setAttribute('aria-label', `Board ${number} face: ${showing.text ?? ''}`);
+    card.face.canvas.setAttribute('aria-label', `Board ${number} face: ${clip(showing.text, 100)}`);
     card.face.load(`/api/boards/${number}/face.png`).catch(() => (card.key = ''));
   }
 }
@@ -522,7 +526,7 @@ async function preview(node) {
   const item = itemJson(node);
   const query = new URLSearchParams({ text: item.text, mode: item.mode });
   if (item.brightness !== undefined) query.set('brightness', item.brightness);
-  node.face.canvas.setAttribute('aria-label', 'Preview: ' + item.text);
+  node.face.canvas.setAttribute('aria-label', 'Preview: ' + clip(item.text, 100));
   try {
     await node.face.load(`/api/boards/${openBoard}/face.png?${query}`);
   } catch (e) {
@@ -554,11 +558,11 @@ function renderAlerts() {
   if (!alerts.length) list.append(el('li', 'No live alert.'));
   for (const alert of alerts) {
     const row = el('li');
-    const text = el('q', alert.text);
+    const text = el('q', clip(alert.text));
     const facts = el('span', ` priority ${alert.priority}, ${alert.secondsLeft} s left `, 'countdown');
     const button = el('button', 'Clear');
     button.type = 'button';
-    button.setAttribute('aria-label', `Clear alert ${alert.id}: ${alert.text}`);
+    button.setAttribute('aria-label', `Clear alert ${alert.id}: ${clip(alert.text, 60)}`);
     button.addEventListener('click', () =>
       submit($('alertForm'), 'DELETE', `/api/boards/${openBoard}/alerts/${alert.id}`, undefined, () => refreshOpen()));
     row.append(`#${alert.id} `, text, facts, button);
@@ -662,7 +666,7 @@ function renderJournal(entries) {
       el('span', timeText(entry.time).replace(/ \(.*/, ''), 'when'),
       el('span', `board ${entry.board}`, 'which'),
       el('span', entry.source ?? '', 'source'),
-      el('q', entry.text ?? ''),
+      el('q', clip(entry.text)),
       el('code', frameText(entry.bytes), 'bytes'),
     );
     list.append(row);
@@ -675,7 +679,7 @@ let polling = false;
 let pollCount = 0;
 
 async function poll(now) {
-  if (polling) return;
+  if (polling || !$('tokenForm').hidden) return;
   polling = true;
   try {
     const boards = await api('GET', '/api/boards');
