@@ -437,6 +437,8 @@ function loadPlaylist(items) {
   for (const item of $('items').children) item.face.stop();
   $('items').replaceChildren();
   for (const item of items) addItem(item);
+  // Each item's face is drawn at once, so a playlist of a few reads at a glance.
+  if (items.length <= 20) for (const node of $('items').children) preview(node);
   editorBase = JSON.stringify(items);
   $('playlistNote').textContent = items.length ? '' : 'The playlist is empty.';
   clearErrors($('playlistForm'));
