@@ -45,7 +45,7 @@ QList<QPair<QByteArray, QByteArray>> securityHeaders()
 {
     return {
         { "Content-Security-Policy",
-          "default-src 'self'; script-src 'self'; style-src 'self'; img-src 'self' blob:; connect-src 'self'; "
+          "default-src 'self'; script-src 'self'; style-src 'self'; img-src 'self' blob: data:; connect-src 'self'; "
           "object-src 'none'; base-uri 'none'; form-action 'self'; frame-ancestors 'none'" },
         { "Referrer-Policy", "no-referrer" },
     };
