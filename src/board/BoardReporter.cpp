@@ -1,7 +1,7 @@
 #include "board/BoardReporter.h"
 
-#include "board/LedMatrix.h"
 #include "board/LogLine.h"
+#include "face/LedMatrix.h"
 
 #include <QCoreApplication>
 #include <QImageWriter>
@@ -43,7 +43,10 @@ void BoardReporter::onError(const ErrorRecord &record)
 
 int BoardReporter::writeDots() const
 {
-    const QImage image = LedMatrix::renderAll(m_session.boards().displays(), m_arguments.columns, m_arguments.atMs);
+    std::vector<FaceState> faces;
+    for (const auto &[board, display] : m_session.boards().displays())
+        faces.push_back(display);
+    const QImage image = LedMatrix::renderAll(faces, m_arguments.columns, m_arguments.atMs);
     QImageWriter writer(m_arguments.dots, "png");
     if (writer.write(image))
         return 0;

@@ -3,8 +3,8 @@
 #include "board/BoardSession.h"
 #include "board/FrameText.h"
 #include "board/LedDisplayWidget.h"
-#include "board/LedMatrix.h"
 #include "board/PtyInput.h"
+#include "face/LedMatrix.h"
 
 #include <QFormLayout>
 #include <QLabel>

@@ -1,18 +1,16 @@
 #ifndef DISPLAYSTATE_H
 #define DISPLAYSTATE_H
 
+#include "face/FaceState.h"
+
 #include <QByteArray>
-#include <QString>
 
 // What one board shows: the settings of its frames so far. A board that has
 // not been told a setting starts as left-justified, at full brightness.
-struct DisplayState
+struct DisplayState : FaceState
 {
     QByteArray boardText; // as sent in its last frame
     int board = 0;
-    int mode = 0;
-    int brightness = 99;
-    QString text;
     qint64 frameAtMs = 0; // when its last frame arrived, on the session's clock
 };
 

@@ -1,7 +1,7 @@
 #include "board/LedDisplayWidget.h"
 
 #include "board/BoardSession.h"
-#include "board/LedMatrix.h"
+#include "face/LedMatrix.h"
 
 #include <QPainter>
 

@@ -71,6 +71,8 @@ int Service::start()
     m_counters.addRoutes(*m_api);
     m_journal.addRoutes(*m_api);
     m_health.addRoutes(*m_api);
+    m_face.addRoutes(*m_api);
+    m_page.addRoutes(*m_api);
     if (const Outcome listening = m_api->listen(m_options.listenAddress, m_options.listenPort); !listening.ok())
         return fail(listening, Failed);
     if (m_options.verbose)

@@ -10,8 +10,10 @@
 #include "serve/api/ApiServer.h"
 #include "serve/api/BoardsController.h"
 #include "serve/api/CountersController.h"
+#include "serve/api/FaceController.h"
 #include "serve/api/HealthController.h"
 #include "serve/api/JournalController.h"
+#include "serve/api/PageController.h"
 #include "store/ServeStore.h"
 #include "transport/Transport.h"
 
@@ -57,6 +59,8 @@ private:
     CountersController m_counters { m_control };
     JournalController m_journal { m_control };
     HealthController m_health { m_sink };
+    FaceController m_face { m_control };
+    PageController m_page;
 };
 
 #endif

@@ -1,8 +1,8 @@
 #include "board/BoardSession.h"
 #include "board/BoardWindow.h"
-#include "board/GlyphTable.h"
-#include "board/LedMatrix.h"
 #include "common/Windows1252.h"
+#include "face/GlyphTable.h"
+#include "face/LedMatrix.h"
 #include "protocol/BoardDecoder.h"
 
 #include <QLabel>
@@ -69,7 +69,7 @@ private slots:
         QFETCH(QString, leds);
         QFETCH(int, grey);
 
-        const QImage image = LedMatrix::render(DisplayState { {}, 0, mode, brightness, text, 0 }, columns, ms);
+        const QImage image = LedMatrix::render(FaceState { mode, brightness, text }, columns, ms);
         QCOMPARE(image.size(), QSize(columns * 6 - 1, 7));
         QStringList rows;
         int brightest = 0;

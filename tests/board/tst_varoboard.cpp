@@ -1,5 +1,5 @@
 #include "NetworkGuard.h"
-#include "board/LedMatrix.h"
+#include "face/LedMatrix.h"
 #include "protocol/BoardFrame.h"
 #include "rules/PortSettings.h"
 #include "transport/Transport.h"
@@ -166,7 +166,7 @@ private slots:
         QVERIFY(sender.send(BoardFrame::build("3", 4, "50", "CRAWL")).ok());
         QVERIFY(process.waitForFinished(10000));
         QCOMPARE(process.exitCode(), 0);
-        const DisplayState shown { {}, 0, 4, 50, u"CRAWL"_s, 0 };
+        const FaceState shown { 4, 50, u"CRAWL"_s };
         QCOMPARE(QImage(file).convertToFormat(QImage::Format_Grayscale8), LedMatrix::render(shown, 4, 1000));
     }
 };

@@ -1,6 +1,6 @@
-#include "board/LedMatrix.h"
+#include "face/LedMatrix.h"
 
-#include "board/GlyphTable.h"
+#include "face/GlyphTable.h"
 
 #include <algorithm>
 
@@ -14,18 +14,18 @@ struct Placement
     QString text;
 };
 
-Placement place(const DisplayState &display, int columns, qint64 msSinceFrame)
+Placement place(const FaceState &face, int columns, qint64 msSinceFrame)
 {
-    const int step = LedMatrix::crawlStepMs(display.mode);
+    const int step = LedMatrix::crawlStepMs(face.mode);
     if (step > 0) {
         const int displayWidth = LedMatrix::width(columns);
-        const qint64 textWidth = qint64(display.text.size()) * LedMatrix::cellPitch - 1;
+        const qint64 textWidth = qint64(face.text.size()) * LedMatrix::cellPitch - 1;
         const qint64 cycle = displayWidth + textWidth;
-        return { int(displayWidth - (msSinceFrame / step) % cycle), display.text };
+        return { int(displayWidth - (msSinceFrame / step) % cycle), face.text };
     }
-    const QString shown = display.text.left(columns);
+    const QString shown = face.text.left(columns);
     const int freeCells = columns - int(shown.size());
-    switch (display.mode) {
+    switch (face.mode) {
     case 1:
         return { freeCells * LedMatrix::cellPitch, shown };
     case 2:
@@ -77,19 +77,19 @@ int crawlStepMs(int mode)
     }
 }
 
-bool isMoving(const DisplayState &display)
+bool isMoving(const FaceState &face)
 {
-    return crawlStepMs(display.mode) > 0 && display.brightness > 0 && !display.text.isEmpty();
+    return crawlStepMs(face.mode) > 0 && face.brightness > 0 && !face.text.isEmpty();
 }
 
-QImage render(const DisplayState &display, int columns, qint64 msSinceFrame)
+QImage render(const FaceState &face, int columns, qint64 msSinceFrame)
 {
     QImage image(width(columns), GlyphTable::height, QImage::Format_Grayscale8);
     image.fill(0);
-    const int grey = intensity(display.brightness);
+    const int grey = intensity(face.brightness);
     if (grey == 0)
         return image;
-    const Placement placement = place(display, columns, qMax<qint64>(0, msSinceFrame));
+    const Placement placement = place(face, columns, qMax<qint64>(0, msSinceFrame));
     // Only the characters that reach into the display are drawn, so a long
     // crawling text costs no more than a short one.
     const int first = qMax(0, -placement.x / cellPitch);
@@ -102,14 +102,14 @@ QImage render(const DisplayState &display, int columns, qint64 msSinceFrame)
     return image;
 }
 
-QImage renderAll(const std::map<int, DisplayState> &displays, int columns, qint64 msSinceFrame)
+QImage renderAll(const std::vector<FaceState> &faces, int columns, qint64 msSinceFrame)
 {
-    const int count = qMax(1, int(displays.size()));
+    const int count = qMax(1, int(faces.size()));
     QImage image(width(columns), count * (GlyphTable::height + 1) - 1, QImage::Format_Grayscale8);
     image.fill(0);
     int y = 0;
-    for (const auto &[number, display] : displays) {
-        const QImage one = render(display, columns, msSinceFrame);
+    for (const FaceState &face : faces) {
+        const QImage one = render(face, columns, msSinceFrame);
         for (int row = 0; row < one.height(); ++row)
             std::copy_n(one.constScanLine(row), one.width(), image.scanLine(y + row));
         y += GlyphTable::height + 1;

@@ -1,11 +1,11 @@
 #ifndef LEDMATRIX_H
 #define LEDMATRIX_H
 
-#include "board/DisplayState.h"
+#include "face/FaceState.h"
 
 #include <QImage>
 
-#include <map>
+#include <vector>
 
 // The board's face as an image of one pixel per LED, grey level = intensity.
 // A display is a row of character cells, 5 x 7 LEDs each, with one LED
@@ -20,12 +20,12 @@ int intensity(int brightness);
 // Milliseconds per one-column step; 0 for the modes that stand still.
 int crawlStepMs(int mode);
 // Whether the display changes over time, so a window must keep redrawing it.
-bool isMoving(const DisplayState &display);
+bool isMoving(const FaceState &face);
 
-QImage render(const DisplayState &display, int columns, qint64 msSinceFrame);
-// All displays in ascending order, one below the other with one dark row
-// between them; each at msSinceFrame after its own last frame.
-QImage renderAll(const std::map<int, DisplayState> &displays, int columns, qint64 msSinceFrame);
+QImage render(const FaceState &face, int columns, qint64 msSinceFrame);
+// Several faces one below the other with one dark row between them; each at
+// msSinceFrame after its own last frame.
+QImage renderAll(const std::vector<FaceState> &faces, int columns, qint64 msSinceFrame);
 
 } // namespace LedMatrix
 

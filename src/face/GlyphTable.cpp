@@ -1,4 +1,4 @@
-#include "board/GlyphTable.h"
+#include "face/GlyphTable.h"
 
 #include <QHash>
 

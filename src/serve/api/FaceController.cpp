@@ -1,0 +1,87 @@
+#include "serve/api/FaceController.h"
+
+#include "engine/BoardEngine.h"
+#include "engine/ContentJson.h"
+#include "engine/LiveText.h"
+#include "face/LedMatrix.h"
+#include "serve/BoardControl.h"
+#include "serve/api/ApiRequest.h"
+#include "serve/api/ApiServer.h"
+
+#include <QBuffer>
+#include <QImageWriter>
+#include <QJsonObject>
+
+namespace {
+
+// A query value reads as the number it spells, so that the item's own check
+// answers "brightness" as it would in a JSON body.
+QJsonValue queryValue(const QString &text)
+{
+    bool ok = false;
+    const int number = text.toInt(&ok);
+    return ok ? QJsonValue(number) : QJsonValue(text);
+}
+
+} // namespace
+
+void FaceController::addRoutes(ApiServer &server)
+{
+    server.route(QHttpServerRequest::Method::Get, QStringLiteral("/api/boards/*/face.png"),
+                 [this](const ApiRequest &request) { return face(request); });
+}
+
+ApiReply FaceController::face(const ApiRequest &request) const
+{
+    const auto board = ContentJson::board(request.segment(0));
+    if (!board.ok())
+        return ApiReply::error(board.error);
+    const QUrlQuery query = request.query();
+    const BoardEngine &engine = m_control.engine();
+    const QDateTime now = m_control.clock().now();
+    FaceState face;
+    qint64 elapsedMs = 0;
+    if (query.hasQueryItem(QStringLiteral("text"))) {
+        QJsonObject item;
+        for (const QString &key : { QStringLiteral("text"), QStringLiteral("mode"), QStringLiteral("brightness") }) {
+            if (!query.hasQueryItem(key))
+                continue;
+            const QString value = query.queryItemValue(key, QUrl::FullyDecoded);
+            item.insert(key, key == u"text" ? QJsonValue(value) : queryValue(value));
+        }
+        const auto parsed = ContentJson::message(item);
+        if (!parsed.ok())
+            return ApiReply::error(parsed.error);
+        const QMap<QString, qint64> counters = engine.counters();
+        const QHash<QString, QString> noTopics; // a preview shows a bus value as not yet heard
+        face = { parsed.value.mode, parsed.value.brightness,
+                 LiveText::expand(parsed.value.text, { now, &counters, &noTopics }) };
+    } else {
+        const Showing showing = engine.showing(board.value);
+        face = { showing.mode, showing.brightness, showing.text };
+        const QDateTime sent = engine.lastSent(board.value).time;
+        elapsedMs = sent.isValid() ? qMax<qint64>(0, sent.msecsTo(now)) : 0;
+    }
+
+    QImage image;
+    if (query.hasQueryItem(QStringLiteral("first"))) {
+        bool ok = false;
+        const int first = query.queryItemValue(QStringLiteral("first")).toInt(&ok);
+        if (!ok)
+            return ApiReply::error({ Outcome::CounterValueInvalid, QStringLiteral("first") });
+        image = LedMatrix::render({ 0, face.brightness, face.text.mid(qMax(0, first), stripCells) }, stripCells, 0);
+    } else {
+        image = LedMatrix::render(face, columns, elapsedMs);
+    }
+    ApiReply reply;
+    QBuffer buffer(&reply.body);
+    buffer.open(QIODevice::WriteOnly);
+    QImageWriter(&buffer, "png").write(image);
+    reply.contentType = "image/png";
+    reply.headers = {
+        { "X-Face-Step-Ms", QByteArray::number(LedMatrix::isMoving(face) ? LedMatrix::crawlStepMs(face.mode) : 0) },
+        { "X-Face-Elapsed-Ms", QByteArray::number(elapsedMs) },
+        { "X-Face-Length", QByteArray::number(face.text.size()) },
+    };
+    return reply;
+}

@@ -1,0 +1,184 @@
+#!/usr/bin/python3
+"""The web page in a real headless Chromium against a started VaroServe, inside the test's private
+network. Usage: tst_www.py VAROSERVE FOLDER. Exit 77 (skipped) when the browser is missing."""
+import json, os, shutil, socket, subprocess, sys, tempfile, time, urllib.error, urllib.request
+
+try:
+    from selenium import webdriver
+    from selenium.webdriver.chrome.service import Service
+    from selenium.webdriver.common.by import By
+    from selenium.webdriver.common.keys import Keys
+    from selenium.webdriver.support.ui import Select
+except ImportError:
+    webdriver = None
+if not (webdriver and os.access('/usr/bin/chromium', os.X_OK) and os.access('/usr/bin/chromedriver', os.X_OK)):
+    print('SKIP: install chromium chromium-driver python3-selenium (scripts/deps.sh), for /usr/bin/python3')
+    sys.exit(77)
+
+serve, folder = sys.argv[1], sys.argv[2]
+os.makedirs(folder, exist_ok=True)
+work = tempfile.mkdtemp(dir=folder)
+TOKEN = 'a-token-of-twenty-chars'
+failures = []
+
+
+def check(name, ok, detail=''):
+    print(('PASS ' if ok else 'FAIL ') + name + ('' if ok else ': ' + str(detail)))
+    failures.extend([] if ok else [name])
+
+
+def wait_for(what, seconds=3.0):
+    end = time.monotonic() + seconds
+    while True:
+        try:
+            value = what()
+        except Exception:  # not there yet
+            value = None
+        if value or time.monotonic() > end:
+            return value
+        time.sleep(0.05)
+
+
+def api(method, path, body=None):
+    request = urllib.request.Request(f'http://127.0.0.1:{port}{path}', json.dumps(body).encode() if body else None,
+                                     {'Authorization': 'Bearer ' + TOKEN}, method=method)
+    try:
+        with urllib.request.urlopen(request, timeout=5) as answer:
+            return answer.status, answer.headers, answer.read()
+    except urllib.error.HTTPError as error:
+        return error.code, error.headers, error.read()
+
+
+def datagrams(seconds):
+    got = []
+    udp.settimeout(seconds)
+    try:
+        while True:
+            got.append(udp.recv(70000))
+    except socket.timeout:
+        return got
+
+
+with socket.socket() as s:
+    s.bind(('127.0.0.1', 0))
+    port = s.getsockname()[1]
+udp = socket.socket(socket.AF_INET, socket.SOCK_DGRAM)
+udp.bind(('', 0))
+token_file = os.path.join(work, 'token')
+with open(os.open(token_file, os.O_CREAT | os.O_WRONLY, 0o600), 'w') as f:
+    f.write(TOKEN + '\n')
+service = subprocess.Popen([serve, '--listen', f'127.0.0.1:{port}', '--token-file', token_file,
+                            '--data', os.path.join(work, 'store.sqlite'), f'UDP{udp.getsockname()[1]}'])
+browser = None
+try:
+    wait_for(lambda: service.poll() is not None or api('GET', '/api/health')[0] == 200, 10)
+    options = webdriver.ChromeOptions()
+    for argument in ('--headless=new', '--no-sandbox', '--user-data-dir=' + os.path.join(work, 'chromium')):
+        options.add_argument(argument)
+    browser = webdriver.Chrome(service=Service('/usr/bin/chromedriver'), options=options)
+    browser.set_window_size(1280, 900)
+    find, js = browser.find_element, browser.execute_script
+    card = lambda part: js('const c = document.querySelector(".card"); return c && c.querySelector(arguments[0])'
+                           '.textContent', part)
+    lit = lambda canvas: js('const c = arguments[0], d = c.getContext("2d").getImageData(0, 0, c.width, c.height)'
+                            '.data; let n = 0; for (let i = 0; i < d.length; i += 4) n += d[i] > 60; return n', canvas)
+
+    for _ in range(2):  # the second load in a browser that has started: files fetched again (no-store)
+        browser.get(f'http://127.0.0.1:{port}/')
+    paint = wait_for(lambda: js('return performance.getEntriesByName("first-contentful-paint")[0].startTime'))
+    weight = js('return performance.getEntriesByType("resource").concat(performance.getEntriesByType("navigation"))'
+                '.reduce((sum, r) => sum + r.decodedBodySize, 0)')
+    print(f'first contentful paint: {paint:.0f} ms; page weight: {weight} bytes')
+    check('the page weighs under 100 KB', 0 < weight < 100000, weight)
+    csp, sniff = (api('GET', '/')[1][name] for name in ('Content-Security-Policy', 'X-Content-Type-Options'))
+    check('answers forbid other origins, inline script and sniffing', "script-src 'self'" in csp and
+          'unsafe' not in csp and sniff == 'nosniff', csp)
+
+    wait_for(lambda: find(By.ID, 'token').is_displayed())
+    find(By.ID, 'token').send_keys('not-the-token' + Keys.ENTER)
+    check('a wrong token is said so', 'refused' in wait_for(lambda: find(By.ID, 'tokenError').text))
+    find(By.ID, 'token').send_keys(TOKEN + Keys.ENTER)
+    check('the right token is kept for the session', wait_for(lambda: not find(By.ID, 'tokenForm').is_displayed())
+          and js('return sessionStorage.getItem("varoToken")') == TOKEN)
+
+    find(By.ID, 'openBoard').send_keys('4' + Keys.ENTER)
+    wait_for(lambda: find(By.ID, 'board').is_displayed())
+    find(By.ID, 'msgText').send_keys('HELLO 4')
+    Select(find(By.ID, 'msgMode')).select_by_value('center')
+    find(By.ID, 'msgBright').clear()
+    find(By.ID, 'msgBright').send_keys('40' + Keys.ENTER)
+    check('the form sends its message as one frame', datagrams(1.5) == [b'\r4C2\r4B40\r4AHELLO 4\r4D'])
+    check('the card shows what the board shows, why, and its face', wait_for(lambda: card('.shows') == 'HELLO 4' and
+          card('.why').startswith('playlist item 1 of 1') and lit(find(By.CSS_SELECTOR, '.card .face')) > 50))
+
+    find(By.ID, 'msgBright').clear()
+    find(By.ID, 'msgBright').send_keys('150' + Keys.ENTER)
+    error = wait_for(lambda: find(By.CSS_SELECTOR, '#messageForm [data-error="brightness"]').text)
+    check('an invalid brightness is shown beside its field', error and error.startswith('brightness'), error)
+    check('an invalid brightness sends nothing', datagrams(0.7) == [])
+
+    hostile = '<img src=x onerror=window.hacked=1>'
+    find(By.ID, 'msgBright').clear()
+    find(By.ID, 'msgText').clear()
+    find(By.ID, 'msgText').send_keys(hostile)
+    find(By.CSS_SELECTOR, '#messageForm [type=submit]').click()
+    check('a hostile text is shown as text, never as markup', wait_for(lambda: card('.shows') == hostile)
+          and js('return !window.hacked && !document.querySelector("main img")'))
+
+    started = time.monotonic()
+    api('PUT', '/api/boards/4/message', {'text': 'FROM ELSEWHERE'})
+    seen = wait_for(lambda: card('.shows') == 'FROM ELSEWHERE', 2)
+    latency = time.monotonic() - started
+    print(f'change latency: {latency * 1000:.0f} ms')
+    check('a change made through the API shows within a second, without reload', seen and latency < 1.0, latency)
+
+    find(By.ID, 'reloadPlaylist').click()
+    find(By.ID, 'addItem').click()
+    item = wait_for(lambda: browser.find_elements(By.CSS_SELECTOR, '#items .item')[1])
+    field = lambda name: item.find_element(By.CSS_SELECTOR, f'[data-field={name}]')
+    field('text').send_keys('SECOND {counter:cups}')
+    Select(field('mode')).select_by_value('fast')
+    for name, value in (('seconds', '5'), ('until', '23:00')):
+        field(name).clear()
+        field(name).send_keys(value)
+    item.find_element(By.CSS_SELECTOR, '.days [value=sun]').click()
+    item.find_element(By.CSS_SELECTOR, '[data-act=preview]').click()
+    saved = lambda: json.loads(api('GET', '/api/boards/4')[2])['playlist']
+    check('an item is previewed before it is saved',
+          wait_for(lambda: lit(item.find_element(By.CSS_SELECTOR, '.preview')) > 20) and len(saved()) == 1)
+    item.find_element(By.CSS_SELECTOR, '[data-act=up]').click()
+    find(By.CSS_SELECTOR, '#playlistForm [type=submit]').click()
+    first = (wait_for(lambda: len(saved()) == 2) and saved() or [{}])[0]
+    check('the playlist saved in the editor reaches the API, in its order',
+          (first['text'], first['mode'], first['seconds'], first['until'], 'sun' in first['days']) ==
+          ('SECOND {counter:cups}', 'fast', 5, '23:00', False), saved())
+
+    datagrams(0.2)
+    find(By.ID, 'alertText').send_keys('FIRE DRILL')
+    find(By.ID, 'alertPriority').clear()
+    find(By.ID, 'alertPriority').send_keys('9')
+    find(By.ID, 'alertSeconds').clear()
+    find(By.ID, 'alertSeconds').send_keys('30' + Keys.ENTER)
+    check('a raised alert goes out on the line', b'\r4AFIRE DRILL\r4D' in b''.join(datagrams(1.5)))
+    countdown = lambda: int(find(By.CSS_SELECTOR, '#alerts .countdown').text.split(', ')[1].split()[0])
+    before = wait_for(countdown)
+    time.sleep(2.1)
+    check('an alert shows its countdown, on its card too', before and before <= 30 and countdown() < before and
+          card('.why').startswith('alert'), before)
+
+    for width in (1280, 360):  # whole pages, for a person to look at
+        metrics = {'width': width, 'height': 800, 'deviceScaleFactor': 1, 'mobile': width < 500}
+        browser.execute_cdp_cmd('Emulation.setDeviceMetricsOverride', metrics)
+        metrics['height'] = js('return document.documentElement.scrollHeight')
+        browser.execute_cdp_cmd('Emulation.setDeviceMetricsOverride', metrics)
+        browser.save_screenshot(os.path.join(folder, f'page-{width}.png'))
+    width = js('return document.documentElement.scrollWidth')
+    check('the page fits 360 px without sideways scrolling', width <= 360, width)
+finally:
+    if browser:
+        browser.quit()
+    service.terminate()
+    service.wait(10)
+    shutil.rmtree(work, ignore_errors=True)
+print(f'{len(failures)} failed' if failures else 'all passed')
+sys.exit(1 if failures else 0)
