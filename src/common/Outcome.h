@@ -19,6 +19,31 @@ struct Outcome
         ListWriteFailed, // subject; description
         BoardNumberInvalid,
         BrightnessInvalid,
+        // Board content read from JSON (API, bus, store). subject: the field
+        // as the reader wrote it ("brightness", "items[3].from").
+        JsonMalformed, // subject: the parser's reason
+        NotAnObject,
+        FieldUnknown,
+        FieldMissing,
+        NotText,
+        ModeInvalid,
+        BrightnessOutOfRange,
+        SecondsInvalid,
+        AlertSecondsInvalid,
+        PriorityInvalid,
+        DaysInvalid,
+        FromInvalid,
+        UntilInvalid,
+        UntilEqualsFrom,
+        DateInvalid,
+        DatesReversed, // subject: the last date
+        PlaylistInvalid, // not an array of at most 100 items
+        TextFieldUnknown, // description: the field as written, "{foo}"
+        TextFieldMalformed, // description: the field as written
+        TextTooLong,
+        BoardOutOfRange,
+        CounterNameInvalid, // description: the name
+        CounterValueInvalid,
     };
 
     Kind kind = Done;

@@ -18,6 +18,11 @@ QString listFile(const char *what, const Outcome &outcome)
             + QStringLiteral("\"\r") + outcome.description;
 }
 
+QString field(const Outcome &outcome, const char *rule)
+{
+    return outcome.subject + QLatin1String(rule);
+}
+
 QString invalidNumber(const char *headline)
 {
     return QLatin1String(headline) + QStringLiteral("\rPlease enter a decimal number between 0 and 99");
@@ -53,6 +58,53 @@ QString of(const Outcome &outcome)
         return invalidNumber("INVALID BOARD NUMBER");
     case Outcome::BrightnessInvalid:
         return invalidNumber("INVALID BRIGHTNESS");
+    case Outcome::JsonMalformed:
+        return QStringLiteral("malformed JSON: ") + outcome.subject;
+    case Outcome::NotAnObject:
+        return field(outcome, " must be a JSON object");
+    case Outcome::FieldUnknown:
+        return field(outcome, " is not a known field here");
+    case Outcome::FieldMissing:
+        return field(outcome, " is required");
+    case Outcome::NotText:
+        return field(outcome, " must be a text");
+    case Outcome::ModeInvalid:
+        return field(outcome, " must be left, right, center, slow, medium, fast or a whole number from 0 to 5");
+    case Outcome::BrightnessOutOfRange:
+        return field(outcome, " must be a whole number from 0 to 99");
+    case Outcome::SecondsInvalid:
+        return field(outcome, " must be a whole number from 1 to 86400");
+    case Outcome::AlertSecondsInvalid:
+        return field(outcome, " must be a whole number from 1 to 604800");
+    case Outcome::PriorityInvalid:
+        return field(outcome, " must be a whole number from 1 to 9");
+    case Outcome::DaysInvalid:
+        return field(outcome, " must be a list of one or more of mon, tue, wed, thu, fri, sat, sun");
+    case Outcome::FromInvalid:
+        return field(outcome, " must be a time HH:MM from 00:00 to 23:59");
+    case Outcome::UntilInvalid:
+        return field(outcome, " must be a time HH:MM from 00:00 to 24:00");
+    case Outcome::UntilEqualsFrom:
+        return field(outcome, " must differ from from (for the whole day use 00:00 to 24:00)");
+    case Outcome::DateInvalid:
+        return field(outcome, " must be a date YYYY-MM-DD");
+    case Outcome::DatesReversed:
+        return field(outcome, " must not be before firstDate");
+    case Outcome::PlaylistInvalid:
+        return field(outcome, " must be an array of at most 100 items");
+    case Outcome::TextFieldUnknown:
+        return field(outcome, ": unknown field ") + outcome.description;
+    case Outcome::TextFieldMalformed:
+        return field(outcome, ": malformed field ") + outcome.description;
+    case Outcome::TextTooLong:
+        return field(outcome, " is too long: with its fields filled in it may pass 65536 characters");
+    case Outcome::BoardOutOfRange:
+        return field(outcome, " must be a whole number from 0 to 99");
+    case Outcome::CounterNameInvalid:
+        return QStringLiteral("counter name \"") + outcome.description
+                + QStringLiteral("\" must be 1 to 64 letters, digits, '_', '-' or '.'");
+    case Outcome::CounterValueInvalid:
+        return field(outcome, " must be a whole number");
     }
     return {};
 }

@@ -1,0 +1,59 @@
+#ifndef CONTENTJSON_H
+#define CONTENTJSON_H
+
+#include "common/Outcome.h"
+#include "engine/Alert.h"
+#include "engine/PlaylistItem.h"
+#include "engine/Showing.h"
+
+#include <QDateTime>
+#include <QJsonArray>
+#include <QJsonObject>
+#include <QJsonValue>
+#include <QList>
+
+// The one place that reads and writes board content as JSON: the API, the
+// bus, the store and the page all go through it, so they refuse the same
+// things with the same words. A failure is an Outcome whose subject names
+// the field ("brightness", "items[3].from"); MessageText words it.
+namespace ContentJson {
+
+template<typename T> struct Parsed
+{
+    T value {};
+    Outcome error;
+    bool ok() const { return error.ok(); }
+};
+
+constexpr int maxItems = 100;
+constexpr int maxItemSeconds = 86400;
+constexpr int maxAlertSeconds = 604800;
+
+Parsed<PlaylistItem> item(const QJsonValue &json); // every item key, defaults applied
+Parsed<QList<PlaylistItem>> playlist(const QJsonValue &json); // an array of at most 100 items
+Parsed<PlaylistItem> message(const QJsonValue &json); // text, mode, brightness only
+Parsed<Alert> alert(const QJsonValue &json, const QDateTime &now); // text, mode, brightness, priority, seconds
+Parsed<int> mode(const QJsonValue &json); // a name or 0..5
+Parsed<int> brightness(const QJsonValue &json);
+Parsed<int> board(const QString &text); // "0".."99"
+Parsed<QString> counterName(const QString &name); // letters, digits, _ - . (1 to 64)
+Parsed<qint64> counterValue(const QJsonValue &json, const QString &field); // a whole number
+// A text as typed anywhere (API, bus): the typed-text treatment, then checked
+// for its fields and its length; field names the text in errors.
+Parsed<QString> text(const QJsonValue &json, const QString &field);
+
+QJsonObject toJson(const PlaylistItem &item);
+QJsonArray toJson(const QList<PlaylistItem> &items);
+QJsonObject toJson(const Alert &alert, const QDateTime &now); // with "id", "secondsLeft"
+QJsonObject toJson(const Showing &showing);
+
+// The store's form of an alert: toJson's with "raised" and "ends", read back
+// as it was written.
+QJsonObject record(const Alert &alert);
+Parsed<Alert> alertRecord(const QJsonValue &json);
+
+QString modeName(int mode);
+
+} // namespace ContentJson
+
+#endif
