@@ -12,7 +12,10 @@ QString reasonOf(int rc)
 {
     if (rc == MOSQ_ERR_ERRNO)
         return QString::fromLocal8Bit(std::strerror(errno));
-    return QString::fromUtf8(mosquitto_strerror(rc));
+    QString text = QString::fromUtf8(mosquitto_strerror(rc));
+    if (text.endsWith(u'.'))
+        text.chop(1);
+    return text;
 }
 
 } // namespace
@@ -120,15 +123,16 @@ void MqttClient::lose(const QString &reason)
         mosquitto_disconnect(m_mosq);
     if (m_retry.isActive())
         return;
-    emit logLine(QStringLiteral("MQTT %1:%2: %3; next attempt in %4 s")
-                         .arg(m_settings.host)
-                         .arg(m_settings.port)
-                         .arg(reason)
-                         .arg(m_retryMs / 1000));
+    emit event({ Outcome::MqttLost, address(), {}, 0, reason });
     m_retry.start(m_retryMs);
     m_retryMs = qMin(m_retryMs * 2, maxRetryMs);
     if (wasConnected)
         emit disconnected();
+}
+
+QString MqttClient::address() const
+{
+    return m_settings.host + u':' + QString::number(m_settings.port);
 }
 
 void MqttClient::subscribe(const QString &topicFilter)
@@ -174,16 +178,13 @@ void MqttClient::onConnect(mosquitto *, void *self, int rc)
     auto *client = static_cast<MqttClient *>(self);
     if (rc != 0) {
         // The broker closes the link after a refusal; the retry follows from there.
-        emit client->logLine(QStringLiteral("MQTT %1:%2 refused the connection: %3")
-                                     .arg(client->m_settings.host)
-                                     .arg(client->m_settings.port)
-                                     .arg(QString::fromUtf8(mosquitto_connack_string(rc))));
+        emit client->event(
+                { Outcome::MqttRefused, client->address(), {}, 0, QString::fromUtf8(mosquitto_connack_string(rc)) });
         return;
     }
     client->m_connected = true;
     client->m_retryMs = firstRetryMs;
-    emit client->logLine(
-            QStringLiteral("MQTT connected to %1:%2").arg(client->m_settings.host).arg(client->m_settings.port));
+    emit client->event({ Outcome::MqttConnected, client->address() });
     emit client->connected();
 }
 

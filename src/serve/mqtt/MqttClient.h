@@ -1,6 +1,8 @@
 #ifndef MQTTCLIENT_H
 #define MQTTCLIENT_H
 
+#include "common/Outcome.h"
+
 #include <QByteArray>
 #include <QObject>
 #include <QSocketNotifier>
@@ -58,7 +60,8 @@ signals:
     // retained: replayed by the broker from its store at subscription time,
     // not published while this client was listening.
     void received(const QString &topic, const QByteArray &payload, bool retained);
-    void logLine(const QString &text);
+    // Connected, lost, refused: for the log.
+    void event(const Outcome &outcome);
 
 private:
     static void onConnect(mosquitto *, void *self, int rc);
@@ -68,6 +71,7 @@ private:
     void watchSocket();
     void afterLoop(int rc);
     void lose(const QString &reason);
+    QString address() const;
     void updateWriteInterest();
 
     Settings m_settings;
