@@ -3,7 +3,8 @@
 # when any of them is missing.
 set -e
 packages="build-essential cmake qt6-base-dev qt6-serialport-dev libqt6serialport6-dev
-          fonts-dejavu-core fonts-liberation2 iproute2 util-linux clang-format"
+          fonts-dejavu-core fonts-liberation2 iproute2 util-linux clang-format
+          pkg-config libmosquitto-dev mosquitto mosquitto-clients"
 missing=""
 for package in $packages; do
     dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" \
