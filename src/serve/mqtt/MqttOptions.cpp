@@ -1,12 +1,10 @@
 #include "serve/mqtt/MqttOptions.h"
 
+#include "common/PrivateFile.h"
+
 #include <QCommandLineParser>
-#include <QFile>
-#include <QFileInfo>
 #include <QSysInfo>
 #include <QUrl>
-
-#include <sys/stat.h>
 
 namespace {
 
@@ -24,33 +22,6 @@ bool isTopicPrefix(const QString &prefix)
 {
     return !prefix.isEmpty() && !prefix.startsWith(u'/') && !prefix.endsWith(u'/') && !prefix.contains(u'+')
             && !prefix.contains(u'#') && !prefix.contains(QChar(0)) && prefix.toUtf8().size() < 1024;
-}
-
-MqttOptions::Problem usage(const QString &text)
-{
-    return { text, 2 };
-}
-
-MqttOptions::Problem readCredentials(const QString &path, MqttOptions &options)
-{
-    const QString name = QStringLiteral("--mqtt-credentials %1: ").arg(path);
-    struct stat info;
-    if (::stat(QFile::encodeName(path).constData(), &info) != 0)
-        return { name + QString::fromLocal8Bit(strerror(errno)), 1 };
-    if (!S_ISREG(info.st_mode))
-        return { name + QStringLiteral("not a regular file"), 1 };
-    if (info.st_mode & S_IROTH)
-        return { name + QStringLiteral("other users can read it; chmod o-r it"), 1 };
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return { name + file.errorString(), 1 };
-    const QList<QByteArray> lines = file.read(64 * 1024).split('\n');
-    const auto line = [&](int i) { return i < lines.size() ? QString::fromUtf8(lines[i]).remove(u'\r') : QString(); };
-    options.user = line(0);
-    options.password = line(1);
-    if (options.user.isEmpty())
-        return { name + QStringLiteral("the first line must hold the user name"), 1 };
-    return {};
 }
 
 } // namespace
@@ -73,40 +44,41 @@ QList<QCommandLineOption> MqttOptions::commandLineOptions()
     };
 }
 
-MqttOptions::Problem MqttOptions::read(const QCommandLineParser &parser, const QString &transport, MqttOptions &options)
+QString MqttOptions::read(const QCommandLineParser &parser, const QString &transport, MqttOptions &options)
 {
     options.enabled = parser.isSet(mqttName);
     if (!options.enabled) {
         for (const QString &name : { credentialsName, prefixName, clientIdName, haPrefixName, noHaName, boardsName })
             if (parser.isSet(name))
-                return usage(QStringLiteral("--%1 needs --mqtt").arg(name));
+                return QStringLiteral("--%1 needs --mqtt.").arg(name);
         return {};
     }
 
     const QUrl url(parser.value(mqttName), QUrl::StrictMode);
     if (!url.isValid() || url.scheme() != mqttName || url.host().isEmpty() || !url.userInfo().isEmpty()
         || !(url.path().isEmpty() || url.path() == u"/") || url.hasQuery() || url.hasFragment() || (url.port() == 0))
-        return usage(QStringLiteral("--mqtt: %1 is not mqtt://HOST[:PORT]").arg(parser.value(mqttName)));
+        return QStringLiteral("Invalid --mqtt \"%1\": give mqtt://HOST[:PORT], such as mqtt://127.0.0.1:1883.")
+                .arg(parser.value(mqttName));
     options.host = url.host();
     options.port = url.port(1883);
 
     if (parser.isSet(prefixName))
         options.prefix = parser.value(prefixName);
     if (!isTopicPrefix(options.prefix))
-        return usage(QStringLiteral("--mqtt-prefix: %1 is not a topic prefix (no + or #, no / at either end)")
-                             .arg(options.prefix));
+        return QStringLiteral("Invalid --mqtt-prefix \"%1\": give topic levels without + or # or a / at either end.")
+                .arg(options.prefix);
     if (parser.isSet(haPrefixName))
         options.haPrefix = parser.value(haPrefixName);
     if (!isTopicPrefix(options.haPrefix))
-        return usage(QStringLiteral("--ha-prefix: %1 is not a topic prefix (no + or #, no / at either end)")
-                             .arg(options.haPrefix));
+        return QStringLiteral("Invalid --ha-prefix \"%1\": give topic levels without + or # or a / at either end.")
+                .arg(options.haPrefix);
     options.discovery = !parser.isSet(noHaName);
 
     QString id = QStringLiteral("varoserve-%1-%2").arg(QSysInfo::machineHostName(), transport.trimmed().toUpper());
     if (parser.isSet(clientIdName))
         id = parser.value(clientIdName);
     if (id.isEmpty() || id.toUtf8().size() > 65535)
-        return usage(QStringLiteral("--mqtt-client-id: an id of 1 to 65535 bytes"));
+        return QStringLiteral("Invalid --mqtt-client-id: give 1 to 65535 bytes.");
     options.clientId = id;
 
     if (parser.isSet(boardsName)) {
@@ -114,12 +86,30 @@ MqttOptions::Problem MqttOptions::read(const QCommandLineParser &parser, const Q
             bool ok = false;
             const int board = word.trimmed().toInt(&ok);
             if (!ok || board < 0 || board > 99 || word.trimmed().size() > 2)
-                return usage(QStringLiteral("--boards: %1 is not a board number 0 to 99").arg(word));
+                return QStringLiteral("Invalid --boards \"%1\": give board numbers 0 to 99 separated by commas.")
+                        .arg(parser.value(boardsName));
             if (!options.boards.contains(board))
                 options.boards.append(board);
         }
     }
-    if (parser.isSet(credentialsName))
-        return readCredentials(parser.value(credentialsName), options);
+    options.credentialsFile = parser.value(credentialsName);
     return {};
+}
+
+Outcome MqttOptions::readCredentials()
+{
+    if (credentialsFile.isEmpty())
+        return {};
+    QByteArray contents;
+    if (const Outcome outcome = PrivateFile::read(credentialsFile, contents); !outcome.ok())
+        return outcome;
+    const QList<QByteArray> lines = contents.split('\n');
+    user = QString::fromUtf8(lines.value(0)).remove(u'\r');
+    password = QString::fromUtf8(lines.value(1)).remove(u'\r');
+    return {};
+}
+
+MqttClient::Settings MqttOptions::clientSettings() const
+{
+    return { host, port, clientId, user, password, prefix + QStringLiteral("/status"), "offline" };
 }

@@ -1,6 +1,9 @@
 #ifndef MQTTOPTIONS_H
 #define MQTTOPTIONS_H
 
+#include "common/Outcome.h"
+#include "serve/mqtt/MqttClient.h"
+
 #include <QCommandLineOption>
 #include <QList>
 #include <QString>
@@ -13,7 +16,8 @@ struct MqttOptions
     bool enabled = false;
     QString host;
     int port = 1883;
-    QString user;
+    QString credentialsFile;
+    QString user; // from the credentials file
     QString password;
     QString prefix = QStringLiteral("varo");
     QString clientId;
@@ -24,15 +28,14 @@ struct MqttOptions
     static QList<QCommandLineOption> commandLineOptions();
 
     // Reads what the parser found; transport names the default client id.
-    // An empty answer means the options are good; otherwise the text says
-    // which is wrong and why, and exitCode is 2 for a usage mistake or 1 for
-    // a file that cannot be used.
-    struct Problem
-    {
-        QString text;
-        int exitCode = 0;
-    };
-    static Problem read(const QCommandLineParser &parser, const QString &transport, MqttOptions &options);
+    // Empty, or the usage mistake in words.
+    static QString read(const QCommandLineParser &parser, const QString &transport, MqttOptions &options);
+
+    // User and password from credentialsFile, a private file (none: Done).
+    Outcome readCredentials();
+
+    // The link, with the retained last will "offline" on P/status.
+    MqttClient::Settings clientSettings() const;
 };
 
 #endif
