@@ -4,7 +4,7 @@
 #include "board/BoardSession.h"
 #include "board/BoardWindow.h"
 #include "board/PtyInput.h"
-#include "board/SignalQuitter.h"
+#include "common/SignalQuitter.h"
 
 #include <QApplication>
 

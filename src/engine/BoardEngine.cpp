@@ -1,7 +1,268 @@
 #include "engine/BoardEngine.h"
 
+#include "protocol/BoardFrame.h"
+
+#include <algorithm>
+
+namespace {
+
+bool isBoard(int board)
+{
+    return board >= 0 && board < BoardEngine::boardCount;
+}
+
+} // namespace
+
 BoardEngine::BoardEngine(const Clock &clock, FrameSink &sink, QObject *parent)
     : QObject(parent)
     , m_clock(clock)
     , m_sink(sink)
-{ }
+{
+    m_timer.setSingleShot(true);
+    m_timer.setTimerType(Qt::PreciseTimer);
+    connect(&m_timer, &QTimer::timeout, this, &BoardEngine::update);
+}
+
+void BoardEngine::setPlaylist(int board, const QList<PlaylistItem> &items)
+{
+    if (!isBoard(board))
+        return;
+    m_boards[board].setPlaylist(items);
+    contentEdited(board);
+}
+
+bool BoardEngine::setItem(int board, int index, const PlaylistItem &item)
+{
+    if (!isBoard(board) || !m_boards[board].setItem(index, item))
+        return false;
+    contentEdited(board);
+    return true;
+}
+
+void BoardEngine::addAlert(int board, const Alert &alert)
+{
+    if (!isBoard(board))
+        return;
+    m_boards[board].addAlert(alert);
+    contentEdited(board);
+}
+
+bool BoardEngine::removeAlert(int board, qint64 id)
+{
+    if (!isBoard(board) || !m_boards[board].removeAlert(id))
+        return false;
+    contentEdited(board);
+    return true;
+}
+
+int BoardEngine::clearAlerts(int board)
+{
+    if (!isBoard(board))
+        return 0;
+    const int count = m_boards[board].clearAlerts();
+    if (count > 0)
+        contentEdited(board);
+    return count;
+}
+
+void BoardEngine::setCounter(const QString &name, qint64 value)
+{
+    auto found = m_counters.find(name);
+    if (found != m_counters.end() && *found == value)
+        return;
+    m_counters.insert(name, value);
+    refreshAll();
+}
+
+qint64 BoardEngine::counter(const QString &name) const
+{
+    return m_counters.value(name);
+}
+
+QMap<QString, qint64> BoardEngine::counters() const
+{
+    return m_counters;
+}
+
+void BoardEngine::setTopicValue(const QString &topic, const QString &payload)
+{
+    if (!m_topics.contains(topic))
+        return; // nobody shows it: kept values stay bounded by the stored texts
+    const QString value = LiveText::topicValue(payload);
+    auto found = m_topicValues.find(topic);
+    if (found != m_topicValues.end() && *found == value)
+        return;
+    m_topicValues.insert(topic, value);
+    refreshAll();
+}
+
+QSet<QString> BoardEngine::topics() const
+{
+    return m_topics;
+}
+
+QList<int> BoardEngine::boards() const
+{
+    const QDateTime now = localNow();
+    QList<int> found;
+    for (int board = 0; board < boardCount; ++board) {
+        if (m_boards[board].hasContent(now))
+            found.append(board);
+    }
+    return found;
+}
+
+Showing BoardEngine::showing(int board) const
+{
+    return isBoard(board) ? m_boards[board].showing : Showing();
+}
+
+QList<PlaylistItem> BoardEngine::playlist(int board) const
+{
+    return isBoard(board) ? m_boards[board].playlist() : QList<PlaylistItem>();
+}
+
+QList<Alert> BoardEngine::alerts(int board) const
+{
+    return isBoard(board) ? m_boards[board].alerts(localNow()) : QList<Alert>();
+}
+
+BoardEngine::Sent BoardEngine::lastSent(int board) const
+{
+    if (!isBoard(board))
+        return {};
+    return Sent { m_boards[board].sentTime, m_boards[board].sentBytes };
+}
+
+void BoardEngine::start()
+{
+    // A board may have lost power: what it showed before is not trusted.
+    for (BoardState &state : m_boards) {
+        state.sentBytes.clear();
+        state.sentTime = {};
+        state.pending.clear();
+    }
+    m_queue.clear();
+    m_started = true;
+    update();
+}
+
+void BoardEngine::update()
+{
+    refreshAll();
+}
+
+void BoardEngine::lineReady()
+{
+    flush();
+}
+
+void BoardEngine::contentEdited(int board)
+{
+    emit contentChanged(board);
+    recountTopics();
+    const QDateTime now = localNow();
+    refresh(board, now);
+    flush();
+    arm(now);
+}
+
+void BoardEngine::refreshAll()
+{
+    const QDateTime now = localNow();
+    for (int board = 0; board < boardCount; ++board)
+        refresh(board, now);
+    flush();
+    arm(now);
+}
+
+void BoardEngine::refresh(int board, const QDateTime &now)
+{
+    BoardState &state = m_boards[board];
+    if (state.dropExpired(now)) {
+        emit contentChanged(board);
+        recountTopics();
+    }
+    const Showing shown = state.evaluate(now, values(now));
+    if (shown != state.showing) {
+        state.showing = shown;
+        emit showingChanged(board);
+    }
+    // Nothing is sent to a board that never had content; one that lost it
+    // is sent the empty frame once.
+    if (!m_started || (!state.hasContent(now) && state.sentBytes.isEmpty()))
+        return;
+    const QByteArray frame
+            = BoardFrame::build(QString::number(board), shown.mode, QString::number(shown.brightness), shown.text);
+    if (frame == state.sentBytes) {
+        if (!state.pending.isEmpty()) {
+            state.pending.clear();
+            m_queue.removeOne(board);
+        }
+        return;
+    }
+    if (state.pending.isEmpty())
+        m_queue.append(board);
+    state.pending = frame;
+    state.pendingShowing = shown;
+}
+
+void BoardEngine::flush()
+{
+    if (m_flushing)
+        return; // a sink that reports ready from inside write()
+    m_flushing = true;
+    while (!m_queue.isEmpty() && !m_sink.busy()) {
+        const int board = m_queue.takeFirst();
+        BoardState &state = m_boards[board];
+        const QByteArray frame = std::exchange(state.pending, {});
+        state.sentBytes = frame;
+        state.sentTime = localNow();
+        m_sink.write(board, frame);
+        emit frameSent(board, frame, state.pendingShowing);
+    }
+    m_flushing = false;
+}
+
+void BoardEngine::recountTopics()
+{
+    QSet<QString> used;
+    for (const BoardState &state : m_boards)
+        used.unite(state.topics());
+    if (used == m_topics)
+        return;
+    m_topics = used;
+    m_topicValues.removeIf([&used](const auto &entry) { return !used.contains(entry.key()); });
+    emit topicsChanged();
+}
+
+// One timer for every board, to the earliest moment anything can change by
+// itself: a turn's end, an alert's end, or the next minute (schedules,
+// {time}, the date).
+void BoardEngine::arm(const QDateTime &now)
+{
+    if (!m_started)
+        return;
+    qint64 wait = maxSleepMs;
+    bool content = false;
+    for (const BoardState &state : m_boards) {
+        const QDateTime next = state.nextChange();
+        if (next.isValid())
+            wait = std::min(wait, now.msecsTo(next));
+        content = content || state.hasContent(now);
+    }
+    if (content)
+        wait = std::min<qint64>(wait, 60000 - now.time().msecsSinceStartOfDay() % 60000);
+    m_timer.start(int(std::max<qint64>(wait, 1)));
+}
+
+// Schedules and fields read local time, whatever time spec the clock uses.
+QDateTime BoardEngine::localNow() const
+{
+    return m_clock.now().toLocalTime();
+}
+
+LiveValues BoardEngine::values(const QDateTime &now) const
+{
+    return LiveValues { now, &m_counters, &m_topicValues };
+}

@@ -74,7 +74,8 @@ private:
     void flush();
     void contentEdited(int board);
     void recountTopics();
-    void arm(const QDateTime &now);
+    void arm(const QDateTime &now); // the timer, to the next moment anything can change
+    QDateTime localNow() const;
     LiveValues values(const QDateTime &now) const;
 
     const Clock &m_clock;
@@ -84,7 +85,7 @@ private:
     QHash<QString, QString> m_topicValues;
     QSet<QString> m_topics;
     QList<int> m_queue; // boards with a pending frame, in the order they changed
-    QTimer m_timer;
+    QTimer m_timer { this };
     bool m_started = false;
     bool m_flushing = false;
 };

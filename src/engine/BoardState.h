@@ -9,6 +9,7 @@
 #include <QByteArray>
 #include <QDateTime>
 #include <QList>
+#include <QSet>
 
 // One board: its playlist and where the rotation stands, its alerts, and
 // the frames on their way to it.
@@ -23,16 +24,15 @@ public:
     bool dropExpired(const QDateTime &now); // true when an alert ended
 
     const QList<PlaylistItem> &playlist() const { return m_items; }
-    QList<Alert> alerts() const; // highest priority first, ties newest first
-    bool hasContent() const { return !m_items.isEmpty() || !m_alerts.isEmpty(); }
-    QList<QString> texts() const; // every stored text
+    QList<Alert> alerts(const QDateTime &now) const; // live ones, highest priority first, ties newest first
+    bool hasContent(const QDateTime &now) const;
+    const QSet<QString> &topics() const { return m_topics; } // topics its texts use
 
     // Moves the rotation on to now and says what shows.
     Showing evaluate(const QDateTime &now, const LiveValues &values);
-    // The next moment the rotation or an alert changes on its own; null: none.
+    // The next moment the rotation or an alert changes by itself; null: none.
     QDateTime nextChange() const;
 
-    int number = 0;
     Showing showing;
     QByteArray pending; // the newest frame not yet on the line; empty: none
     Showing pendingShowing;
@@ -40,14 +40,15 @@ public:
     QDateTime sentTime;
 
 private:
-    const Alert *topAlert() const;
-    int nextEligible(int after, const QDateTime &now) const;
+    void contentEdited();
+    int nextAllowed(int after, const QDateTime &now) const;
 
     QList<PlaylistItem> m_items;
-    QList<Alert> m_alerts;
+    QList<Alert> m_alerts; // highest priority first, ties newest first
+    QSet<QString> m_topics;
     int m_current = -1; // the item whose turn it is, or -1
-    QDateTime m_turnEnds; // null: the item stays (the only one allowed)
     QDateTime m_turnStarted;
+    QDateTime m_turnEnds; // null: the item stays (the only one allowed now)
     bool m_interrupted = false; // an alert showed over the playlist
 };
 

@@ -1,1 +1,412 @@
 #include "engine/ContentJson.h"
+
+#include "common/Windows1252.h"
+#include "engine/LiveText.h"
+#include "messages/TypedText.h"
+#include "protocol/PresentMode.h"
+
+#include <QRegularExpression>
+#include <QStringList>
+
+#include <cmath>
+
+namespace ContentJson {
+
+namespace {
+
+const QStringList dayNames
+        = { QStringLiteral("mon"), QStringLiteral("tue"), QStringLiteral("wed"), QStringLiteral("thu"),
+            QStringLiteral("fri"), QStringLiteral("sat"), QStringLiteral("sun") };
+
+Outcome failure(Outcome::Kind kind, const QString &subject)
+{
+    return Outcome { kind, subject };
+}
+
+// A whole number from a JSON number, or from a text of digits (a payload
+// off the bus is text).
+bool wholeNumber(const QJsonValue &json, qint64 &value)
+{
+    if (json.isDouble()) {
+        const double number = json.toDouble();
+        if (std::floor(number) != number || std::fabs(number) > 9007199254740992.0)
+            return false;
+        value = qint64(number);
+        return true;
+    }
+    if (!json.isString())
+        return false;
+    const QString text = json.toString().trimmed();
+    if (text.isEmpty() || text.size() > 20)
+        return false;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (!text.at(i).isDigit() && !(i == 0 && text.size() > 1 && (text.at(0) == u'-' || text.at(0) == u'+')))
+            return false;
+    }
+    bool ok = false;
+    value = text.toLongLong(&ok);
+    return ok;
+}
+
+Parsed<int> ranged(const QJsonValue &json, int low, int high, Outcome::Kind kind, const QString &field)
+{
+    qint64 value = 0;
+    if (!wholeNumber(json, value) || value < low || value > high)
+        return { 0, failure(kind, field) };
+    return { int(value), {} };
+}
+
+Parsed<int> minuteOfDay(const QJsonValue &json, int latest, Outcome::Kind kind, const QString &field)
+{
+    const QString text = json.toString();
+    const bool shaped = json.isString() && text.size() == 5 && text.at(2) == u':' && text.at(0).isDigit()
+            && text.at(1).isDigit() && text.at(3).isDigit() && text.at(4).isDigit();
+    const int hours = shaped ? text.left(2).toInt() : 0;
+    const int minutes = shaped ? text.mid(3).toInt() : 0;
+    const int minute = hours * 60 + minutes;
+    if (!shaped || minutes > 59 || minute > latest)
+        return { 0, failure(kind, field) };
+    return { minute, {} };
+}
+
+Parsed<QDate> date(const QJsonValue &json, const QString &field)
+{
+    if (json.isNull() || json.isUndefined())
+        return {};
+    const QDate day = json.isString() && json.toString().size() == 10
+            ? QDate::fromString(json.toString(), QStringLiteral("yyyy-MM-dd"))
+            : QDate();
+    if (!day.isValid())
+        return { {}, failure(Outcome::DateInvalid, field) };
+    return { day, {} };
+}
+
+Parsed<quint8> days(const QJsonValue &json, const QString &field)
+{
+    QStringList words;
+    if (json.isString()) {
+        words = json.toString().split(QRegularExpression(QStringLiteral("[\\s,]+")), Qt::SkipEmptyParts);
+    } else if (json.isArray()) {
+        for (const QJsonValue &day : json.toArray())
+            words.append(day.isString() ? day.toString() : QStringLiteral("?"));
+    }
+    quint8 bits = 0;
+    for (const QString &word : std::as_const(words)) {
+        const qsizetype index = dayNames.indexOf(word.toLower());
+        if (index < 0)
+            return { 0, failure(Outcome::DaysInvalid, field) };
+        bits |= quint8(1 << index);
+    }
+    if (bits == 0)
+        return { 0, failure(Outcome::DaysInvalid, field) };
+    return { bits, {} };
+}
+
+// The object's keys, each known here; the failure names the first other one.
+Outcome object(const QJsonValue &json, const QString &name, const QString &prefix, const QStringList &keys)
+{
+    if (!json.isObject())
+        return failure(Outcome::NotAnObject, name);
+    const QJsonObject fields = json.toObject();
+    for (auto it = fields.begin(); it != fields.end(); ++it) {
+        if (!keys.contains(it.key()))
+            return failure(Outcome::FieldUnknown, prefix + it.key());
+    }
+    return {};
+}
+
+// Reads the fields an item, a message and an alert share.
+struct Reader
+{
+    QJsonObject fields;
+    QString prefix;
+    Outcome error;
+
+    bool has(const char *key) const { return fields.contains(QLatin1String(key)); }
+    QJsonValue at(const char *key) const { return fields.value(QLatin1String(key)); }
+    QString name(const char *key) const { return prefix + QLatin1String(key); }
+
+    template<typename T> void take(T &into, const Parsed<T> &parsed)
+    {
+        if (!error.ok())
+            return;
+        if (parsed.ok())
+            into = parsed.value;
+        else
+            error = parsed.error;
+    }
+    void common(QString &text, int &mode, int &brightness)
+    {
+        if (!has("text"))
+            error = failure(Outcome::FieldMissing, name("text"));
+        else
+            take(text, ContentJson::text(at("text"), name("text")));
+        if (has("mode"))
+            take(mode, ranged(modeIndex(at("mode")), 0, 5, Outcome::ModeInvalid, name("mode")));
+        if (has("brightness"))
+            take(brightness, ranged(at("brightness"), 0, 99, Outcome::BrightnessOutOfRange, name("brightness")));
+    }
+    static QJsonValue modeIndex(const QJsonValue &json)
+    {
+        const qsizetype named
+                = json.isString() ? PresentMode::keywords.indexOf(json.toString().trimmed().toLower()) : -1;
+        return named >= 0 ? QJsonValue(int(named)) : json;
+    }
+};
+
+Parsed<PlaylistItem> itemAt(const QJsonValue &json, const QString &name, const QString &prefix)
+{
+    static const QStringList keys
+            = { QStringLiteral("text"),    QStringLiteral("mode"),      QStringLiteral("brightness"),
+                QStringLiteral("seconds"), QStringLiteral("days"),      QStringLiteral("from"),
+                QStringLiteral("until"),   QStringLiteral("firstDate"), QStringLiteral("lastDate") };
+    Parsed<PlaylistItem> parsed;
+    parsed.error = object(json, name, prefix, keys);
+    if (!parsed.ok())
+        return parsed;
+    PlaylistItem &item = parsed.value;
+    Reader read { json.toObject(), prefix, {} };
+    read.common(item.text, item.mode, item.brightness);
+    if (read.has("seconds"))
+        read.take(item.seconds,
+                  ranged(read.at("seconds"), 1, maxItemSeconds, Outcome::SecondsInvalid, read.name("seconds")));
+    if (read.has("days"))
+        read.take(item.days, days(read.at("days"), read.name("days")));
+    if (read.has("from"))
+        read.take(item.fromMinute, minuteOfDay(read.at("from"), 1439, Outcome::FromInvalid, read.name("from")));
+    if (read.has("until"))
+        read.take(item.untilMinute, minuteOfDay(read.at("until"), 1440, Outcome::UntilInvalid, read.name("until")));
+    read.take(item.firstDate, date(read.at("firstDate"), read.name("firstDate")));
+    read.take(item.lastDate, date(read.at("lastDate"), read.name("lastDate")));
+    if (read.error.ok() && item.fromMinute == item.untilMinute)
+        read.error = failure(Outcome::UntilEqualsFrom, read.name("until"));
+    if (read.error.ok() && item.firstDate.isValid() && item.lastDate.isValid() && item.lastDate < item.firstDate)
+        read.error = failure(Outcome::DatesReversed, read.name("lastDate"));
+    parsed.error = read.error;
+    return parsed;
+}
+
+QString minuteText(int minute)
+{
+    return QStringLiteral("%1:%2").arg(minute / 60, 2, 10, QLatin1Char('0')).arg(minute % 60, 2, 10, QLatin1Char('0'));
+}
+
+QJsonValue dateJson(const QDate &day)
+{
+    return day.isValid() ? QJsonValue(day.toString(Qt::ISODate)) : QJsonValue(QJsonValue::Null);
+}
+
+QJsonValue timeJson(const QDateTime &time)
+{
+    return time.isValid() ? QJsonValue(time.toUTC().toString(Qt::ISODateWithMs)) : QJsonValue(QJsonValue::Null);
+}
+
+} // namespace
+
+Parsed<PlaylistItem> item(const QJsonValue &json)
+{
+    return itemAt(json, QStringLiteral("item"), QString());
+}
+
+Parsed<QList<PlaylistItem>> playlist(const QJsonValue &json)
+{
+    Parsed<QList<PlaylistItem>> parsed;
+    if (!json.isArray() || json.toArray().size() > maxItems) {
+        parsed.error = failure(Outcome::PlaylistInvalid, QStringLiteral("playlist"));
+        return parsed;
+    }
+    const QJsonArray items = json.toArray();
+    for (qsizetype i = 0; i < items.size(); ++i) {
+        const QString name = QStringLiteral("items[%1]").arg(i);
+        const Parsed<PlaylistItem> one = itemAt(items.at(i), name, name + u'.');
+        if (!one.ok()) {
+            parsed.error = one.error;
+            return parsed;
+        }
+        parsed.value.append(one.value);
+    }
+    return parsed;
+}
+
+Parsed<PlaylistItem> message(const QJsonValue &json)
+{
+    static const QStringList keys = { QStringLiteral("text"), QStringLiteral("mode"), QStringLiteral("brightness") };
+    Parsed<PlaylistItem> parsed;
+    parsed.error = object(json, QStringLiteral("message"), QString(), keys);
+    if (!parsed.ok())
+        return parsed;
+    Reader read { json.toObject(), QString(), {} };
+    read.common(parsed.value.text, parsed.value.mode, parsed.value.brightness);
+    parsed.error = read.error;
+    return parsed;
+}
+
+Parsed<Alert> alert(const QJsonValue &json, const QDateTime &now)
+{
+    static const QStringList keys = { QStringLiteral("text"), QStringLiteral("mode"), QStringLiteral("brightness"),
+                                      QStringLiteral("priority"), QStringLiteral("seconds") };
+    Parsed<Alert> parsed;
+    parsed.error = object(json, QStringLiteral("alert"), QString(), keys);
+    if (!parsed.ok())
+        return parsed;
+    Alert &raised = parsed.value;
+    Reader read { json.toObject(), QString(), {} };
+    read.common(raised.text, raised.mode, raised.brightness);
+    if (read.has("priority"))
+        read.take(raised.priority, ranged(read.at("priority"), 1, 9, Outcome::PriorityInvalid, read.name("priority")));
+    int seconds = 60;
+    if (read.has("seconds"))
+        read.take(seconds,
+                  ranged(read.at("seconds"), 1, maxAlertSeconds, Outcome::AlertSecondsInvalid, read.name("seconds")));
+    raised.raised = now;
+    raised.ends = now.addSecs(seconds);
+    parsed.error = read.error;
+    return parsed;
+}
+
+Parsed<int> mode(const QJsonValue &json)
+{
+    return ranged(Reader::modeIndex(json), 0, 5, Outcome::ModeInvalid, QStringLiteral("mode"));
+}
+
+Parsed<int> brightness(const QJsonValue &json)
+{
+    return ranged(json, 0, 99, Outcome::BrightnessOutOfRange, QStringLiteral("brightness"));
+}
+
+Parsed<int> board(const QString &text)
+{
+    const bool digits = !text.isEmpty() && text.size() <= 2
+            && std::all_of(text.begin(), text.end(), [](QChar ch) { return ch >= u'0' && ch <= u'9'; });
+    if (!digits)
+        return { 0, failure(Outcome::BoardOutOfRange, QStringLiteral("board")) };
+    return { text.toInt(), {} };
+}
+
+Parsed<QString> counterName(const QString &name)
+{
+    if (!LiveText::validCounterName(name)) {
+        return { {},
+                 Outcome { Outcome::CounterNameInvalid, QStringLiteral("name"), CommMode::None, 0,
+                           LiveText::topicValue(name.left(64)) } };
+    }
+    return { name, {} };
+}
+
+Parsed<qint64> counterValue(const QJsonValue &json, const QString &field)
+{
+    qint64 value = 0;
+    if (!wholeNumber(json, value))
+        return { 0, failure(Outcome::CounterValueInvalid, field) };
+    return { value, {} };
+}
+
+Parsed<QString> text(const QJsonValue &json, const QString &field)
+{
+    if (!json.isString())
+        return { {}, failure(Outcome::NotText, field) };
+    // What the window's field does to typed text, then what the board's code
+    // page cannot show becomes '?', so what is stored is what shows.
+    const QString typed = Windows1252::toUnicode(Windows1252::fromUnicode(TypedText::withoutControls(json.toString())));
+    const Outcome checked = LiveText::check(typed, field);
+    if (!checked.ok())
+        return { {}, checked };
+    return { typed, {} };
+}
+
+QJsonObject toJson(const PlaylistItem &item)
+{
+    QJsonArray days;
+    for (int day = 0; day < 7; ++day) {
+        if (item.days & (1 << day))
+            days.append(dayNames.at(day));
+    }
+    return QJsonObject {
+        { QStringLiteral("text"), item.text },
+        { QStringLiteral("mode"), modeName(item.mode) },
+        { QStringLiteral("brightness"), item.brightness },
+        { QStringLiteral("seconds"), item.seconds },
+        { QStringLiteral("days"), days },
+        { QStringLiteral("from"), minuteText(item.fromMinute) },
+        { QStringLiteral("until"), minuteText(item.untilMinute) },
+        { QStringLiteral("firstDate"), dateJson(item.firstDate) },
+        { QStringLiteral("lastDate"), dateJson(item.lastDate) },
+    };
+}
+
+QJsonArray toJson(const QList<PlaylistItem> &items)
+{
+    QJsonArray array;
+    for (const PlaylistItem &item : items)
+        array.append(toJson(item));
+    return array;
+}
+
+QJsonObject toJson(const Alert &alert, const QDateTime &now)
+{
+    QJsonObject json = record(alert);
+    const qint64 left = now.msecsTo(alert.ends);
+    json.insert(QStringLiteral("secondsLeft"), left > 0 ? (left + 999) / 1000 : 0);
+    return json;
+}
+
+QJsonObject toJson(const Showing &showing)
+{
+    static const QStringList sources = { QStringLiteral("none"), QStringLiteral("playlist"), QStringLiteral("alert") };
+    QJsonObject json {
+        { QStringLiteral("source"), sources.at(showing.source) }, { QStringLiteral("text"), showing.text },
+        { QStringLiteral("mode"), modeName(showing.mode) },       { QStringLiteral("brightness"), showing.brightness },
+        { QStringLiteral("itemCount"), showing.itemCount },       { QStringLiteral("since"), timeJson(showing.since) },
+        { QStringLiteral("ends"), timeJson(showing.ends) },
+    };
+    if (showing.source == Showing::Playlist)
+        json.insert(QStringLiteral("itemIndex"), showing.itemIndex);
+    if (showing.source == Showing::Alert)
+        json.insert(QStringLiteral("alertId"), showing.alertId);
+    return json;
+}
+
+QJsonObject record(const Alert &alert)
+{
+    return QJsonObject {
+        { QStringLiteral("id"), alert.id },
+        { QStringLiteral("text"), alert.text },
+        { QStringLiteral("mode"), modeName(alert.mode) },
+        { QStringLiteral("brightness"), alert.brightness },
+        { QStringLiteral("priority"), alert.priority },
+        { QStringLiteral("raised"), timeJson(alert.raised) },
+        { QStringLiteral("ends"), timeJson(alert.ends) },
+    };
+}
+
+Parsed<Alert> alertRecord(const QJsonValue &json)
+{
+    static const QStringList keys
+            = { QStringLiteral("id"),         QStringLiteral("text"),       QStringLiteral("mode"),
+                QStringLiteral("brightness"), QStringLiteral("priority"),   QStringLiteral("raised"),
+                QStringLiteral("ends"),       QStringLiteral("secondsLeft") };
+    Parsed<Alert> parsed;
+    parsed.error = object(json, QStringLiteral("alert"), QString(), keys);
+    if (!parsed.ok())
+        return parsed;
+    Alert &stored = parsed.value;
+    Reader read { json.toObject(), QString(), {} };
+    read.common(stored.text, stored.mode, stored.brightness);
+    read.take(stored.priority, ranged(read.at("priority"), 1, 9, Outcome::PriorityInvalid, read.name("priority")));
+    read.take(stored.id, counterValue(read.at("id"), read.name("id")));
+    for (const char *key : { "raised", "ends" }) {
+        const QDateTime time = QDateTime::fromString(read.at(key).toString(), Qt::ISODateWithMs);
+        if (read.error.ok() && !time.isValid())
+            read.error = failure(Outcome::DateInvalid, read.name(key));
+        (qstrcmp(key, "raised") == 0 ? stored.raised : stored.ends) = time.toLocalTime();
+    }
+    parsed.error = read.error;
+    return parsed;
+}
+
+QString modeName(int mode)
+{
+    return PresentMode::isValid(mode) ? PresentMode::keywords.at(mode) : QString::number(mode);
+}
+
+} // namespace ContentJson

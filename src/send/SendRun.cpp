@@ -3,7 +3,7 @@
 #include "messages/TypedText.h"
 #include "rules/MessageText.h"
 #include "rules/PortSettings.h"
-#include "send/Console.h"
+#include "common/Console.h"
 #include "send/FramePrint.h"
 #include "send/InputLines.h"
 #include "transport/Transport.h"

@@ -1,4 +1,4 @@
-#include "send/Console.h"
+#include "common/Console.h"
 #include "send/SendOptions.h"
 #include "send/SendRun.h"
 

@@ -1,4 +1,4 @@
-#include "board/SignalQuitter.h"
+#include "common/SignalQuitter.h"
 
 #include <QCoreApplication>
 

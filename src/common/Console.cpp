@@ -1,4 +1,4 @@
-#include "send/Console.h"
+#include "common/Console.h"
 
 #include <cstdio>
 
