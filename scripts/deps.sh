@@ -4,6 +4,7 @@
 set -e
 packages="build-essential cmake qt6-base-dev qt6-serialport-dev libqt6serialport6-dev
           fonts-dejavu-core fonts-liberation2 iproute2 util-linux clang-format
+          qt6-httpserver-dev qt6-websockets-dev libqt6sql6-sqlite
           pkg-config libmosquitto-dev mosquitto mosquitto-clients"
 missing=""
 for package in $packages; do

@@ -1,6 +1,8 @@
 #include "common/Console.h"
 
 #include <cstdio>
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace Console {
 
@@ -24,6 +26,15 @@ void error(const QString &text)
 {
     QString lines = text;
     write(stderr, lines.replace(u'\r', u'\n'));
+}
+
+bool holdStandardStreams()
+{
+    const bool inputOpen = ::fcntl(STDIN_FILENO, F_GETFD) != -1;
+    for (int fd = STDIN_FILENO; fd <= STDERR_FILENO; ++fd)
+        if (::fcntl(fd, F_GETFD) == -1)
+            ::open("/dev/null", fd == STDIN_FILENO ? O_WRONLY : O_RDWR);
+    return inputOpen;
 }
 
 } // namespace Console

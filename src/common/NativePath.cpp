@@ -58,16 +58,34 @@ QString programFolder()
     return QCoreApplication::applicationDirPath();
 }
 
-QString configFolder()
+namespace {
+
+// $variable when it is an absolute path, else $HOME/fallback.
+QString xdgFolder(const char *variable, const char *fallback, QStandardPaths::StandardLocation location)
 {
 #ifdef Q_OS_LINUX
-    QByteArray base = qgetenv("XDG_CONFIG_HOME");
+    QByteArray base = qgetenv(variable);
     if (!base.startsWith('/') && qgetenv("HOME").startsWith('/'))
-        base = qgetenv("HOME") + "/.config";
+        base = qgetenv("HOME") + fallback;
     if (base.startsWith('/'))
         return usableFolder(base);
+#else
+    Q_UNUSED(variable);
+    Q_UNUSED(fallback);
 #endif
-    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
+    return QStandardPaths::writableLocation(location);
+}
+
+} // namespace
+
+QString configFolder()
+{
+    return xdgFolder("XDG_CONFIG_HOME", "/.config", QStandardPaths::GenericConfigLocation);
+}
+
+QString dataFolder()
+{
+    return xdgFolder("XDG_DATA_HOME", "/.local/share", QStandardPaths::GenericDataLocation);
 }
 
 bool finalFile(const QString &path, QString &file)

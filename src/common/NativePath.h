@@ -20,6 +20,9 @@ QString programFolder();
 // The per-user configuration folder: $XDG_CONFIG_HOME, or ~/.config.
 QString configFolder();
 
+// The per-user data folder: $XDG_DATA_HOME, or ~/.local/share.
+QString dataFolder();
+
 // The file a link leads to (followed in the system's bytes; it may not
 // exist yet), or the path itself when it is no link. False when the
 // file's own name cannot be held in a QString.

@@ -19,6 +19,27 @@ struct Outcome
         ListWriteFailed, // subject; description
         BoardNumberInvalid,
         BrightnessInvalid,
+        // VaroServe's own: its store, its private files, its socket, HTTP.
+        StoreNotRegular, // subject: the store's path
+        StoreNotDatabase, // subject; description: the database's reason
+        StoreNewer, // subject; description: the file's schema version
+        StoreForeign, // subject: a database that some other program made
+        StoreFailed, // subject; description
+        PrivateFileUnreadable, // subject: the path; description
+        PrivateFileOpenToOthers, // subject
+        TokenTooShort, // subject: the token file
+        ListenFailed, // subject: HOST:PORT; description
+        RequestMalformed,
+        RequestTimeout,
+        RequestTooLarge,
+        RequestHeadTooLarge,
+        LengthRequired,
+        PathUnknown, // subject: the path
+        MethodNotAllowed, // subject: the method; description: the allowed ones
+        Unauthorized,
+        AlertUnknown, // subject: the id
+        BoardEmpty, // subject: the board; it has no playlist to change
+        LimitInvalid, // subject: the parameter
         // Board content read from JSON (API, bus, store). subject: the field
         // as the reader wrote it ("brightness", "items[3].from").
         JsonMalformed, // subject: the parser's reason

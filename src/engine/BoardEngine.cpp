@@ -159,12 +159,12 @@ void BoardEngine::lineReady()
 
 void BoardEngine::contentEdited(int board)
 {
-    emit contentChanged(board);
     recountTopics();
     const QDateTime now = localNow();
     refresh(board, now);
     flush();
     arm(now);
+    emit contentChanged(board);
 }
 
 void BoardEngine::refreshAll()
@@ -179,32 +179,35 @@ void BoardEngine::refreshAll()
 void BoardEngine::refresh(int board, const QDateTime &now)
 {
     BoardState &state = m_boards[board];
-    if (state.dropExpired(now)) {
-        emit contentChanged(board);
-        recountTopics();
-    }
+    const bool expired = state.dropExpired(now);
     const Showing shown = state.evaluate(now, values(now));
-    if (shown != state.showing) {
+    const bool changed = shown != state.showing;
+    if (changed || state.frame.isEmpty()) {
         state.showing = shown;
-        emit showingChanged(board);
+        state.frame
+                = BoardFrame::build(QString::number(board), shown.mode, QString::number(shown.brightness), shown.text);
     }
     // Nothing is sent to a board that never had content; one that lost it
     // is sent the empty frame once.
-    if (!m_started || (!state.hasContent(now) && state.sentBytes.isEmpty()))
-        return;
-    const QByteArray frame
-            = BoardFrame::build(QString::number(board), shown.mode, QString::number(shown.brightness), shown.text);
-    if (frame == state.sentBytes) {
-        if (!state.pending.isEmpty()) {
-            state.pending.clear();
-            m_queue.removeOne(board);
+    if (m_started && (state.hasContent(now) || !state.sentBytes.isEmpty())) {
+        if (state.frame == state.sentBytes) {
+            if (!state.pending.isEmpty() && m_queue.removeOne(board))
+                state.pending.clear();
+        } else if (state.frame != state.pending) {
+            if (state.pending.isEmpty())
+                m_queue.append(board);
+            state.pending = state.frame;
+            state.pendingShowing = shown;
         }
-        return;
     }
-    if (state.pending.isEmpty())
-        m_queue.append(board);
-    state.pending = frame;
-    state.pendingShowing = shown;
+    // Signals last: a slot that changes this board again starts from a
+    // finished state.
+    if (expired) {
+        recountTopics();
+        emit contentChanged(board);
+    }
+    if (changed)
+        emit showingChanged(board);
 }
 
 void BoardEngine::flush()

@@ -34,6 +34,7 @@ public:
     QDateTime nextChange() const;
 
     Showing showing;
+    QByteArray frame; // what showing looks like on the line
     QByteArray pending; // the newest frame not yet on the line; empty: none
     Showing pendingShowing;
     QByteArray sentBytes;

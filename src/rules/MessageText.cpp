@@ -58,6 +58,48 @@ QString of(const Outcome &outcome)
         return invalidNumber("INVALID BOARD NUMBER");
     case Outcome::BrightnessInvalid:
         return invalidNumber("INVALID BRIGHTNESS");
+    case Outcome::StoreNotRegular:
+        return QStringLiteral("The store \"%1\" is not a regular file").arg(outcome.subject);
+    case Outcome::StoreNotDatabase:
+        return QStringLiteral("The store \"%1\" is not a database: %2").arg(outcome.subject, outcome.description);
+    case Outcome::StoreNewer:
+        return QStringLiteral("The store \"%1\" was written by a newer VaroServe (store version %2)")
+                .arg(outcome.subject, outcome.description);
+    case Outcome::StoreForeign:
+        return QStringLiteral("The store \"%1\" is a database of another program").arg(outcome.subject);
+    case Outcome::StoreFailed:
+        return QStringLiteral("The store \"%1\" failed: %2").arg(outcome.subject, outcome.description);
+    case Outcome::PrivateFileUnreadable:
+        return QStringLiteral("Unable to read \"%1\": %2").arg(outcome.subject, outcome.description);
+    case Outcome::PrivateFileOpenToOthers:
+        return QStringLiteral("\"%1\" can be read or changed by other users: allow only its owner (chmod 600)")
+                .arg(outcome.subject);
+    case Outcome::TokenTooShort:
+        return QStringLiteral("The token in \"%1\" is shorter than 16 characters").arg(outcome.subject);
+    case Outcome::ListenFailed:
+        return QStringLiteral("Unable to listen on %1: %2").arg(outcome.subject, outcome.description);
+    case Outcome::RequestMalformed:
+        return QStringLiteral("the request is not HTTP/1.1");
+    case Outcome::RequestTimeout:
+        return QStringLiteral("the request did not arrive in time");
+    case Outcome::RequestTooLarge:
+        return QStringLiteral("the request body is larger than 1 MiB");
+    case Outcome::RequestHeadTooLarge:
+        return QStringLiteral("the request line and headers are larger than 64 KiB");
+    case Outcome::LengthRequired:
+        return QStringLiteral("a request body needs a Content-Length");
+    case Outcome::PathUnknown:
+        return QStringLiteral("no such path: ") + outcome.subject;
+    case Outcome::MethodNotAllowed:
+        return outcome.subject + QStringLiteral(" is not allowed here; allowed: ") + outcome.description;
+    case Outcome::Unauthorized:
+        return QStringLiteral("a valid \"Authorization: Bearer TOKEN\" header is required");
+    case Outcome::AlertUnknown:
+        return QStringLiteral("no such alert: ") + outcome.subject;
+    case Outcome::BoardEmpty:
+        return QStringLiteral("board %1 has no playlist whose item could change").arg(outcome.subject);
+    case Outcome::LimitInvalid:
+        return outcome.subject + QStringLiteral(" must be a whole number from 1 to 10000");
     case Outcome::JsonMalformed:
         return QStringLiteral("malformed JSON: ") + outcome.subject;
     case Outcome::NotAnObject:

@@ -7,27 +7,12 @@
 
 #include <csignal>
 
-#include <fcntl.h>
-#include <unistd.h>
-
-// A closed standard stream would lend its number to the next file opened,
-// the serial port among them, and printing would then write to the board.
-// Returns whether standard input was open.
-static bool holdStandardStreams()
-{
-    const bool inputOpen = ::fcntl(STDIN_FILENO, F_GETFD) != -1;
-    for (int fd = STDIN_FILENO; fd <= STDERR_FILENO; ++fd)
-        if (::fcntl(fd, F_GETFD) == -1)
-            ::open("/dev/null", fd == STDIN_FILENO ? O_WRONLY : O_RDWR);
-    return inputOpen;
-}
-
 int main(int argc, char *argv[])
 {
     // A reader of standard output that goes away must not stop a send
     // halfway; a failed write is reported where it matters instead.
     std::signal(SIGPIPE, SIG_IGN);
-    const bool inputOpen = holdStandardStreams();
+    const bool inputOpen = Console::holdStandardStreams();
     QCoreApplication app(argc, argv);
     const SendOptions::Parsed parsed = SendOptions::parse(QCoreApplication::arguments());
     switch (parsed.action) {

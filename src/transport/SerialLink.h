@@ -27,6 +27,8 @@ public:
     Outcome drain(int timeoutMs);
 
     QString device() const { return m_port.portName(); }
+    // Bytes handed over that have not left the computer yet.
+    qint64 bytesToWrite() const { return m_gone ? 0 : m_port.bytesToWrite() + unsentByDevice(); }
 
     // /dev/ttyS(#-1) for COM#, or COM# on Windows.
     static QString defaultDevice(int number);

@@ -30,6 +30,8 @@ public:
     static constexpr int closingDrainMs = SerialLink::closingDrainMs;
 
     CommMode mode() const { return m_mode; }
+    // Serial: bytes still waiting to leave the computer; UDP: none.
+    qint64 bytesToWrite() const { return m_mode == CommMode::Serial ? m_serial.bytesToWrite() : 0; }
     // "COM7 (/dev/ttyUSB0)" or "UDP port 5000 (255.255.255.255)".
     QString target() const;
 

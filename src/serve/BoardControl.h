@@ -1,0 +1,64 @@
+#ifndef BOARDCONTROL_H
+#define BOARDCONTROL_H
+
+#include "common/Outcome.h"
+#include "engine/PlaylistItem.h"
+#include "store/ServeStore.h"
+
+#include <QJsonValue>
+#include <QObject>
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+
+class BoardEngine;
+class Clock;
+struct Showing;
+
+// Every change any front end makes (the API, the bus, the page): checked
+// by ContentJson, committed to the store, and only then handed to the
+// engine, so what an answer confirms survives a crash. Boards and counter
+// names come as the front end received them (a path or topic segment).
+class BoardControl : public QObject
+{
+    Q_OBJECT
+
+public:
+    BoardControl(ServeStore &store, BoardEngine &engine, const Clock &clock, QObject *parent = nullptr);
+
+    // The store's content into the engine; what no longer reads is skipped
+    // and told in the returned lines. Journals every frame from now on.
+    QStringList load();
+
+    Outcome setPlaylist(const QString &board, const QJsonValue &items);
+    Outcome setMessage(const QString &board, const QJsonValue &message); // a playlist of that one item
+    Outcome clearPlaylist(const QString &board);
+    Outcome raiseAlert(const QString &board, const QJsonValue &alert, qint64 &id);
+    Outcome deleteAlert(const QString &board, const QString &id); // AlertUnknown: none on that board
+    Outcome clearAlerts(const QString &board, int *cleared = nullptr);
+    Outcome setCounter(const QString &name, const QJsonValue &value, qint64 &result);
+    Outcome addCounter(const QString &name, const QJsonValue &by, qint64 &result); // undefined by: 1
+    // The current item's mode or brightness (the item that shows, or the
+    // first one while an alert shows); BoardEmpty without a playlist.
+    Outcome setMode(const QString &board, const QJsonValue &mode);
+    Outcome setBrightness(const QString &board, const QJsonValue &brightness);
+
+    const BoardEngine &engine() const { return m_engine; }
+    const Clock &clock() const { return m_clock; }
+    QList<ServeStore::JournalEntry> journal(int board, int limit) const { return m_store.journal(board, limit); }
+
+signals:
+    void journalFailed(const Outcome &outcome);
+
+private:
+    Outcome storePlaylist(int board, const QList<PlaylistItem> &items);
+    Outcome changeItem(const QString &board, const std::function<Outcome(PlaylistItem &)> &change);
+    void journalFrame(int board, const QByteArray &frame, const Showing &showing);
+
+    ServeStore &m_store;
+    BoardEngine &m_engine;
+    const Clock &m_clock;
+};
+
+#endif

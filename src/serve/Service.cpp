@@ -1,0 +1,111 @@
+#include "serve/Service.h"
+
+#include "common/Console.h"
+#include "common/PrivateFile.h"
+#include "rules/MessageText.h"
+#include "rules/PortSettings.h"
+#include "transport/TransportArgument.h"
+
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+
+namespace {
+
+constexpr int tokenMinimum = 16;
+
+} // namespace
+
+Service::Service(ServeOptions::Parsed options)
+    : m_options(std::move(options))
+{ }
+
+Service::~Service()
+{
+    m_store.close();
+}
+
+int Service::fail(const Outcome &outcome, ExitCode code) const
+{
+    Console::error(MessageText::of(outcome));
+    return code;
+}
+
+int Service::start()
+{
+    QByteArray token;
+    if (!m_options.tokenFile.isEmpty()) {
+        const Outcome read = PrivateFile::read(m_options.tokenFile, token);
+        if (!read.ok())
+            return fail(read, BadUsage);
+        token = token.left(token.indexOf('\n')).trimmed();
+        if (token.size() < tokenMinimum)
+            return fail({ Outcome::TokenTooShort, m_options.tokenFile }, BadUsage);
+    }
+    // The window's argument and its texts, as VaroSend has them.
+    if (TransportArgument::parse(m_options.transport).mode == CommMode::None)
+        return fail({ Outcome::ArgumentNotRecognized, m_options.transport }, Failed);
+    if (const Outcome opened = m_transport.open(m_options.transport, PortSettings::mapped); !opened.ok())
+        return fail(opened, Failed);
+    if (const Outcome opened = m_store.open(m_options.dataFile); !opened.ok())
+        return fail(opened, Failed);
+
+    connect(&m_sink, &TransportSink::lineReady, &m_engine, &BoardEngine::lineReady);
+    connect(&m_transport, &Transport::lost, this, [](const Outcome &outcome) {
+        // Whoever supervises the service (systemd) may open the line again.
+        Console::error(MessageText::of(outcome));
+        QCoreApplication::exit(Failed);
+    });
+    connect(&m_control, &BoardControl::journalFailed, this,
+            [](const Outcome &outcome) { Console::error(MessageText::of(outcome)); });
+    for (const QString &skipped : m_control.load())
+        Console::error(QStringLiteral("VaroServe: skipped ") + skipped);
+
+    m_api = std::make_unique<ApiServer>(token);
+    m_boards.addRoutes(*m_api);
+    m_alerts.addRoutes(*m_api);
+    m_counters.addRoutes(*m_api);
+    m_journal.addRoutes(*m_api);
+    m_health.addRoutes(*m_api);
+    if (const Outcome listening = m_api->listen(m_options.listenAddress, m_options.listenPort); !listening.ok())
+        return fail(listening, Failed);
+    if (m_options.verbose)
+        wireVerbose();
+    m_engine.start();
+
+    const QString host = m_options.listenAddress.protocol() == QAbstractSocket::IPv6Protocol
+            ? QStringLiteral("[%1]").arg(m_options.listenAddress.toString())
+            : m_options.listenAddress.toString();
+    Console::error(QStringLiteral("VaroServe: listening on http://%1:%2/, sending to %3, store %4")
+                           .arg(host)
+                           .arg(m_api->port())
+                           .arg(m_transport.target(), m_store.path()));
+    return running;
+}
+
+void Service::wireVerbose()
+{
+    connect(m_api.get(), &ApiServer::answered, this, [](const QString &method, const QString &path, int status) {
+        Console::error(QStringLiteral("VaroServe: %1 %2 %3").arg(method, path).arg(status));
+    });
+    connect(&m_engine, &BoardEngine::frameSent, this, [](int board, const QByteArray &frame, const Showing &) {
+        Console::error(QStringLiteral("VaroServe: board %1: %2 bytes: %3")
+                               .arg(board)
+                               .arg(frame.size())
+                               .arg(QString::fromLatin1(frame).replace(u'\r', QLatin1String("\\r"))));
+    });
+}
+
+void Service::stop()
+{
+    if (m_api)
+        m_api->close();
+    // What the engine still holds for a busy line goes out as the line
+    // frees up, up to the same bound the window gives a closing port.
+    const QDeadlineTimer deadline(Transport::closingDrainMs);
+    while (m_sink.busy() && m_sink.isOpen() && !deadline.hasExpired())
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 20);
+    const Outcome drained = m_transport.drain(int(qMax<qint64>(0, deadline.remainingTime())));
+    if (!drained.ok())
+        Console::error(MessageText::of(drained));
+    m_store.close();
+}

@@ -1,0 +1,61 @@
+#ifndef SERVICE_H
+#define SERVICE_H
+
+#include "engine/BoardEngine.h"
+#include "engine/Clock.h"
+#include "serve/BoardControl.h"
+#include "serve/ServeOptions.h"
+#include "serve/TransportSink.h"
+#include "serve/api/AlertsController.h"
+#include "serve/api/ApiServer.h"
+#include "serve/api/BoardsController.h"
+#include "serve/api/CountersController.h"
+#include "serve/api/HealthController.h"
+#include "serve/api/JournalController.h"
+#include "store/ServeStore.h"
+#include "transport/Transport.h"
+
+#include <QObject>
+
+#include <memory>
+
+// One run of VaroServe: the line, the store, the engine and the front ends,
+// wired together.
+class Service : public QObject
+{
+    Q_OBJECT
+
+public:
+    enum ExitCode { Stopped = 0, Failed = 1, BadUsage = 2 };
+
+    explicit Service(ServeOptions::Parsed options);
+    ~Service() override;
+
+    // Opens everything in turn and starts the boards; on a failure, says why
+    // on standard error and returns the exit code. Running means go on.
+    static constexpr int running = -1;
+    int start();
+    // Takes no more requests, lets the line take what is pending (bounded),
+    // closes the store.
+    void stop();
+
+private:
+    int fail(const Outcome &outcome, ExitCode code) const;
+    void wireVerbose();
+
+    ServeOptions::Parsed m_options;
+    SystemClock m_clock;
+    Transport m_transport;
+    TransportSink m_sink { m_transport };
+    ServeStore m_store;
+    BoardEngine m_engine { m_clock, m_sink };
+    BoardControl m_control { m_store, m_engine, m_clock };
+    std::unique_ptr<ApiServer> m_api;
+    BoardsController m_boards { m_control };
+    AlertsController m_alerts { m_control };
+    CountersController m_counters { m_control };
+    JournalController m_journal { m_control };
+    HealthController m_health { m_sink };
+};
+
+#endif

@@ -1,0 +1,65 @@
+#include "serve/TransportSink.h"
+
+#include "transport/Transport.h"
+
+#include <cmath>
+
+TransportSink::TransportSink(Transport &transport, QObject *parent)
+    : QObject(parent)
+    , m_transport(transport)
+{
+    m_clock.start();
+    m_timer.setSingleShot(true);
+    m_timer.setTimerType(Qt::PreciseTimer);
+    connect(&m_timer, &QTimer::timeout, this, &TransportSink::check);
+    connect(&transport, &Transport::lost, this, [this](const Outcome &outcome) {
+        m_lost = true;
+        m_lastFailure = outcome;
+        emit failed(outcome);
+    });
+}
+
+bool TransportSink::isOpen() const
+{
+    return m_transport.mode() != CommMode::None && !m_lost;
+}
+
+qint64 TransportSink::wireMsLeft() const
+{
+    if (m_transport.mode() != CommMode::Serial)
+        return 0;
+    return qint64(std::ceil(m_wireFreeAtMs - double(m_clock.elapsed())));
+}
+
+bool TransportSink::busy() const
+{
+    return m_transport.bytesToWrite() > 0 || wireMsLeft() > 0;
+}
+
+qint64 TransportSink::bytesWaiting() const
+{
+    return qMax(m_transport.bytesToWrite(), qint64(double(qMax<qint64>(0, wireMsLeft())) / byteMs));
+}
+
+void TransportSink::write(int board, const QByteArray &frame)
+{
+    Q_UNUSED(board);
+    const Outcome sent = m_transport.send(frame);
+    if (!sent.ok()) {
+        m_lost = m_lost || m_transport.mode() == CommMode::Serial;
+        m_lastFailure = sent;
+        emit failed(sent);
+        return;
+    }
+    m_wireFreeAtMs = qMax(m_wireFreeAtMs, double(m_clock.elapsed())) + double(frame.size()) * byteMs;
+    if (busy())
+        m_timer.start(int(qBound(qint64(1), wireMsLeft(), qint64(1000))));
+}
+
+void TransportSink::check()
+{
+    if (!busy())
+        emit lineReady();
+    else
+        m_timer.start(int(qBound(qint64(1), wireMsLeft(), qint64(1000))));
+}

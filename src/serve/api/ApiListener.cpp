@@ -1,0 +1,23 @@
+#include "serve/api/ApiListener.h"
+
+#include "serve/api/ConnectionGuard.h"
+
+#include <QTcpSocket>
+
+void ApiListener::incomingConnection(qintptr descriptor)
+{
+    auto *socket = new QTcpSocket(this);
+    if (!socket->setSocketDescriptor(descriptor)) {
+        delete socket;
+        return;
+    }
+    if (m_connections >= maxConnections) {
+        socket->abort();
+        socket->deleteLater();
+        return;
+    }
+    ++m_connections;
+    connect(socket, &QObject::destroyed, this, [this] { --m_connections; });
+    new ConnectionGuard(socket);
+    addPendingConnection(socket);
+}

@@ -1,0 +1,152 @@
+#include "serve/api/ApiServer.h"
+
+#include "serve/api/ApiListener.h"
+
+#include <QCryptographicHash>
+
+namespace {
+
+QString methodName(QHttpServerRequest::Method method)
+{
+    switch (method) {
+    case QHttpServerRequest::Method::Get:
+        return QStringLiteral("GET");
+    case QHttpServerRequest::Method::Put:
+        return QStringLiteral("PUT");
+    case QHttpServerRequest::Method::Delete:
+        return QStringLiteral("DELETE");
+    case QHttpServerRequest::Method::Post:
+        return QStringLiteral("POST");
+    case QHttpServerRequest::Method::Head:
+        return QStringLiteral("HEAD");
+    case QHttpServerRequest::Method::Options:
+        return QStringLiteral("OPTIONS");
+    case QHttpServerRequest::Method::Patch:
+        return QStringLiteral("PATCH");
+    default:
+        return QStringLiteral("this method");
+    }
+}
+
+// The path's segments when it matches the pattern: the ones under *.
+bool matches(const QStringList &pattern, const QStringList &path, QStringList &segments)
+{
+    if (pattern.size() != path.size())
+        return false;
+    segments.clear();
+    for (qsizetype i = 0; i < pattern.size(); ++i) {
+        if (pattern.at(i) == u"*" && !path.at(i).isEmpty())
+            segments.append(path.at(i));
+        else if (pattern.at(i) != path.at(i))
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
+ApiServer::ApiServer(QByteArray token, QObject *parent)
+    : QObject(parent)
+    , m_token(std::move(token))
+{
+    // No route is given to the server's own router: every request reaches
+    // this table, which knows 404 from 405.
+    m_http.setMissingHandler([this](const QHttpServerRequest &request, QHttpServerResponder &&responder) {
+        answer(request, std::move(responder));
+    });
+    addHeader("X-Content-Type-Options", "nosniff");
+    addHeader("Cache-Control", "no-store");
+}
+
+ApiServer::~ApiServer() = default;
+
+void ApiServer::route(QHttpServerRequest::Method method, const QString &pattern, Action action)
+{
+    m_routes.append({ method, pattern.split(u'/'), std::move(action) });
+}
+
+void ApiServer::addHeader(const QByteArray &name, const QByteArray &value)
+{
+    m_headers.append({ name, value });
+}
+
+Outcome ApiServer::listen(const QHostAddress &address, quint16 port)
+{
+    auto *listener = new ApiListener;
+    if (!listener->listen(address, port)) {
+        const QString where = address.protocol() == QAbstractSocket::IPv6Protocol
+                ? QStringLiteral("[%1]:%2").arg(address.toString()).arg(port)
+                : QStringLiteral("%1:%2").arg(address.toString()).arg(port);
+        Outcome failed { Outcome::ListenFailed, where, CommMode::None, 0, listener->errorString() };
+        delete listener;
+        return failed;
+    }
+    m_listener = listener;
+    m_http.bind(listener);
+    return {};
+}
+
+quint16 ApiServer::port() const
+{
+    return m_listener ? m_listener->serverPort() : 0;
+}
+
+void ApiServer::close()
+{
+    if (m_listener)
+        m_listener->close();
+}
+
+bool ApiServer::authorized(const QHttpServerRequest &request) const
+{
+    if (m_token.isEmpty())
+        return true;
+    const QByteArray given = request.value(QByteArrayLiteral("Authorization"));
+    if (!given.startsWith("Bearer "))
+        return false;
+    // Compared as hashes, so the time taken says nothing about the token.
+    const auto hash
+            = [](const QByteArray &bytes) { return QCryptographicHash::hash(bytes, QCryptographicHash::Sha256); };
+    return hash(given.mid(7).trimmed()) == hash(m_token);
+}
+
+ApiReply ApiServer::dispatch(const QHttpServerRequest &request)
+{
+    const QString path = request.url().path();
+    if ((path == u"/api" || path.startsWith(u"/api/")) && !authorized(request)) {
+        ApiReply reply = ApiReply::error({ Outcome::Unauthorized });
+        reply.headers.append({ QByteArrayLiteral("WWW-Authenticate"), QByteArrayLiteral("Bearer") });
+        return reply;
+    }
+    const QStringList parts = path.split(u'/');
+    QStringList segments;
+    QStringList allowed;
+    for (const Route &route : std::as_const(m_routes)) {
+        if (!matches(route.segments, parts, segments))
+            continue;
+        if (route.method == request.method())
+            return route.action(ApiRequest(request, segments));
+        allowed.append(methodName(route.method));
+    }
+    if (allowed.isEmpty())
+        return ApiReply::error({ Outcome::PathUnknown, path });
+    ApiReply reply
+            = ApiReply::error({ Outcome::MethodNotAllowed, methodName(request.method()), {}, 0, allowed.join(u", ") });
+    reply.headers.append({ "Allow", allowed.join(u", ").toLatin1() });
+    return reply;
+}
+
+void ApiServer::answer(const QHttpServerRequest &request, QHttpServerResponder &&responder)
+{
+    const ApiReply reply = dispatch(request);
+    responder.writeStatusLine(QHttpServerResponder::StatusCode(reply.status));
+    for (const auto &[name, value] : std::as_const(m_headers))
+        responder.writeHeader(name, value);
+    for (const auto &[name, value] : reply.headers)
+        responder.writeHeader(name, value);
+    if (!reply.body.isEmpty())
+        responder.writeHeader("Content-Type", reply.contentType);
+    responder.writeHeader("Content-Length", QByteArray::number(reply.body.size()));
+    responder.writeBody(reply.body);
+    emit answered(methodName(request.method()), request.url().path(), reply.status);
+}

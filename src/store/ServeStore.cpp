@@ -1,0 +1,257 @@
+#include "store/ServeStore.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QSqlError>
+#include <QSqlRecord>
+#include <QVariant>
+
+namespace {
+
+// SQLite's own result code for a file that is not one of its databases.
+const QString notADatabase = QStringLiteral("26");
+
+const char *const schema[] = {
+    "CREATE TABLE playlists (board INTEGER PRIMARY KEY, items TEXT NOT NULL)",
+    // AUTOINCREMENT: an alert's id is never given again, even after deletes.
+    "CREATE TABLE alerts (id INTEGER PRIMARY KEY AUTOINCREMENT, board INTEGER NOT NULL, "
+    "record TEXT NOT NULL, ends INTEGER NOT NULL)",
+    "CREATE TABLE counters (name TEXT PRIMARY KEY, value INTEGER NOT NULL)",
+    "CREATE TABLE journal (id INTEGER PRIMARY KEY AUTOINCREMENT, time INTEGER NOT NULL, "
+    "board INTEGER NOT NULL, text TEXT NOT NULL, source TEXT NOT NULL, bytes BLOB NOT NULL)",
+    "CREATE INDEX journal_by_board ON journal (board, id)",
+};
+
+} // namespace
+
+ServeStore::ServeStore()
+{
+    static int instances = 0;
+    m_connection = QStringLiteral("varoserve-store-%1").arg(++instances);
+}
+
+ServeStore::~ServeStore()
+{
+    close();
+}
+
+Outcome ServeStore::open(const QString &path)
+{
+    close();
+    m_path = path;
+    const QFileInfo file(path);
+    if (file.isSymLink() ? !file.exists() || !file.isFile() : file.exists() && !file.isFile())
+        return { Outcome::StoreNotRegular, path };
+    if (!file.exists() && !QDir().mkpath(file.absolutePath()))
+        return failure(QStringLiteral("Unable to create the folder \"%1\"").arg(file.absolutePath()));
+
+    m_db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_connection);
+    if (!m_db.isValid())
+        return failure(QStringLiteral("Qt's SQLite driver is missing (libqt6sql6-sqlite)"));
+    m_db.setDatabaseName(path);
+    m_db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=1000"));
+    if (!m_db.open())
+        return failure(m_db.lastError().text());
+
+    QSqlQuery query(m_db);
+    // Exclusive: a second service on the same file fails at its first read
+    // instead of driving the same boards from a copy of the content.
+    query.exec(QStringLiteral("PRAGMA locking_mode = EXCLUSIVE"));
+    if (!query.exec(QStringLiteral("PRAGMA user_version")) || !query.next()) {
+        const QSqlError error = query.lastError();
+        return error.nativeErrorCode() == notADatabase
+                ? Outcome { Outcome::StoreNotDatabase, path, {}, 0, error.text() }
+                : failure(error.text());
+    }
+    const int version = query.value(0).toInt();
+    if (version > schemaVersion)
+        return { Outcome::StoreNewer, path, {}, 0, QString::number(version) };
+    if (version == 0) {
+        if (!query.exec(QStringLiteral("SELECT count(*) FROM sqlite_master")) || !query.next())
+            return failure(query.lastError().text());
+        if (query.value(0).toInt() > 0)
+            return { Outcome::StoreForeign, path };
+    }
+    // WAL with NORMAL sync: a commit survives the process being killed; only
+    // a power cut may lose the last moments.
+    if (!query.exec(QStringLiteral("PRAGMA journal_mode = WAL")) || !query.next())
+        return failure(query.lastError().text());
+    query.exec(QStringLiteral("PRAGMA synchronous = NORMAL"));
+    if (version == 0) {
+        if (const Outcome created = createSchema(); !created.ok())
+            return created;
+    }
+    // Takes the exclusive lock now rather than at the first change.
+    if (!query.exec(QStringLiteral("BEGIN IMMEDIATE")) || !query.exec(QStringLiteral("COMMIT")))
+        return failure(query.lastError().text());
+
+    m_putJournal = std::make_unique<QSqlQuery>(m_db);
+    m_putJournal->prepare(
+            QStringLiteral("INSERT INTO journal (time, board, text, source, bytes) VALUES (?, ?, ?, ?, ?)"));
+    m_trimJournal = std::make_unique<QSqlQuery>(m_db);
+    m_trimJournal->prepare(QStringLiteral("DELETE FROM journal WHERE id <= ?"));
+    return {};
+}
+
+Outcome ServeStore::createSchema()
+{
+    if (!m_db.transaction())
+        return failure(m_db.lastError().text());
+    QSqlQuery query(m_db);
+    for (const char *statement : schema) {
+        if (!query.exec(QString::fromLatin1(statement))) {
+            const Outcome failed = failure(query.lastError().text());
+            m_db.rollback();
+            return failed;
+        }
+    }
+    query.exec(QStringLiteral("PRAGMA user_version = %1").arg(schemaVersion));
+    if (!m_db.commit())
+        return failure(m_db.lastError().text());
+    return {};
+}
+
+void ServeStore::close()
+{
+    if (!m_db.isValid())
+        return;
+    m_putJournal.reset();
+    m_trimJournal.reset();
+    m_db.close();
+    m_db = QSqlDatabase();
+    QSqlDatabase::removeDatabase(m_connection);
+}
+
+Outcome ServeStore::failure(const QString &description) const
+{
+    return { Outcome::StoreFailed, m_path, {}, 0, description };
+}
+
+Outcome ServeStore::exec(QSqlQuery &query) const
+{
+    return query.exec() ? Outcome() : failure(query.lastError().text());
+}
+
+QMap<int, QByteArray> ServeStore::playlists() const
+{
+    QMap<int, QByteArray> result;
+    QSqlQuery query(QStringLiteral("SELECT board, items FROM playlists"), m_db);
+    while (query.next())
+        result.insert(query.value(0).toInt(), query.value(1).toString().toUtf8());
+    return result;
+}
+
+QList<ServeStore::StoredAlert> ServeStore::alerts() const
+{
+    QList<StoredAlert> result;
+    QSqlQuery query(QStringLiteral("SELECT id, board, record FROM alerts ORDER BY id"), m_db);
+    while (query.next())
+        result.append({ query.value(0).toLongLong(), query.value(1).toInt(), query.value(2).toString().toUtf8() });
+    return result;
+}
+
+QMap<QString, qint64> ServeStore::counters() const
+{
+    QMap<QString, qint64> result;
+    QSqlQuery query(QStringLiteral("SELECT name, value FROM counters"), m_db);
+    while (query.next())
+        result.insert(query.value(0).toString(), query.value(1).toLongLong());
+    return result;
+}
+
+Outcome ServeStore::setPlaylist(int board, const QByteArray &items)
+{
+    QSqlQuery query(m_db);
+    if (items.isEmpty()) {
+        query.prepare(QStringLiteral("DELETE FROM playlists WHERE board = ?"));
+        query.addBindValue(board);
+    } else {
+        query.prepare(QStringLiteral("INSERT OR REPLACE INTO playlists (board, items) VALUES (?, ?)"));
+        query.addBindValue(board);
+        query.addBindValue(QString::fromUtf8(items));
+    }
+    return exec(query);
+}
+
+Outcome ServeStore::addAlert(int board, const QByteArray &record, const QDateTime &ends, qint64 &id)
+{
+    QSqlQuery query(m_db);
+    query.prepare(QStringLiteral("INSERT INTO alerts (board, record, ends) VALUES (?, ?, ?)"));
+    query.addBindValue(board);
+    query.addBindValue(QString::fromUtf8(record));
+    query.addBindValue(ends.toMSecsSinceEpoch());
+    const Outcome outcome = exec(query);
+    id = outcome.ok() ? query.lastInsertId().toLongLong() : 0;
+    return outcome;
+}
+
+Outcome ServeStore::deleteAlert(qint64 id)
+{
+    QSqlQuery query(m_db);
+    query.prepare(QStringLiteral("DELETE FROM alerts WHERE id = ?"));
+    query.addBindValue(id);
+    const Outcome outcome = exec(query);
+    if (outcome.ok() && query.numRowsAffected() == 0)
+        return { Outcome::AlertUnknown, QString::number(id) };
+    return outcome;
+}
+
+Outcome ServeStore::clearAlerts(int board)
+{
+    QSqlQuery query(m_db);
+    query.prepare(QStringLiteral("DELETE FROM alerts WHERE board = ?"));
+    query.addBindValue(board);
+    return exec(query);
+}
+
+Outcome ServeStore::dropAlertsEndedBy(const QDateTime &now)
+{
+    QSqlQuery query(m_db);
+    query.prepare(QStringLiteral("DELETE FROM alerts WHERE ends <= ?"));
+    query.addBindValue(now.toMSecsSinceEpoch());
+    return exec(query);
+}
+
+Outcome ServeStore::setCounter(const QString &name, qint64 value)
+{
+    QSqlQuery query(m_db);
+    query.prepare(QStringLiteral("INSERT OR REPLACE INTO counters (name, value) VALUES (?, ?)"));
+    query.addBindValue(name);
+    query.addBindValue(value);
+    return exec(query);
+}
+
+Outcome ServeStore::appendJournal(const JournalEntry &entry)
+{
+    if (!m_putJournal)
+        return failure(QStringLiteral("The store is not open"));
+    m_putJournal->addBindValue(entry.time.toMSecsSinceEpoch());
+    m_putJournal->addBindValue(entry.board);
+    m_putJournal->addBindValue(entry.text);
+    m_putJournal->addBindValue(entry.source);
+    m_putJournal->addBindValue(entry.bytes);
+    if (const Outcome put = exec(*m_putJournal); !put.ok())
+        return put;
+    m_trimJournal->addBindValue(m_putJournal->lastInsertId().toLongLong() - journalLimit);
+    return exec(*m_trimJournal);
+}
+
+QList<ServeStore::JournalEntry> ServeStore::journal(int board, int limit) const
+{
+    QSqlQuery query(m_db);
+    query.prepare(board < 0 ? QStringLiteral("SELECT time, board, text, source, bytes FROM journal "
+                                             "ORDER BY id DESC LIMIT ?")
+                            : QStringLiteral("SELECT time, board, text, source, bytes FROM journal "
+                                             "WHERE board = ? ORDER BY id DESC LIMIT ?"));
+    if (board >= 0)
+        query.addBindValue(board);
+    query.addBindValue(limit);
+    QList<JournalEntry> result;
+    if (!query.exec())
+        return result;
+    while (query.next()) {
+        result.append({ QDateTime::fromMSecsSinceEpoch(query.value(0).toLongLong()), query.value(1).toInt(),
+                        query.value(2).toString(), query.value(3).toString(), query.value(4).toByteArray() });
+    }
+    return result;
+}
