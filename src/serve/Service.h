@@ -12,6 +12,8 @@
 #include "serve/api/CountersController.h"
 #include "serve/api/HealthController.h"
 #include "serve/api/JournalController.h"
+#include "serve/mqtt/MqttBridge.h"
+#include "serve/mqtt/MqttClient.h"
 #include "store/ServeStore.h"
 #include "transport/Transport.h"
 
@@ -56,6 +58,8 @@ private:
     CountersController m_counters { m_control };
     JournalController m_journal { m_control };
     HealthController m_health { m_sink };
+    std::unique_ptr<MqttClient> m_mqttClient;
+    std::unique_ptr<MqttBridge> m_mqtt;
 };
 
 #endif
