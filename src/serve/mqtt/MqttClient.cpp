@@ -1,10 +1,14 @@
 #include "serve/mqtt/MqttClient.h"
 
+#include <QHostAddress>
+#include <QHostInfo>
+
 #include <mosquitto.h>
 
 #include <cerrno>
 #include <cstring>
 #include <mutex>
+#include <utility>
 
 namespace {
 
@@ -62,16 +66,32 @@ void MqttClient::start()
     connectNow();
 }
 
+// The library looks names up with a blocking call; a name server that does
+// not answer would stall the boards. Qt looks the name up aside, and the
+// library is handed an address.
 void MqttClient::connectNow()
 {
-    const int rc = m_firstConnect
-            ? mosquitto_connect_async(m_mosq, m_settings.host.toUtf8().constData(), m_settings.port, keepAliveSeconds)
-            : mosquitto_reconnect_async(m_mosq);
+    if (!QHostAddress(m_settings.host).isNull()) {
+        connectTo(m_settings.host);
+        return;
+    }
+    QHostInfo::lookupHost(m_settings.host, this, [this](const QHostInfo &info) {
+        if (m_stopping)
+            return;
+        if (info.error() != QHostInfo::NoError || info.addresses().isEmpty())
+            lose(info.errorString());
+        else
+            connectTo(info.addresses().constFirst().toString());
+    });
+}
+
+void MqttClient::connectTo(const QString &address)
+{
+    const int rc = mosquitto_connect_async(m_mosq, address.toUtf8().constData(), m_settings.port, keepAliveSeconds);
     if (rc != MOSQ_ERR_SUCCESS && rc != MOSQ_ERR_CONN_PENDING) {
         lose(reasonOf(rc));
         return;
     }
-    m_firstConnect = false;
     watchSocket();
 }
 
@@ -115,6 +135,7 @@ void MqttClient::lose(const QString &reason)
     m_readNotifier.reset();
     m_writeNotifier.reset();
     const bool wasConnected = m_connected;
+    const bool refused = std::exchange(m_refused, false);
     m_connected = false;
     if (m_stopping)
         return;
@@ -123,7 +144,8 @@ void MqttClient::lose(const QString &reason)
         mosquitto_disconnect(m_mosq);
     if (m_retry.isActive())
         return;
-    emit event({ Outcome::MqttLost, address(), {}, 0, reason });
+    if (!refused) // already told, with the broker's reason
+        emit event({ Outcome::MqttLost, address(), {}, 0, reason });
     m_retry.start(m_retryMs);
     m_retryMs = qMin(m_retryMs * 2, maxRetryMs);
     if (wasConnected)
@@ -178,6 +200,7 @@ void MqttClient::onConnect(mosquitto *, void *self, int rc)
     auto *client = static_cast<MqttClient *>(self);
     if (rc != 0) {
         // The broker closes the link after a refusal; the retry follows from there.
+        client->m_refused = true;
         emit client->event(
                 { Outcome::MqttRefused, client->address(), {}, 0, QString::fromUtf8(mosquitto_connack_string(rc)) });
         return;

@@ -68,6 +68,7 @@ private:
     static void onMessage(mosquitto *, void *self, const mosquitto_message *message);
 
     void connectNow();
+    void connectTo(const QString &address);
     void watchSocket();
     void afterLoop(int rc);
     void lose(const QString &reason);
@@ -79,7 +80,7 @@ private:
     bool m_started = false;
     bool m_connected = false;
     bool m_stopping = false;
-    bool m_firstConnect = true;
+    bool m_refused = false;
     int m_retryMs = firstRetryMs;
     std::unique_ptr<QSocketNotifier> m_readNotifier;
     std::unique_ptr<QSocketNotifier> m_writeNotifier;
