@@ -229,6 +229,11 @@ void BoardEngine::flush()
 
 void BoardEngine::recountTopics()
 {
+    bool edited = false;
+    for (BoardState &state : m_boards)
+        edited = std::exchange(state.topicsEdited, false) || edited;
+    if (!edited)
+        return;
     QSet<QString> used;
     for (const BoardState &state : m_boards)
         used.unite(state.topics());

@@ -85,11 +85,15 @@ bool BoardState::hasContent(const QDateTime &now) const
 
 void BoardState::contentEdited()
 {
-    m_topics.clear();
+    QSet<QString> used;
     for (const PlaylistItem &item : std::as_const(m_items))
-        m_topics.unite(LiveText::topics(item.text));
+        used.unite(LiveText::topics(item.text));
     for (const Alert &alert : std::as_const(m_alerts))
-        m_topics.unite(LiveText::topics(alert.text));
+        used.unite(LiveText::topics(alert.text));
+    if (used != m_topics) {
+        m_topics = used;
+        topicsEdited = true;
+    }
 }
 
 int BoardState::nextAllowed(int after, const QDateTime &now) const
@@ -120,6 +124,8 @@ Showing BoardState::evaluate(const QDateTime &now, const LiveValues &values)
         return shown;
     }
 
+    if (m_turnStarted > now)
+        m_turnStarted = now; // the wall clock was set back: the turn starts again
     const bool currentAllowed
             = m_current >= 0 && m_current < m_items.size() && Schedule::allows(m_items.at(m_current), now);
     if (currentAllowed && (m_interrupted || !m_turnStarted.isValid()))

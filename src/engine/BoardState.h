@@ -27,6 +27,7 @@ public:
     QList<Alert> alerts(const QDateTime &now) const; // live ones, highest priority first, ties newest first
     bool hasContent(const QDateTime &now) const;
     const QSet<QString> &topics() const { return m_topics; } // topics its texts use
+    bool topicsEdited = false; // topics() changed since the engine last looked
 
     // Moves the rotation on to now and says what shows.
     Showing evaluate(const QDateTime &now, const LiveValues &values);

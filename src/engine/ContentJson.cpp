@@ -58,13 +58,10 @@ Parsed<int> ranged(const QJsonValue &json, int low, int high, Outcome::Kind kind
 
 Parsed<int> minuteOfDay(const QJsonValue &json, int latest, Outcome::Kind kind, const QString &field)
 {
-    const QString text = json.toString();
-    const bool shaped = json.isString() && text.size() == 5 && text.at(2) == u':' && text.at(0).isDigit()
-            && text.at(1).isDigit() && text.at(3).isDigit() && text.at(4).isDigit();
-    const int hours = shaped ? text.left(2).toInt() : 0;
-    const int minutes = shaped ? text.mid(3).toInt() : 0;
-    const int minute = hours * 60 + minutes;
-    if (!shaped || minutes > 59 || minute > latest)
+    static const QRegularExpression shape(QRegularExpression::anchoredPattern(u"([0-9]{2}):([0-5][0-9])"));
+    const QRegularExpressionMatch match = shape.match(json.toString());
+    const int minute = match.captured(1).toInt() * 60 + match.captured(2).toInt();
+    if (!json.isString() || !match.hasMatch() || minute > latest)
         return { 0, failure(kind, field) };
     return { minute, {} };
 }

@@ -14,7 +14,7 @@ struct Showing
     QString text; // expanded
     int mode = 0;
     int brightness = 99;
-    QDateTime since; // when the item or alert began to show (null for None)
+    QDateTime since; // when the item's turn began, or when the alert was raised; null for None
     QDateTime ends; // when it gives way: the alert's end, the item's turn; null: it stays
 
     friend bool operator==(const Showing &, const Showing &) = default;

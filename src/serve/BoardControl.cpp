@@ -28,7 +28,10 @@ BoardControl::BoardControl(ServeStore &store, BoardEngine &engine, const Clock &
     , m_store(store)
     , m_engine(engine)
     , m_clock(clock)
-{ }
+{
+    m_journalTimer.setSingleShot(true);
+    connect(&m_journalTimer, &QTimer::timeout, this, &BoardControl::flushJournal);
+}
 
 QStringList BoardControl::load()
 {
@@ -61,9 +64,23 @@ QStringList BoardControl::load()
 void BoardControl::journalFrame(int board, const QByteArray &frame, const Showing &showing)
 {
     const QString source = ContentJson::toJson(showing).value(QStringLiteral("source")).toString();
-    const Outcome put = m_store.appendJournal({ m_clock.now(), board, showing.text, source, frame });
+    m_journal.append({ m_clock.now(), board, showing.text, source, frame });
+    if (!m_journalTimer.isActive())
+        m_journalTimer.start(journalBatchMs);
+}
+
+void BoardControl::flushJournal()
+{
+    m_journalTimer.stop();
+    const Outcome put = m_store.appendJournal(std::exchange(m_journal, {}));
     if (!put.ok())
         emit journalFailed(put);
+}
+
+QList<ServeStore::JournalEntry> BoardControl::journal(int board, int limit)
+{
+    flushJournal();
+    return m_store.journal(board, limit);
 }
 
 Outcome BoardControl::storePlaylist(int board, const QList<PlaylistItem> &items)

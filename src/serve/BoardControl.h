@@ -9,6 +9,7 @@
 #include <QObject>
 #include <QString>
 #include <QStringList>
+#include <QTimer>
 
 #include <functional>
 
@@ -46,7 +47,11 @@ public:
 
     const BoardEngine &engine() const { return m_engine; }
     const Clock &clock() const { return m_clock; }
-    QList<ServeStore::JournalEntry> journal(int board, int limit) const { return m_store.journal(board, limit); }
+    QList<ServeStore::JournalEntry> journal(int board, int limit);
+    // The journal is written in batches, a few times a second: frames are
+    // not changes a client waits for, and one transaction for many is cheap.
+    void flushJournal();
+    static constexpr int journalBatchMs = 100;
 
 signals:
     void journalFailed(const Outcome &outcome);
@@ -59,6 +64,8 @@ private:
     ServeStore &m_store;
     BoardEngine &m_engine;
     const Clock &m_clock;
+    QList<ServeStore::JournalEntry> m_journal;
+    QTimer m_journalTimer;
 };
 
 #endif

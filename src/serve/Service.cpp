@@ -121,5 +121,6 @@ void Service::stop()
     const Outcome drained = m_transport.drain(int(qMax<qint64>(0, deadline.remainingTime())));
     if (!drained.ok())
         Console::error(MessageText::of(drained));
+    m_control.flushJournal();
     m_store.close();
 }

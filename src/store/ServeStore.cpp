@@ -85,11 +85,6 @@ Outcome ServeStore::open(const QString &path)
     if (!query.exec(QStringLiteral("BEGIN IMMEDIATE")) || !query.exec(QStringLiteral("COMMIT")))
         return failure(query.lastError().text());
 
-    m_putJournal = std::make_unique<QSqlQuery>(m_db);
-    m_putJournal->prepare(
-            QStringLiteral("INSERT INTO journal (time, board, text, source, bytes) VALUES (?, ?, ?, ?, ?)"));
-    m_trimJournal = std::make_unique<QSqlQuery>(m_db);
-    m_trimJournal->prepare(QStringLiteral("DELETE FROM journal WHERE id <= ?"));
     return {};
 }
 
@@ -115,8 +110,7 @@ void ServeStore::close()
 {
     if (!m_db.isValid())
         return;
-    m_putJournal.reset();
-    m_trimJournal.reset();
+    m_statements.clear();
     m_db.close();
     m_db = QSqlDatabase();
     QSqlDatabase::removeDatabase(m_connection);
@@ -125,6 +119,17 @@ void ServeStore::close()
 Outcome ServeStore::failure(const QString &description) const
 {
     return { Outcome::StoreFailed, m_path, {}, 0, description };
+}
+
+// Prepared once: a change then costs no parsing.
+QSqlQuery &ServeStore::statement(const char *sql)
+{
+    std::unique_ptr<QSqlQuery> &query = m_statements[sql];
+    if (!query) {
+        query = std::make_unique<QSqlQuery>(m_db);
+        query->prepare(QString::fromLatin1(sql));
+    }
+    return *query;
 }
 
 Outcome ServeStore::exec(QSqlQuery &query) const
@@ -161,22 +166,17 @@ QMap<QString, qint64> ServeStore::counters() const
 
 Outcome ServeStore::setPlaylist(int board, const QByteArray &items)
 {
-    QSqlQuery query(m_db);
-    if (items.isEmpty()) {
-        query.prepare(QStringLiteral("DELETE FROM playlists WHERE board = ?"));
-        query.addBindValue(board);
-    } else {
-        query.prepare(QStringLiteral("INSERT OR REPLACE INTO playlists (board, items) VALUES (?, ?)"));
-        query.addBindValue(board);
+    QSqlQuery &query = statement(items.isEmpty() ? "DELETE FROM playlists WHERE board = ?"
+                                                 : "INSERT OR REPLACE INTO playlists (board, items) VALUES (?, ?)");
+    query.addBindValue(board);
+    if (!items.isEmpty())
         query.addBindValue(QString::fromUtf8(items));
-    }
     return exec(query);
 }
 
 Outcome ServeStore::addAlert(int board, const QByteArray &record, const QDateTime &ends, qint64 &id)
 {
-    QSqlQuery query(m_db);
-    query.prepare(QStringLiteral("INSERT INTO alerts (board, record, ends) VALUES (?, ?, ?)"));
+    QSqlQuery &query = statement("INSERT INTO alerts (board, record, ends) VALUES (?, ?, ?)");
     query.addBindValue(board);
     query.addBindValue(QString::fromUtf8(record));
     query.addBindValue(ends.toMSecsSinceEpoch());
@@ -187,8 +187,7 @@ Outcome ServeStore::addAlert(int board, const QByteArray &record, const QDateTim
 
 Outcome ServeStore::deleteAlert(qint64 id)
 {
-    QSqlQuery query(m_db);
-    query.prepare(QStringLiteral("DELETE FROM alerts WHERE id = ?"));
+    QSqlQuery &query = statement("DELETE FROM alerts WHERE id = ?");
     query.addBindValue(id);
     const Outcome outcome = exec(query);
     if (outcome.ok() && query.numRowsAffected() == 0)
@@ -198,42 +197,54 @@ Outcome ServeStore::deleteAlert(qint64 id)
 
 Outcome ServeStore::clearAlerts(int board)
 {
-    QSqlQuery query(m_db);
-    query.prepare(QStringLiteral("DELETE FROM alerts WHERE board = ?"));
+    QSqlQuery &query = statement("DELETE FROM alerts WHERE board = ?");
     query.addBindValue(board);
     return exec(query);
 }
 
 Outcome ServeStore::dropAlertsEndedBy(const QDateTime &now)
 {
-    QSqlQuery query(m_db);
-    query.prepare(QStringLiteral("DELETE FROM alerts WHERE ends <= ?"));
+    QSqlQuery &query = statement("DELETE FROM alerts WHERE ends <= ?");
     query.addBindValue(now.toMSecsSinceEpoch());
     return exec(query);
 }
 
 Outcome ServeStore::setCounter(const QString &name, qint64 value)
 {
-    QSqlQuery query(m_db);
-    query.prepare(QStringLiteral("INSERT OR REPLACE INTO counters (name, value) VALUES (?, ?)"));
+    QSqlQuery &query = statement("INSERT OR REPLACE INTO counters (name, value) VALUES (?, ?)");
     query.addBindValue(name);
     query.addBindValue(value);
     return exec(query);
 }
 
-Outcome ServeStore::appendJournal(const JournalEntry &entry)
+Outcome ServeStore::appendJournal(const QList<JournalEntry> &entries)
 {
-    if (!m_putJournal)
-        return failure(QStringLiteral("The store is not open"));
-    m_putJournal->addBindValue(entry.time.toMSecsSinceEpoch());
-    m_putJournal->addBindValue(entry.board);
-    m_putJournal->addBindValue(entry.text);
-    m_putJournal->addBindValue(entry.source);
-    m_putJournal->addBindValue(entry.bytes);
-    if (const Outcome put = exec(*m_putJournal); !put.ok())
-        return put;
-    m_trimJournal->addBindValue(m_putJournal->lastInsertId().toLongLong() - journalLimit);
-    return exec(*m_trimJournal);
+    if (entries.isEmpty())
+        return {};
+    if (!m_db.transaction())
+        return failure(m_db.lastError().text());
+    QSqlQuery &put = statement("INSERT INTO journal (time, board, text, source, bytes) VALUES (?, ?, ?, ?, ?)");
+    Outcome outcome;
+    for (const JournalEntry &entry : entries) {
+        put.addBindValue(entry.time.toMSecsSinceEpoch());
+        put.addBindValue(entry.board);
+        // A null text would be stored as NULL: an empty frame has an empty text.
+        put.addBindValue(entry.text.isNull() ? QStringLiteral("") : entry.text);
+        put.addBindValue(entry.source);
+        put.addBindValue(entry.bytes);
+        if (outcome = exec(put); !outcome.ok())
+            break;
+    }
+    if (outcome.ok()) {
+        QSqlQuery &trim = statement("DELETE FROM journal WHERE id <= ?");
+        trim.addBindValue(put.lastInsertId().toLongLong() - journalLimit);
+        outcome = exec(trim);
+    }
+    if (!outcome.ok()) {
+        m_db.rollback();
+        return outcome;
+    }
+    return m_db.commit() ? Outcome() : failure(m_db.lastError().text());
 }
 
 QList<ServeStore::JournalEntry> ServeStore::journal(int board, int limit) const

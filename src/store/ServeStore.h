@@ -11,6 +11,7 @@
 #include <QSqlQuery>
 #include <QString>
 
+#include <map>
 #include <memory>
 
 // VaroServe's database (SQLite): playlists, alerts and counters as the
@@ -63,20 +64,20 @@ public:
     Outcome dropAlertsEndedBy(const QDateTime &now);
     Outcome setCounter(const QString &name, qint64 value);
 
-    // Keeps the newest journalLimit entries.
-    Outcome appendJournal(const JournalEntry &entry);
+    // In one transaction; keeps the newest journalLimit entries.
+    Outcome appendJournal(const QList<JournalEntry> &entries);
     QList<JournalEntry> journal(int board, int limit) const; // board -1: all; newest first
 
 private:
     Outcome failure(const QString &description) const;
+    QSqlQuery &statement(const char *sql);
     Outcome exec(QSqlQuery &query) const;
     Outcome createSchema();
 
     QString m_connection;
     QString m_path;
     QSqlDatabase m_db;
-    std::unique_ptr<QSqlQuery> m_putJournal;
-    std::unique_ptr<QSqlQuery> m_trimJournal;
+    std::map<const char *, std::unique_ptr<QSqlQuery>> m_statements;
 };
 
 #endif

@@ -100,6 +100,9 @@ void tst_engine::script_data()
             << "p[{\"text\":\" Gr\u00fc\u00dfe\\r\\n\\u0007\u20ac \u2713 "
                "\",\"mode\":5}];s;f/5C5/5B99/5AGr\u00fc\u00dfe \u20ac ?/5D"
             << "|Gr\u00fc\u00dfe \u20ac ?|";
+    QTest::newRow("a wall clock set back restarts the turn")
+            << nine << R"(p[{"text":"A","seconds":10},{"text":"B"}];s;+5;+-3600;+9;+1)"
+            << "|A||||B";
     QTest::newRow("an item's mode changes in place, its turn kept")
             << nine << R"(p[{"text":"A","seconds":10},{"text":"B"}];s;+4;m0,2;+6)"
             << "|A||A|B";

@@ -16,6 +16,8 @@ void ApiListener::incomingConnection(qintptr descriptor)
         socket->deleteLater();
         return;
     }
+    // An answer is one write; it should not wait for the client's ack of the last one.
+    socket->setSocketOption(QAbstractSocket::LowDelayOption, 1);
     ++m_connections;
     connect(socket, &QObject::destroyed, this, [this] { --m_connections; });
     new ConnectionGuard(socket);

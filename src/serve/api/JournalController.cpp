@@ -14,7 +14,7 @@ void JournalController::addRoutes(ApiServer &server)
                  [this](const ApiRequest &r) { return list(r); });
 }
 
-ApiReply JournalController::list(const ApiRequest &request) const
+ApiReply JournalController::list(const ApiRequest &request)
 {
     const QUrlQuery query = request.query();
     int board = -1;

@@ -14,15 +14,15 @@ public:
     static constexpr int defaultLimit = 50;
     static constexpr int maxLimit = 10000;
 
-    explicit JournalController(const BoardControl &control)
+    explicit JournalController(BoardControl &control)
         : m_control(control)
     { }
     void addRoutes(ApiServer &server);
 
 private:
-    ApiReply list(const ApiRequest &request) const;
+    ApiReply list(const ApiRequest &request);
 
-    const BoardControl &m_control;
+    BoardControl &m_control;
 };
 
 #endif

@@ -1,0 +1,366 @@
+#include "NetworkGuard.h"
+#include "PseudoTerminal.h"
+
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QNetworkDatagram>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QTcpSocket>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QUdpSocket>
+
+#include <csignal>
+#include <sys/stat.h>
+
+using Frames = QByteArrayList;
+
+struct Reply
+{
+    int status = 0;
+    QByteArray head, body;
+    QJsonObject json() const { return QJsonDocument::fromJson(body).object(); }
+};
+
+// build/VaroServe as a process inside the private network, on a free HTTP
+// port that it names on standard error, with its store in the test's folder.
+class Service
+{
+public:
+    QProcess process;
+    quint16 port = 0;
+
+    bool start(const QStringList &arguments)
+    {
+        process.setReadChannel(QProcess::StandardError);
+        process.start(QStringLiteral(VAROSERVE), QStringList { "--listen", "127.0.0.1:0" } + arguments);
+        static const QRegularExpression listening(QStringLiteral("listening on http://127.0.0.1:(\\d+)/"));
+        QByteArray said;
+        while (process.waitForReadyRead(5000) || process.state() == QProcess::Running) {
+            said += process.readAllStandardError();
+            if (const auto match = listening.match(QString::fromUtf8(said)); match.hasMatch()) {
+                port = quint16(match.captured(1).toUInt());
+                return true;
+            }
+            if (process.state() != QProcess::Running)
+                break;
+        }
+        qWarning("%s", said.constData());
+        return false;
+    }
+    Reply http(const QByteArray &method, const QByteArray &path, const QByteArray &body = {},
+               const QByteArray &headers = {}) const
+    {
+        return raw(method + ' ' + path + " HTTP/1.1\r\nConnection: close\r\n" + headers
+                   + "Content-Length: " + QByteArray::number(body.size()) + "\r\n\r\n" + body);
+    }
+    Reply raw(const QByteArray &request) const
+    {
+        QTcpSocket socket;
+        socket.connectToHost(QHostAddress::LocalHost, port);
+        socket.waitForConnected(2000);
+        socket.write(request);
+        QByteArray answer;
+        while (socket.waitForReadyRead(5000))
+            answer += socket.readAll();
+        Reply reply;
+        const qsizetype end = answer.indexOf("\r\n\r\n");
+        reply.head = answer.left(end);
+        reply.body = answer.mid(end + 4);
+        reply.status = answer.mid(9, 3).toInt();
+        return reply;
+    }
+    int stop(int signal = SIGTERM)
+    {
+        ::kill(pid_t(process.processId()), signal);
+        process.waitForFinished(5000);
+        return process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    }
+    ~Service()
+    {
+        if (process.state() != QProcess::NotRunning)
+            stop(SIGKILL);
+    }
+};
+
+class tst_VaroServe : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir folder;
+    QUdpSocket line;
+    Service shared;
+
+    QString store(const QString &name = QStringLiteral("store.sqlite")) const { return folder.filePath(name); }
+    QString udp() const { return QStringLiteral("UDP%1").arg(line.localPort()); }
+    Frames frames()
+    {
+        Frames received;
+        // A frame is written before the answer; loopback delivers at once.
+        while (line.hasPendingDatagrams() || line.waitForReadyRead(100))
+            received << line.receiveDatagram().data();
+        return received;
+    }
+
+private slots:
+    void initTestCase()
+    {
+        REQUIRE_PRIVATE_NETWORK();
+        QVERIFY(folder.isValid());
+        QVERIFY(line.bind(QHostAddress::AnyIPv4, 0));
+        QVERIFY(shared.start({ "--data", store(QStringLiteral("api.sqlite")), udp() }));
+    }
+
+    void api_data()
+    {
+        QTest::addColumn<QByteArray>("method");
+        QTest::addColumn<QByteArray>("path");
+        QTest::addColumn<QByteArray>("body");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QString>("answer"); // the error, or a part of the answer
+        QTest::addColumn<Frames>("sent");
+        QTest::newRow("message: the frame on the wire")
+                << QByteArray("PUT") << QByteArray("/api/boards/5/message")
+                << QByteArray(R"({"text":"HELLO","mode":"center","brightness":75})") << 200 << "\"board\":5"
+                << Frames { "\r5C2\r5B75\r5AHELLO\r5D" };
+        QTest::newRow("the same message again sends nothing")
+                << QByteArray("PUT") << QByteArray("/api/boards/5/message")
+                << QByteArray(R"({"text":"HELLO","mode":2,"brightness":75})") << 200 << "" << Frames {};
+        QTest::newRow("brightness 100 named, nothing sent")
+                << QByteArray("PUT") << QByteArray("/api/boards/5/message")
+                << QByteArray(R"({"text":"x","brightness":100})") << 400
+                << "brightness must be a whole number from 0 to 99" << Frames {};
+        QTest::newRow("board 100") << QByteArray("PUT") << QByteArray("/api/boards/100/message")
+                                   << QByteArray(R"({"text":"x"})") << 400 << "board must be" << Frames {};
+        QTest::newRow("malformed JSON") << QByteArray("PUT") << QByteArray("/api/boards/5/message")
+                                        << QByteArray("{\"text\":") << 400 << "malformed JSON" << Frames {};
+        QTest::newRow("unknown live field refused when stored")
+                << QByteArray("PUT") << QByteArray("/api/boards/5/playlist") << QByteArray(R"([{"text":"{foo}"}])")
+                << 400 << "unknown field {foo}" << Frames {};
+        QTest::newRow("counter set, used by a text")
+                << QByteArray("PUT") << QByteArray("/api/counters/days") << QByteArray(R"({"value":41})") << 200
+                << "\"value\":41" << Frames {};
+        QTest::newRow("counter field in a playlist") << QByteArray("PUT") << QByteArray("/api/boards/7/playlist")
+                                                     << QByteArray(R"([{"text":"{counter:days} days"}])") << 200 << ""
+                                                     << Frames { "\r7C0\r7B99\r7A41 days\r7D" };
+        QTest::newRow("counter add 1 re-sends the text")
+                << QByteArray("POST") << QByteArray("/api/counters/days/add") << QByteArray() << 200 << "\"value\":42"
+                << Frames { "\r7C0\r7B99\r7A42 days\r7D" };
+        QTest::newRow("counter value not a number") << QByteArray("PUT") << QByteArray("/api/counters/days")
+                                                    << QByteArray(R"({"value":"x"})") << 400 << "value" << Frames {};
+        QTest::newRow("alert pre-empts the playlist")
+                << QByteArray("POST") << QByteArray("/api/boards/7/alerts")
+                << QByteArray(R"({"text":"FIRE","priority":9,"seconds":600})") << 201 << "\"secondsLeft\":600"
+                << Frames { "\r7C0\r7B99\r7AFIRE\r7D" };
+        QTest::newRow("unknown alert") << QByteArray("DELETE") << QByteArray("/api/boards/7/alerts/999") << QByteArray()
+                                       << 404 << "no such alert: 999" << Frames {};
+        QTest::newRow("alerts cleared: the playlist resumes")
+                << QByteArray("DELETE") << QByteArray("/api/boards/7/alerts") << QByteArray() << 204 << ""
+                << Frames { "\r7C0\r7B99\r7A42 days\r7D" };
+        QTest::newRow("playlist cleared: an empty frame")
+                << QByteArray("DELETE") << QByteArray("/api/boards/7/playlist") << QByteArray() << 204 << ""
+                << Frames { "\r7C0\r7B99\r7A\r7D" };
+        QTest::newRow("journal newest first") << QByteArray("GET") << QByteArray("/api/journal?board=7&limit=1")
+                                              << QByteArray() << 200 << R"("source":"none")" << Frames {};
+        QTest::newRow("journal limit 0") << QByteArray("GET") << QByteArray("/api/journal?limit=0") << QByteArray()
+                                         << 400 << "limit must be" << Frames {};
+        QTest::newRow("unknown path") << QByteArray("GET") << QByteArray("/api/nothing") << QByteArray() << 404
+                                      << "no such path: /api/nothing" << Frames {};
+        QTest::newRow("wrong method") << QByteArray("POST") << QByteArray("/api/boards/5/message") << QByteArray()
+                                      << 405 << "POST is not allowed here; allowed: PUT" << Frames {};
+    }
+    void api()
+    {
+        QFETCH(QByteArray, method);
+        QFETCH(QByteArray, path);
+        QFETCH(QByteArray, body);
+        QFETCH(Frames, sent);
+        const Reply reply = shared.http(method, path, body);
+        QTEST(reply.status, "status");
+        QFETCH(QString, answer);
+        QVERIFY2(reply.body.contains(answer.toUtf8()), reply.body.constData());
+        if (reply.status >= 400)
+            QVERIFY(reply.json().contains(QStringLiteral("error")));
+        if (reply.status == 405)
+            QVERIFY(reply.head.contains("\r\nAllow: PUT"));
+        QCOMPARE(frames(), sent);
+    }
+
+    void refused_data()
+    {
+        QTest::addColumn<QByteArray>("request");
+        QTest::addColumn<int>("status");
+        QTest::newRow("body over 1 MiB answered before it is sent")
+                << QByteArray("PUT /api/boards/1/message HTTP/1.1\r\nContent-Length: 1048577\r\n\r\n") << 413;
+        QTest::newRow("body without a length")
+                << QByteArray("PUT /api/boards/1/message HTTP/1.1\r\nTransfer-Encoding: chunked\r\n\r\n") << 411;
+        QTest::newRow("not HTTP") << QByteArray("HELLO\r\n\r\n") << 400;
+        QTest::newRow("head over 64 KiB") << "GET /api/health HTTP/1.1\r\nX: " + QByteArray(70000, 'x') << 431;
+    }
+    void refused()
+    {
+        QFETCH(QByteArray, request);
+        const Reply reply = shared.raw(request);
+        QTEST(reply.status, "status");
+        QVERIFY(reply.head.contains("Connection: close"));
+        QVERIFY(reply.json().contains(QStringLiteral("error")));
+        QCOMPARE(frames(), Frames {});
+    }
+
+    void idleAndHalfSentConnectionsStopNobody()
+    {
+        QTcpSocket idle, half;
+        idle.connectToHost(QHostAddress::LocalHost, shared.port);
+        half.connectToHost(QHostAddress::LocalHost, shared.port);
+        QVERIFY(idle.waitForConnected() && half.waitForConnected());
+        half.write("PUT /api/boards/3/message HTTP/1.1\r\nContent-Length: 20\r\n\r\n{\"te");
+        QVERIFY(half.waitForBytesWritten());
+        QElapsedTimer timer;
+        timer.start();
+        QCOMPARE(shared.http("PUT", "/api/boards/3/message", R"({"text":"go"})").status, 200);
+        QCOMPARE(frames(), Frames { "\r3C0\r3B99\r3Ago\r3D" });
+        QVERIFY(timer.elapsed() < 2000);
+        // Both are closed after the request time; the half-sent one is told why.
+        QTRY_COMPARE_WITH_TIMEOUT(half.state(), QAbstractSocket::UnconnectedState, 15000);
+        QVERIFY(half.readAll().startsWith("HTTP/1.1 408 "));
+        QTRY_COMPARE_WITH_TIMEOUT(idle.state(), QAbstractSocket::UnconnectedState, 2000);
+    }
+
+    void token()
+    {
+        const QString file = folder.filePath(QStringLiteral("token"));
+        QFile token(file);
+        QVERIFY(token.open(QIODevice::WriteOnly));
+        token.write("0123456789abcdef\n");
+        token.close();
+        QVERIFY(token.setPermissions(QFile::ReadOwner | QFile::WriteOwner));
+        Service service;
+        QVERIFY(service.start({ "--token-file", file, "--data", store(QStringLiteral("token.sqlite")), udp() }));
+        QCOMPARE(service.http("GET", "/api/health").status, 401);
+        QCOMPARE(service.http("GET", "/api/nothing", {}, "Authorization: Bearer 0123456789abcdeX\r\n").status, 401);
+        QCOMPARE(service.http("GET", "/api/health", {}, "Authorization: Bearer 0123456789abcdef\r\n").status, 200);
+        QCOMPARE(service.stop(), 0);
+    }
+
+    void startRefused_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QString>("said");
+        const QString fifo = folder.filePath(QStringLiteral("fifo"));
+        ::mkfifo(QFile::encodeName(fifo).constData(), 0600);
+        const QString text = folder.filePath(QStringLiteral("text.sqlite"));
+        QFile file(text);
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(QByteArray(5000, 'x')) == 5000);
+        file.close();
+        const QString newer = folder.filePath(QStringLiteral("newer.sqlite"));
+        {
+            QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("newer"));
+            db.setDatabaseName(newer);
+            QVERIFY(db.open());
+            QSqlQuery(QStringLiteral("PRAGMA user_version = 99"), db);
+        }
+        QSqlDatabase::removeDatabase(QStringLiteral("newer"));
+        const QString openToOthers = folder.filePath(QStringLiteral("open-token"));
+        QFile token(openToOthers);
+        QVERIFY(token.open(QIODevice::WriteOnly) && token.write("0123456789abcdef") == 16);
+        token.close();
+        QTest::newRow("store is a FIFO") << QStringList { "--data", fifo, "UDP9" } << 1 << "is not a regular file";
+        QTest::newRow("store is no database") << QStringList { "--data", text, "UDP9" } << 1 << "is not a database";
+        QTest::newRow("store of a newer version")
+                << QStringList { "--data", newer, "UDP9" } << 1 << "newer VaroServe (store version 99)";
+        QTest::newRow("transport as the window words it")
+                << QStringList { "tcp80" } << 1 << "The command line argument \"tcp80\"is not recognized";
+        QTest::newRow("no TRANSPORT") << QStringList {} << 2 << "Missing TRANSPORT";
+        QTest::newRow("open address without a token")
+                << QStringList { "--listen", "0.0.0.0:8470", "UDP9" } << 2 << "give --token-file";
+        QTest::newRow("token file others can read")
+                << QStringList { "--token-file", openToOthers, "UDP9" } << 2 << "can be read or changed by other users";
+    }
+    void startRefused()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(QString, said);
+        const QString data = arguments.value(arguments.indexOf(QStringLiteral("--data")) + 1);
+        QFile before(data);
+        const QByteArray bytes = QFileInfo(data).isFile() && before.open(QIODevice::ReadOnly) ? before.readAll() : "";
+        QProcess process;
+        process.start(QStringLiteral(VAROSERVE), arguments);
+        QVERIFY(process.waitForFinished(5000));
+        QTEST(process.exitCode(), "exitCode");
+        QVERIFY2(process.readAllStandardError().contains(said.toUtf8()), qPrintable(said));
+        QFile after(data);
+        if (!bytes.isEmpty() && after.open(QIODevice::ReadOnly))
+            QCOMPARE(after.readAll(), bytes); // never overwritten
+    }
+
+    void stateSurvivesKillAndRestart()
+    {
+        const QStringList arguments { "--data", store(QStringLiteral("restart.sqlite")), udp() };
+        {
+            Service service;
+            QVERIFY(service.start(arguments));
+            QCOMPARE(service.http("PUT", "/api/boards/2/playlist", R"([{"text":"A {counter:c}"},{"text":"B"}])").status,
+                     200);
+            QCOMPARE(service.http("PUT", "/api/counters/c", R"({"value":7})").status, 200);
+            QCOMPARE(service.http("POST", "/api/boards/4/alerts", R"({"text":"ALERT","seconds":600})").status, 201);
+            frames();
+            QCOMPARE(service.stop(SIGKILL), -1);
+        }
+        Service service;
+        QVERIFY(service.start(arguments));
+        // At start each board gets its current frame once: it may have lost power.
+        Frames sent = frames();
+        std::sort(sent.begin(), sent.end());
+        QCOMPARE(sent, (Frames { "\r2C0\r2B99\r2AA 7\r2D", "\r4C0\r4B99\r4AALERT\r4D" }));
+        const QJsonObject board2 = service.http("GET", "/api/boards/2").json();
+        QCOMPARE(board2.value(QStringLiteral("playlist")).toArray().size(), 2);
+        QCOMPARE(service.http("GET", "/api/counters").json().value(QStringLiteral("counters")).toObject(),
+                 (QJsonObject { { QStringLiteral("c"), 7 } }));
+        const QJsonObject board4 = service.http("GET", "/api/boards/4").json();
+        QVERIFY(board4.value(QStringLiteral("alerts"))
+                        .toArray()
+                        .first()
+                        .toObject()
+                        .value(QStringLiteral("secondsLeft"))
+                        .toInt()
+                > 590);
+        QCOMPARE(service.stop(SIGTERM), 0);
+    }
+
+    void serialLineNotReadHoldsNoBacklog()
+    {
+        PseudoTerminal terminal;
+        QVERIFY(terminal.isValid());
+        terminal.mapAs(7);
+        Service service;
+        QVERIFY(service.start({ "--data", store(QStringLiteral("serial.sqlite")), "COM7" }));
+        const int changes = 200;
+        QElapsedTimer pouring;
+        pouring.start();
+        for (int i = 0; i < changes; ++i)
+            QCOMPARE(service.http("PUT", "/api/boards/1/message", QStringLiteral(R"({"text":"n%1"})").arg(i).toUtf8())
+                             .status,
+                     200);
+        const qint64 pouredMs = pouring.elapsed();
+        const QByteArray bytes = terminal.read(500);
+        static const QRegularExpression frame(QStringLiteral("^(\r1C0\r1B99\r1An(\\d+)\r1D)+$"));
+        QVERIFY2(frame.match(QString::fromLatin1(bytes)).hasMatch(), bytes.constData());
+        // One frame at a time, each given the time 9600 baud needs for it:
+        // no more frames than fit in the time the changes took.
+        const qsizetype count = bytes.count("D");
+        QVERIFY2(count <= pouredMs / 20 + 2, qPrintable(QString::number(count)));
+        QVERIFY(count < changes);
+        QVERIFY(bytes.endsWith(QStringLiteral("\r1An%1\r1D").arg(changes - 1).toLatin1()));
+        QCOMPARE(service.stop(), 0);
+    }
+};
+
+QTEST_GUILESS_MAIN(tst_VaroServe)
+#include "tst_varoserve.moc"
