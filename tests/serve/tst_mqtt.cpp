@@ -65,8 +65,7 @@ void TestMqtt::startBroker()
                          .arg(m_port, m_dir.path())
                          .toUtf8());
     config.close();
-    m_broker.start(QStandardPaths::findExecutable("mosquitto", { "/usr/sbin", "/usr/local/sbin" }),
-                   { "-c", config.fileName() });
+    m_broker.start(QStandardPaths::findExecutable("mosquitto", { "/usr/sbin" }), { "-c", config.fileName() });
     QTRY_VERIFY(QProcess::execute("mosquitto_pub", { "-p", m_port, "-t", "probe", "-n" }) == 0);
     m_watch.start("mosquitto_sub", { "-p", m_port, "-q", "1", "-F", "%r %t %p", "-t", "t/#", "-t", "ha/#" });
 }
@@ -74,9 +73,9 @@ void TestMqtt::startBroker()
 void TestMqtt::initTestCase()
 {
     REQUIRE_PRIVATE_NETWORK();
-    if (QStandardPaths::findExecutable("mosquitto", { "/usr/sbin", "/usr/local/sbin" }).isEmpty()
+    if (QStandardPaths::findExecutable("mosquitto", { "/usr/sbin" }).isEmpty()
         || QStandardPaths::findExecutable("mosquitto_sub").isEmpty())
-        QSKIP("The MQTT broker or its clients are missing: apt-get install mosquitto mosquitto-clients");
+        QSKIP("The MQTT broker and its clients are missing: apt-get install mosquitto mosquitto-clients");
     QVERIFY(m_udp.bind(QHostAddress::AnyIPv4, 0, QUdpSocket::ShareAddress));
     m_port = QString::number(freePort());
     connect(&m_watch, &QProcess::readyReadStandardOutput, this, [this] {
@@ -218,7 +217,6 @@ void TestMqtt::discovery()
     const qsizetype before = seen("ha/sensor/t_board7/config").size();
     QCOMPARE(pub("t/7/alert/set", R"({"text":"BRIEF","seconds":1})"), 0);
     QTRY_COMPARE(seen("ha/sensor/t_board7/config").size(), before + 1);
-    QVERIFY(QJsonDocument::fromJson(seen("ha/sensor/t_board7/config").last().toUtf8()).isObject());
     QTRY_COMPARE(seen("ha/sensor/t_board7/config").size(), before + 2);
     QCOMPARE(retained("ha/sensor/t_board7/config"), "");
 }

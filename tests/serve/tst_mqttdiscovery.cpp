@@ -48,8 +48,6 @@ void TestMqttDiscovery::entity()
     const HaDiscovery discovery("ha", "p/q");
     const HaDiscovery::Message message = discovery.announce(99).value(index);
     QCOMPARE(message.topic, "ha/" + component + "/p_2fq_board99/config");
-    QCOMPARE(discovery.withdraw(99).value(index).topic, message.topic);
-    QVERIFY(discovery.withdraw(99).value(index).payload.isEmpty());
     const QJsonObject json = QJsonDocument::fromJson(message.payload).object();
     QCOMPARE(json["command_topic"].toString(), command);
     QCOMPARE(json["state_topic"].toString(), "p/q/99/state");
