@@ -2,7 +2,8 @@
 # Installs the built programs into an empty folder and checks that they are
 # whole there: the window and its help file side by side, desktop entries
 # that start the window and the virtual board from that folder, the icon,
-# links on the PATH, and the scripted sender with its manual page.
+# links on the PATH, the scripted sender and the service with their manual
+# pages, and the service's systemd unit naming the installed program.
 set -e
 build="$1"
 prefix=$(mktemp -d)
@@ -20,4 +21,7 @@ test "$(readlink -f "$prefix/bin/VaroBoard")" = "$(readlink -f "$dir/VaroBoard")
 grep -qx "Exec=$dir/VaroBoard PTY" "$prefix/share/applications/varoboard.desktop"
 test -x "$prefix/bin/VaroSend"
 test -f "$prefix/share/man/man1/VaroSend.1"
+test -x "$prefix/bin/VaroServe"
+test -f "$prefix/share/man/man1/VaroServe.1"
+grep -q "^ExecStart=$prefix/bin/VaroServe .* %i$" "$prefix/lib/systemd/user/varoserve@.service"
 echo "1 passed, 0 failed"

@@ -8,6 +8,8 @@
 
 namespace {
 
+const char header[] = "SQLite format 3";
+
 // SQLite's own result code for a file that is not one of its databases.
 const QString notADatabase = QStringLiteral("26");
 
@@ -42,6 +44,15 @@ Outcome ServeStore::open(const QString &path)
     const QFileInfo file(path);
     if (file.isSymLink() ? !file.exists() || !file.isFile() : file.exists() && !file.isFile())
         return { Outcome::StoreNotRegular, path };
+    // SQLite takes a file shorter than a page for an empty database and
+    // would write over it: anything there must start as a database does.
+    if (file.size() > 0) {
+        QFile existing(path);
+        if (!existing.open(QIODevice::ReadOnly))
+            return failure(existing.errorString());
+        if (existing.read(sizeof header - 1) != QByteArray(header))
+            return { Outcome::StoreNotDatabase, path, {}, 0, QStringLiteral("it does not begin as SQLite's files do") };
+    }
     if (!file.exists() && !QDir().mkpath(file.absolutePath()))
         return failure(QStringLiteral("Unable to create the folder \"%1\"").arg(file.absolutePath()));
 
