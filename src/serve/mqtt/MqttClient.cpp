@@ -16,6 +16,8 @@ QString reasonOf(int rc)
 {
     if (rc == MOSQ_ERR_ERRNO)
         return QString::fromLocal8Bit(std::strerror(errno));
+    if (rc == MOSQ_ERR_KEEPALIVE) // a broker that took the link and went silent; the library has no words for it
+        return QStringLiteral("no answer within %1 seconds").arg(MqttClient::keepAliveSeconds);
     QString text = QString::fromUtf8(mosquitto_strerror(rc));
     if (text.endsWith(u'.'))
         text.chop(1);
