@@ -1,9 +1,9 @@
 #include "send/SendRun.h"
 
+#include "common/Console.h"
 #include "messages/TypedText.h"
 #include "rules/MessageText.h"
 #include "rules/PortSettings.h"
-#include "common/Console.h"
 #include "send/FramePrint.h"
 #include "send/InputLines.h"
 #include "transport/Transport.h"

@@ -8,6 +8,7 @@
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
+#include <QTimer>
 
 namespace {
 
@@ -52,10 +53,14 @@ int Service::start()
         return fail(opened, Failed);
 
     connect(&m_sink, &TransportSink::lineReady, &m_engine, &BoardEngine::lineReady);
-    connect(&m_transport, &Transport::lost, this, [](const Outcome &outcome) {
-        // Whoever supervises the service (systemd) may open the line again.
-        Console::error(MessageText::of(outcome));
-        QCoreApplication::exit(Failed);
+    connect(&m_sink, &TransportSink::failed, this, [this](const Outcome &outcome) {
+        const QString text = MessageText::of(outcome);
+        if (text != std::exchange(m_lastFailure, text))
+            Console::error(text);
+        // A serial line that went away: whoever supervises the service
+        // (systemd) may open it again. The answer being written goes first.
+        if (!m_sink.isOpen())
+            QTimer::singleShot(200, qApp, [] { QCoreApplication::exit(Failed); });
     });
     connect(&m_control, &BoardControl::journalFailed, this,
             [](const Outcome &outcome) { Console::error(MessageText::of(outcome)); });

@@ -46,6 +46,7 @@ private:
     void wireVerbose();
 
     ServeOptions::Parsed m_options;
+    QString m_lastFailure; // told once, not for every frame
     SystemClock m_clock;
     Transport m_transport;
     TransportSink m_sink { m_transport };

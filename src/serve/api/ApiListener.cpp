@@ -20,6 +20,15 @@ void ApiListener::incomingConnection(qintptr descriptor)
     socket->setSocketOption(QAbstractSocket::LowDelayOption, 1);
     ++m_connections;
     connect(socket, &QObject::destroyed, this, [this] { --m_connections; });
-    new ConnectionGuard(socket);
+    m_unhooked.append(new ConnectionGuard(socket));
     addPendingConnection(socket);
+}
+
+void ApiListener::hookAfterServer()
+{
+    for (const QPointer<ConnectionGuard> &guard : std::exchange(m_unhooked, {})) {
+        if (guard)
+            connect(qobject_cast<QTcpSocket *>(guard->parent()), &QTcpSocket::readyRead, guard,
+                    &ConnectionGuard::afterServer);
+    }
 }

@@ -1,7 +1,11 @@
 #ifndef APILISTENER_H
 #define APILISTENER_H
 
+#include <QList>
+#include <QPointer>
 #include <QTcpServer>
+
+class ConnectionGuard;
 
 // The HTTP server's listening socket: each connection gets its guard before
 // the server sees it, and beyond maxConnections new ones are closed at once,
@@ -15,12 +19,16 @@ public:
 
     using QTcpServer::QTcpServer;
     int connections() const { return m_connections; }
+    // Connected to newConnection after the HTTP server is bound, so that the
+    // guards' afterServer() runs after the server's readyRead slot.
+    void hookAfterServer();
 
 protected:
     void incomingConnection(qintptr descriptor) override;
 
 private:
     int m_connections = 0;
+    QList<QPointer<ConnectionGuard>> m_unhooked;
 };
 
 #endif

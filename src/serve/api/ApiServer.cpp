@@ -83,6 +83,7 @@ Outcome ApiServer::listen(const QHostAddress &address, quint16 port)
     }
     m_listener = listener;
     m_http.bind(listener);
+    connect(listener, &QTcpServer::newConnection, listener, &ApiListener::hookAfterServer);
     return {};
 }
 

@@ -24,9 +24,16 @@ void ConnectionGuard::onReadyRead()
         m_socket->skip(m_socket->bytesAvailable());
         return;
     }
-    // The server reads everything at each readyRead, so what is left now
-    // arrived since the last one.
-    feed(m_socket->peek(m_socket->bytesAvailable()));
+    // What the server left after its last turn was seen before.
+    const QByteArray waiting = m_socket->peek(m_socket->bytesAvailable());
+    const qsizetype seen = qMin(m_seenLeft, waiting.size());
+    m_seenLeft = waiting.size();
+    feed(waiting.mid(seen));
+}
+
+void ConnectionGuard::afterServer()
+{
+    m_seenLeft = m_socket->bytesAvailable();
 }
 
 void ConnectionGuard::feed(QByteArray bytes)
@@ -37,7 +44,7 @@ void ConnectionGuard::feed(QByteArray bytes)
             m_bodyLeft -= taken;
             bytes.remove(0, taken);
             if (m_bodyLeft == 0)
-                m_timer.start(requestMs);
+                requestEnded();
             continue;
         }
         if (m_head.isEmpty()) { // line breaks between requests are allowed
@@ -63,8 +70,27 @@ void ConnectionGuard::feed(QByteArray bytes)
         if (head.size() > headLimit)
             refuse({ Outcome::RequestHeadTooLarge });
         else if (takeHead(head) && m_bodyLeft == 0)
-            m_timer.start(requestMs);
+            requestEnded();
     }
+}
+
+void ConnectionGuard::requestEnded()
+{
+    m_timer.start(requestMs);
+    if (m_closeRequested && !std::exchange(m_closing, true))
+        QMetaObject::invokeMethod(this, &ConnectionGuard::closeWhenAnswered, Qt::QueuedConnection);
+}
+
+// The server answers one request per readyRead and signals again for the
+// rest; once it has taken every byte, the last request is answered.
+void ConnectionGuard::closeWhenAnswered()
+{
+    if (m_refused)
+        return;
+    if (m_socket->bytesAvailable() > 0)
+        QMetaObject::invokeMethod(this, &ConnectionGuard::closeWhenAnswered, Qt::QueuedConnection);
+    else
+        m_socket->disconnectFromHost();
 }
 
 // Reads what the framing needs from a request's head; false when refused.
@@ -80,7 +106,7 @@ bool ConnectionGuard::takeHead(const QByteArray &head)
     bool continueExpected = false;
     // The server keeps every connection open; a client that asked otherwise
     // (or speaks HTTP/1.0) may wait for the close to know the answer ended.
-    m_closeWhenAnswered = lines.first().trimmed().endsWith("1.0");
+    m_closeRequested = lines.first().trimmed().endsWith("1.0");
     for (qsizetype i = 1; i < lines.size(); ++i) {
         const QByteArray &line = lines.at(i);
         const qsizetype colon = line.indexOf(':');
@@ -104,7 +130,7 @@ bool ConnectionGuard::takeHead(const QByteArray &head)
         }
         continueExpected = continueExpected || (name == "expect" && value.toLower() == "100-continue");
         if (name == "connection")
-            m_closeWhenAnswered = value.toLower() != "keep-alive";
+            m_closeRequested = value.toLower() != "keep-alive";
     }
     if (length > bodyLimit) {
         refuse({ Outcome::RequestTooLarge });
@@ -133,12 +159,8 @@ void ConnectionGuard::onWritten()
 {
     // Half-close once the refusal is out: the client reads the answer, and
     // what it still sends is dropped until it closes or the linger ends.
-    if (m_socket->bytesToWrite() > 0)
-        return;
-    if (m_refused)
+    if (m_refused && m_socket->bytesToWrite() == 0)
         ::shutdown(int(m_socket->socketDescriptor()), SHUT_WR);
-    else if (m_closeWhenAnswered && m_bodyLeft == 0 && m_head.isEmpty())
-        m_socket->disconnectFromHost();
 }
 
 void ConnectionGuard::onTimeout()
