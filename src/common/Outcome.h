@@ -65,6 +65,13 @@ struct Outcome
         BoardOutOfRange,
         CounterNameInvalid, // description: the name
         CounterValueInvalid,
+        // The service's MQTT link and the commands it takes from the bus.
+        MqttPayloadTooLarge,
+        MqttTopicUnknown,
+        MqttCommandRetained,
+        MqttConnected, // subject: HOST:PORT
+        MqttLost, // subject: HOST:PORT; description: the reason
+        MqttRefused, // subject: HOST:PORT; description: the broker's reason
     };
 
     Kind kind = Done;

@@ -147,6 +147,21 @@ QString of(const Outcome &outcome)
                 + QStringLiteral("\" must be 1 to 64 letters, digits, '_', '-' or '.'");
     case Outcome::CounterValueInvalid:
         return field(outcome, " must be a whole number");
+    case Outcome::MqttPayloadTooLarge:
+        return QStringLiteral("payload larger than 64 KiB");
+    case Outcome::MqttTopicUnknown:
+        return QStringLiteral("not a command topic: N/message/set, N/mode/set, N/brightness/set, N/alert/set, "
+                              "N/alert/clear, counter/NAME/set or counter/NAME/add");
+    case Outcome::MqttCommandRetained:
+        return QStringLiteral("a retained command is not applied: publish it without the retain flag");
+    case Outcome::MqttConnected:
+        return QStringLiteral("MQTT broker ") + outcome.subject + QStringLiteral(": connected");
+    case Outcome::MqttLost:
+        return QStringLiteral("MQTT broker ") + outcome.subject + QStringLiteral(": ") + outcome.description
+                + QStringLiteral("; trying again");
+    case Outcome::MqttRefused:
+        return QStringLiteral("MQTT broker ") + outcome.subject + QStringLiteral(" refused the connection: ")
+                + outcome.description;
     }
     return {};
 }

@@ -70,6 +70,7 @@ ServeOptions::Parsed ServeOptions::parse(const QStringList &arguments)
     parser.addHelpOption();
     parser.addVersionOption();
     parser.addOptions({ listen, tokenFile, data, verbose });
+    parser.addOptions(MqttOptions::commandLineOptions());
     parser.addPositionalArgument(QStringLiteral("TRANSPORT"), QStringLiteral("COM# or UDP#, # from 1 to 65535."));
     if (!parser.parse(arguments))
         return usageError(parser.errorText());
@@ -102,5 +103,7 @@ ServeOptions::Parsed ServeOptions::parse(const QStringList &arguments)
     if (parsed.dataFile.isEmpty())
         return usageError(QStringLiteral("--data needs a file name."));
     parsed.verbose = parser.isSet(verbose);
+    if (const QString mistake = MqttOptions::read(parser, parsed.transport, parsed.mqtt); !mistake.isEmpty())
+        return usageError(mistake);
     return parsed;
 }

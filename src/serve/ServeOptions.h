@@ -1,6 +1,8 @@
 #ifndef SERVEOPTIONS_H
 #define SERVEOPTIONS_H
 
+#include "serve/mqtt/MqttOptions.h"
+
 #include <QHostAddress>
 #include <QString>
 #include <QStringList>
@@ -21,6 +23,7 @@ public:
         QString tokenFile; // empty: no token
         QString dataFile;
         bool verbose = false;
+        MqttOptions mqtt;
     };
 
     static constexpr quint16 defaultPort = 8470;

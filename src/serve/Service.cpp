@@ -42,6 +42,8 @@ int Service::start()
         if (token.size() < tokenMinimum)
             return fail({ Outcome::TokenTooShort, m_options.tokenFile }, BadUsage);
     }
+    if (const Outcome read = m_options.mqtt.readCredentials(); !read.ok())
+        return fail(read, BadUsage);
     // The window's argument and its texts, as VaroSend has them.
     if (TransportArgument::parse(m_options.transport).mode == CommMode::None)
         return fail({ Outcome::ArgumentNotRecognized, m_options.transport }, Failed);
@@ -77,6 +79,16 @@ int Service::start()
         return fail(listening, Failed);
     if (m_options.verbose)
         wireVerbose();
+    if (m_options.mqtt.enabled) {
+        m_mqttClient = std::make_unique<MqttClient>(m_options.mqtt.clientSettings());
+        m_mqtt = std::make_unique<MqttBridge>(*m_mqttClient, m_control, m_engine, m_options.mqtt);
+        connect(m_mqttClient.get(), &MqttClient::event, this, [](const Outcome &outcome) {
+            Console::error(QStringLiteral("VaroServe: ") + MessageText::of(outcome));
+        });
+        connect(m_mqtt.get(), &MqttBridge::logLine, this,
+                [](const QString &line) { Console::error(QStringLiteral("VaroServe: ") + line); });
+        m_mqttClient->start();
+    }
     m_engine.start();
 
     const QString host = m_options.listenAddress.protocol() == QAbstractSocket::IPv6Protocol
@@ -106,6 +118,8 @@ void Service::stop()
 {
     if (m_api)
         m_api->close();
+    if (m_mqtt)
+        m_mqtt->stop();
     // What the engine still holds for a busy line goes out as the line
     // frees up, up to the same bound the window gives a closing port.
     const QDeadlineTimer deadline(Transport::closingDrainMs);

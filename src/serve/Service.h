@@ -14,6 +14,8 @@
 #include "serve/api/HealthController.h"
 #include "serve/api/JournalController.h"
 #include "serve/api/PageController.h"
+#include "serve/mqtt/MqttBridge.h"
+#include "serve/mqtt/MqttClient.h"
 #include "store/ServeStore.h"
 #include "transport/Transport.h"
 
@@ -61,6 +63,8 @@ private:
     HealthController m_health { m_sink };
     FaceController m_face { m_control };
     PageController m_page;
+    std::unique_ptr<MqttClient> m_mqttClient;
+    std::unique_ptr<MqttBridge> m_mqtt;
 };
 
 #endif

@@ -1,0 +1,228 @@
+#include "serve/mqtt/MqttBridge.h"
+
+#include "engine/BoardEngine.h"
+#include "engine/ContentJson.h"
+#include "rules/MessageText.h"
+#include "serve/BoardControl.h"
+#include "serve/mqtt/MqttClient.h"
+
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QStringDecoder>
+
+#include <mosquitto.h>
+
+namespace {
+
+// The three filters are disjoint, so the broker never hands one message over
+// twice for matching two of them.
+const char *const commandFilters[] = { "%1/+/+/set", "%1/counter/+/add", "%1/+/alert/clear" };
+
+// A JSON document, or the parser's reason worded as the API words it.
+ContentJson::Parsed<QJsonValue> json(const QByteArray &payload)
+{
+    QJsonParseError error;
+    const QJsonDocument document = QJsonDocument::fromJson(payload, &error);
+    if (error.error != QJsonParseError::NoError)
+        return {
+            {}, { Outcome::JsonMalformed, QStringLiteral("%1 at byte %2").arg(error.errorString()).arg(error.offset) }
+        };
+    return { document.isObject() ? QJsonValue(document.object()) : QJsonValue(document.array()), {} };
+}
+
+// "3", "slow", "-12": a number when it reads as one, a text otherwise, as the
+// API's JSON would hold it.
+QJsonValue scalar(const QString &payload)
+{
+    const QString trimmed = payload.trimmed();
+    bool whole = false;
+    const qint64 number = trimmed.toLongLong(&whole);
+    if (whole)
+        return QJsonValue(number);
+    bool real = false;
+    const double value = trimmed.toDouble(&real);
+    return real ? QJsonValue(value) : QJsonValue(trimmed);
+}
+
+} // namespace
+
+MqttBridge::MqttBridge(MqttClient &client, BoardControl &control, BoardEngine &engine, const MqttOptions &options,
+                       QObject *parent)
+    : QObject(parent)
+    , m_client(client)
+    , m_control(control)
+    , m_engine(engine)
+    , m_settings(options)
+    , m_discovery(options.haPrefix, options.prefix)
+{
+    connect(&client, &MqttClient::connected, this, &MqttBridge::connected);
+    connect(&client, &MqttClient::received, this, &MqttBridge::received);
+    connect(&engine, &BoardEngine::showingChanged, this, &MqttBridge::showingChanged);
+    connect(&engine, &BoardEngine::contentChanged, this, [this](int board) { publishBoard(board, false); });
+    connect(&engine, &BoardEngine::topicsChanged, this, &MqttBridge::listenToTopics);
+}
+
+QString MqttBridge::commandFilter(int index) const
+{
+    return QString::fromLatin1(commandFilters[index]).arg(m_settings.prefix);
+}
+
+void MqttBridge::connected()
+{
+    for (int i = 0; i < 3; ++i)
+        m_client.subscribe(commandFilter(i));
+    m_topics.clear();
+    listenToTopics();
+    m_client.publish(m_settings.prefix + QStringLiteral("/status"), "online", true);
+    // Every board, also those with nothing: a retained state or config that
+    // an earlier run left for a board since emptied is cleared here.
+    for (int board = 0; board < BoardEngine::boardCount; ++board)
+        publishBoard(board, true);
+}
+
+bool MqttBridge::known(int board) const
+{
+    return m_settings.boards.contains(board) || !m_engine.playlist(board).isEmpty()
+            || !m_engine.alerts(board).isEmpty();
+}
+
+QString MqttBridge::stateTopic(int board) const
+{
+    return QStringLiteral("%1/%2/state").arg(m_settings.prefix).arg(board);
+}
+
+void MqttBridge::publishBoard(int board, bool always)
+{
+    const bool present = known(board);
+    if (present) {
+        showingChanged(board);
+        if (m_settings.discovery && (always || !m_announced.contains(board)))
+            for (const HaDiscovery::Message &message : m_discovery.announce(board))
+                m_client.publish(message.topic, message.payload, true);
+        m_announced.insert(board);
+    } else if (always || m_announced.contains(board)) {
+        m_client.publish(stateTopic(board), {}, true);
+        if (m_settings.discovery)
+            for (const HaDiscovery::Message &message : m_discovery.withdraw(board))
+                m_client.publish(message.topic, message.payload, true);
+        m_announced.remove(board);
+    }
+}
+
+void MqttBridge::showingChanged(int board)
+{
+    if (known(board))
+        m_client.publish(stateTopic(board),
+                         QJsonDocument(ContentJson::toJson(m_engine.showing(board))).toJson(QJsonDocument::Compact),
+                         true);
+}
+
+void MqttBridge::listenToTopics()
+{
+    QSet<QString> wanted;
+    for (const QString &topic : m_engine.topics()) {
+        bool covered = false;
+        for (int i = 0; i < 3 && !covered; ++i)
+            mosquitto_topic_matches_sub(commandFilter(i).toUtf8().constData(), topic.toUtf8().constData(), &covered);
+        if (!covered)
+            wanted.insert(topic);
+    }
+    for (const QString &topic : m_topics - wanted)
+        m_client.unsubscribe(topic);
+    for (const QString &topic : wanted - m_topics)
+        m_client.subscribe(topic);
+    m_topics = m_client.isConnected() ? wanted : QSet<QString>();
+}
+
+void MqttBridge::received(const QString &topic, const QByteArray &payload, bool retained)
+{
+    if (m_engine.topics().contains(topic))
+        m_engine.setTopicValue(topic, QString::fromUtf8(payload.left(maxPayload)));
+
+    const QString head = m_settings.prefix + u'/';
+    if (!topic.startsWith(head))
+        return;
+    const QStringList levels = topic.mid(head.size()).split(u'/');
+    bool isCommand = false;
+    for (int i = 0; i < 3 && !isCommand; ++i)
+        mosquitto_topic_matches_sub(commandFilter(i).toUtf8().constData(), topic.toUtf8().constData(), &isCommand);
+    if (!isCommand)
+        return; // a {mqtt:} topic under our prefix
+    // A retained command is replayed at every subscription; applied, it would
+    // undo whatever changed since it was published.
+    if (retained) {
+        refuse(topic, { Outcome::MqttCommandRetained });
+        return;
+    }
+    const Outcome outcome = command(levels, payload);
+    if (!outcome.ok())
+        refuse(topic, outcome);
+}
+
+Outcome MqttBridge::command(const QStringList &levels, const QByteArray &payload)
+{
+    if (payload.size() > maxPayload)
+        return { Outcome::MqttPayloadTooLarge };
+    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    const QString text = decoder.decode(payload);
+    if (decoder.hasError() || text.contains(QChar(0)))
+        return { Outcome::NotText, QStringLiteral("payload") };
+
+    const QString &verb = levels[2];
+    qint64 unused = 0;
+    if (levels[0] == u"counter") {
+        if (verb == u"add")
+            return m_control.addCounter(
+                    levels[1], text.trimmed().isEmpty() ? QJsonValue(QJsonValue::Undefined) : scalar(text), unused);
+        return m_control.setCounter(levels[1], scalar(text), unused);
+    }
+
+    const QString &board = levels[0];
+    const QString &what = levels[1];
+    if (what == u"alert" && verb == u"clear")
+        return m_control.clearAlerts(board);
+    if (verb != u"set")
+        return { Outcome::MqttTopicUnknown };
+    if (what == u"mode")
+        return m_control.setMode(board, scalar(text));
+    if (what == u"brightness")
+        return m_control.setBrightness(board, scalar(text));
+    if (what == u"alert") {
+        const auto alert = json(payload);
+        return alert.ok() ? m_control.raiseAlert(board, alert.value, unused) : alert.error;
+    }
+    if (what != u"message")
+        return { Outcome::MqttTopicUnknown };
+    // A JSON object is the API's message; anything else is the text itself,
+    // shown as the current item (or the first, while an alert shows) or, on
+    // a board without a playlist, left and 99.
+    const auto object = json(payload);
+    if (object.ok() && object.value.isObject())
+        return m_control.setMessage(board, object.value);
+    const auto number = ContentJson::board(board);
+    if (!number.ok())
+        return number.error;
+    const Showing now = m_engine.showing(number.value);
+    PlaylistItem current = m_engine.playlist(number.value).value(0);
+    if (now.source == Showing::Playlist)
+        current = m_engine.playlist(number.value).value(now.itemIndex);
+    return m_control.setMessage(board,
+                                QJsonObject { { QStringLiteral("text"), text },
+                                              { QStringLiteral("mode"), current.mode },
+                                              { QStringLiteral("brightness"), current.brightness } });
+}
+
+void MqttBridge::stop()
+{
+    m_client.stop(m_settings.prefix + QStringLiteral("/status"), "offline");
+}
+
+void MqttBridge::refuse(const QString &topic, const Outcome &outcome)
+{
+    const QString why = MessageText::of(outcome);
+    emit logLine(QStringLiteral("%1: %2").arg(topic, why));
+    m_client.publish(m_settings.prefix + QStringLiteral("/error"),
+                     QJsonDocument(QJsonObject { { QStringLiteral("topic"), topic }, { QStringLiteral("error"), why } })
+                             .toJson(QJsonDocument::Compact),
+                     false);
+}

@@ -1,0 +1,91 @@
+#ifndef MQTTCLIENT_H
+#define MQTTCLIENT_H
+
+#include "common/Outcome.h"
+
+#include <QByteArray>
+#include <QObject>
+#include <QSocketNotifier>
+#include <QString>
+#include <QTimer>
+
+#include <memory>
+
+struct mosquitto;
+struct mosquitto_message;
+
+// One connection to a broker through libmosquitto, driven by this thread's
+// event loop: the library's socket sits under two notifiers and its
+// housekeeping (keep-alive, ping time-outs) runs on a timer, so no thread of
+// the library's own touches the service. A lost or refused connection is
+// tried again after a delay that doubles up to maxRetryMs.
+class MqttClient : public QObject
+{
+    Q_OBJECT
+
+public:
+    struct Settings
+    {
+        QString host;
+        int port = 1883;
+        QString clientId;
+        QString user; // none when empty
+        QString password;
+        QString willTopic; // the retained last will, sent by the broker when the link dies
+        QByteArray willPayload;
+    };
+
+    static constexpr int firstRetryMs = 1000;
+    static constexpr int maxRetryMs = 30000;
+    static constexpr int keepAliveSeconds = 30;
+
+    explicit MqttClient(const Settings &settings, QObject *parent = nullptr);
+    ~MqttClient() override;
+
+    void start();
+    bool isConnected() const { return m_connected; }
+
+    // While the link is down these do nothing: whoever listens to connected()
+    // subscribes and publishes afresh.
+    void subscribe(const QString &topicFilter);
+    void unsubscribe(const QString &topicFilter);
+    void publish(const QString &topic, const QByteArray &payload, bool retain);
+
+    // Sends the will's opposite in an orderly way and closes the link.
+    void stop(const QString &topic, const QByteArray &payload);
+
+signals:
+    void connected();
+    void disconnected();
+    // retained: replayed by the broker from its store at subscription time,
+    // not published while this client was listening.
+    void received(const QString &topic, const QByteArray &payload, bool retained);
+    // Connected, lost, refused: for the log.
+    void event(const Outcome &outcome);
+
+private:
+    static void onConnect(mosquitto *, void *self, int rc);
+    static void onMessage(mosquitto *, void *self, const mosquitto_message *message);
+
+    void connectNow();
+    void connectTo(const QString &address);
+    void watchSocket();
+    void afterLoop(int rc);
+    void lose(const QString &reason);
+    QString address() const;
+    void updateWriteInterest();
+
+    Settings m_settings;
+    mosquitto *m_mosq = nullptr;
+    bool m_started = false;
+    bool m_connected = false;
+    bool m_stopping = false;
+    bool m_refused = false;
+    int m_retryMs = firstRetryMs;
+    std::unique_ptr<QSocketNotifier> m_readNotifier;
+    std::unique_ptr<QSocketNotifier> m_writeNotifier;
+    QTimer m_housekeeping;
+    QTimer m_retry;
+};
+
+#endif
