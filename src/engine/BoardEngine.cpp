@@ -264,7 +264,7 @@ void BoardEngine::arm(const QDateTime &now)
     m_timer.start(int(std::max<qint64>(wait, 1)));
 }
 
-// Schedules and fields read local time, whatever time spec the clock uses.
+// Schedules and fields read local time, whatever time zone the clock reports in.
 QDateTime BoardEngine::localNow() const
 {
     return m_clock.now().toLocalTime();
