@@ -27,9 +27,10 @@ Outcome failure(Outcome::Kind kind, const QString &subject)
 // off the bus is text).
 bool wholeNumber(const QJsonValue &json, qint64 &value)
 {
+    // A JSON number past 2^53 is not exact: 2^53 + 1 reads back as 2^53.
     if (json.isDouble()) {
         const double number = json.toDouble();
-        if (std::floor(number) != number || std::fabs(number) > 9007199254740992.0)
+        if (std::floor(number) != number || std::fabs(number) >= 9007199254740992.0)
             return false;
         value = qint64(number);
         return true;
