@@ -33,8 +33,6 @@ private slots:
     void cleanup();
     void keysAndClicks_data();
     void keysAndClicks();
-    void lineNamed_data();
-    void lineNamed();
     void failuresAreShownAndTheWindowGoesOn();
     void splashCoversTheFirstSecond();
     void everythingComesBackAfterARestart();
@@ -42,11 +40,11 @@ private slots:
     void argumentsQtWouldTake();
 
 private:
-    bool start(const QString &commandLine = u"COM7"_s);
+    bool start(const QString &commandLine = "COM7");
     void restart();
     template<typename T = QWidget> T *control(const QString &name) const { return m_window->findChild<T *>(name); }
     QLineEdit *field(const QString &name) const { return control<QLineEdit>(name); }
-    QComboBox *combo(const QString &name) const { return control<QComboBox>(name); }
+    QComboBox *message() const { return control<QComboBox>("CurMsg"); }
     void press(int key, Qt::KeyboardModifiers modifiers = {})
     {
         QTest::keyClick(m_window->windowHandle(), Qt::Key(key), modifiers);
@@ -55,8 +53,8 @@ private:
     QStringList history() const
     {
         QStringList entries;
-        for (int i = 0; i < combo(u"CurMsg"_s)->count(); ++i)
-            entries << combo(u"CurMsg"_s)->itemText(i);
+        for (int i = 0; i < message()->count(); ++i)
+            entries << message()->itemText(i);
         return entries;
     }
     static QString listFile() { return QCoreApplication::applicationDirPath() + u"/VaroMsgBoard-MsgList.txt"_s; }
@@ -105,115 +103,88 @@ void tst_Window::restart()
     QVERIFY(start());
 }
 
-// With "  HELLO  ", board " 5 ", brightness " 7 " and Center set, one field
-// typed into (or none), then keys, clicks (@) and fields set without focus:
-// what reaches the line, the boxes, the board number, brightness and history
-// then shown ("" when the window closed), and where the focus is.
+// With "  HELLO  ", board " 5 ", brightness " 7 " and Center set, keys,
+// clicks (@), fields typed into with focus (name:text) or set without it
+// (name=text), comma apart: what reaches the line, the boxes, the board number, brightness
+// and history then shown ("" when the window closed), and where the focus is.
 void tst_Window::keysAndClicks_data()
 {
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("actions");
     QTest::addColumn<QByteArray>("frame");
     QTest::addColumn<QString>("boxes");
     QTest::addColumn<QString>("after");
     QTest::addColumn<QString>("focus");
 
-    const QByteArray hello("\r5C2\r5B07\r5AHELLO\r5D"), none;
-    QTest::newRow("Return in CurMsg sends, records, tidies the numbers") << ""
-                                                                         << ""
-                                                                         << "Return" << hello << ""
+    const auto hello = [](QByteArray board = "5", QByteArray bright = "07") {
+        return "\r" + board + "C2\r" + board + "B" + bright + "\r" + board + "AHELLO\r" + board + "D";
+    };
+    const QByteArray none;
+    QTest::newRow("Return in CurMsg sends, records, tidies the numbers") << "Return" << hello() << ""
                                                                          << "5|7|  HELLO  "
                                                                          << "CurMsg";
-    QTest::newRow("keypad Enter in BoardNum sends the board as typed")
-            << "BoardNum"
-            << "05"
-            << "Enter" << QByteArray("\r05C2\r05B07\r05AHELLO\r05D") << ""
-            << "05|7|  HELLO  "
-            << "BoardNum";
-    QTest::newRow("SEND fills an empty brightness with 99") << "Bright"
-                                                            << ""
-                                                            << "@Send" << QByteArray("\r5C2\r5B99\r5AHELLO\r5D") << ""
+    QTest::newRow("keypad Enter in BoardNum sends the board as typed") << "BoardNum:05,Enter" << hello("05") << ""
+                                                                       << "05|7|  HELLO  "
+                                                                       << "BoardNum";
+    QTest::newRow("SEND fills an empty brightness with 99") << "Bright:,@Send" << hello("5", "99") << ""
                                                             << "5|99|  HELLO  "
                                                             << "Send";
-    QTest::newRow("Tab order to SEND, Return sends") << ""
-                                                     << ""
-                                                     << "Tab Tab Tab Tab Tab Tab Return" << hello << ""
+    QTest::newRow("Tab order to SEND, Return sends") << "Tab,Tab,Tab,Tab,Tab,Tab,Return" << hello() << ""
                                                      << "5|7|  HELLO  "
                                                      << "Send";
-    QTest::newRow("Return on EXIT closes") << ""
-                                           << ""
-                                           << "Tab Tab Tab Tab Tab Return" << none << ""
+    QTest::newRow("Return on EXIT closes") << "Tab,Tab,Tab,Tab,Tab,Return" << none << ""
                                            << ""
                                            << "";
-    QTest::newRow("Esc closes") << ""
-                                << ""
-                                << "Esc" << none << ""
+    QTest::newRow("Esc closes") << "Esc" << none << ""
                                 << ""
                                 << "";
-    QTest::newRow("Tab out of board abc") << "BoardNum"
-                                          << "abc"
-                                          << "Tab" << none << "board"
+    QTest::newRow("Tab out of board abc") << "BoardNum:abc,Tab" << none << "board"
                                           << "abc| 7 "
                                           << "BoardNum";
-    QTest::newRow("Shift+Tab out of brightness 100") << "Bright"
-                                                     << "100"
-                                                     << "Backtab" << none << "bright"
+    QTest::newRow("Shift+Tab out of brightness 100") << "Bright:100,Backtab" << none << "bright"
                                                      << " 5 |100"
                                                      << "Bright";
-    QTest::newRow("click SEND with board 4 2") << "BoardNum"
-                                               << " 4 2 "
-                                               << "@Send" << none << "board"
+    QTest::newRow("click SEND with board 4 2") << "BoardNum: 4 2 ,@Send" << none << "board"
                                                << " 4 2 | 7 "
                                                << "BoardNum";
-    QTest::newRow("click EXIT with brightness -1") << "Bright"
-                                                   << "-1"
-                                                   << "@Exit" << none << "bright"
+    QTest::newRow("click EXIT with brightness -1") << "Bright:-1,@Exit" << none << "bright"
                                                    << " 5 |-1"
                                                    << "Bright";
-    QTest::newRow("Return, brightness x: recorded, board tidied, not sent") << "Bright"
-                                                                            << "x"
-                                                                            << "Return" << none << "bright"
+    QTest::newRow("Return, brightness x: recorded, board tidied, not sent") << "Bright:x,Return" << none << "bright"
                                                                             << "5|x|  HELLO  "
                                                                             << "Bright";
-    QTest::newRow("both fail at SEND: board told first and focused") << "Bright"
-                                                                     << "x"
-                                                                     << "BoardNum=abc Return" << none << "board bright"
-                                                                     << "abc|x|  HELLO  "
-                                                                     << "BoardNum";
-    QTest::newRow("click HELP runs no check") << "BoardNum"
-                                              << "abc"
-                                              << "@Help" << none << ""
+    QTest::newRow("both fail at SEND: board told first and focused")
+            << "Bright:x,BoardNum=abc,Return" << none << "board bright"
+            << "abc|x|  HELLO  "
+            << "BoardNum";
+    QTest::newRow("click HELP runs no check") << "BoardNum:abc,@Help" << none << ""
                                               << "abc| 7 "
                                               << "";
 }
 
 void tst_Window::keysAndClicks()
 {
-    QFETCH(QString, name);
-    QFETCH(QString, text);
     QFETCH(QString, actions);
     QFETCH(QString, boxes);
     QFETCH(QString, focus);
 
     QVERIFY(start());
-    QCOMPARE(m_window->windowTitle(), u"Varo Message Board V2.1"_s);
-    combo(u"CurMsg"_s)->setEditText(u"  HELLO  "_s);
-    field(u"BoardNum"_s)->setText(u" 5 "_s);
-    field(u"Bright"_s)->setText(u" 7 "_s);
-    combo(u"Present"_s)->setCurrentIndex(2);
-    if (!name.isEmpty()) {
-        field(name)->setFocus();
-        field(name)->clear();
-        type(text);
-    }
-    for (const QString &action : actions.split(u' ')) {
-        if (action.startsWith(u'@'))
+    QCOMPARE(m_window->windowTitle(), "Varo Message Board V2.1");
+    message()->setEditText("  HELLO  ");
+    field("BoardNum")->setText(" 5 ");
+    field("Bright")->setText(" 7 ");
+    control<QComboBox>("Present")->setCurrentIndex(2);
+    for (const QString &action : actions.split(u',')) {
+        if (action.startsWith(u'@')) {
             QTest::mouseClick(control(action.mid(1)), Qt::LeftButton);
-        else if (action.contains(u'='))
+        } else if (action.contains(u'=')) {
             field(action.section(u'=', 0, 0))->setText(action.section(u'=', 1));
-        else
+        } else if (action.contains(u':')) {
+            field(action.section(u':', 0, 0))->setFocus();
+            field(action.section(u':', 0, 0))->clear();
+            type(action.section(u':', 1));
+        } else {
             press(QKeySequence(action)[0].key());
+        }
     }
 
     QTEST(m_pty->read(), "frame");
@@ -224,53 +195,30 @@ void tst_Window::keysAndClicks()
         told << (which == u"board" ? u"INVALID BOARD NUMBER"_s : u"INVALID BRIGHTNESS"_s)
                         + u"\rPlease enter a decimal number between 0 and 99"_s;
     QCOMPARE(texts, told);
-    QTEST(m_window ? (QStringList { field(u"BoardNum"_s)->text(), field(u"Bright"_s)->text() } + history()).join(u'|')
+    QTEST(m_window ? (QStringList { field("BoardNum")->text(), field("Bright")->text() } + history()).join(u'|')
                    : QString(),
           "after");
     if (!focus.isEmpty())
         QVERIFY(control(focus)->isAncestorOf(QApplication::focusWidget()) || control(focus)->hasFocus());
-    if (actions == u"@Help")
-        QTRY_VERIFY(control(u"MnuHelp"_s)->isVisible());
-}
-
-void tst_Window::lineNamed_data()
-{
-    QTest::addColumn<QString>("argument");
-    QTest::addColumn<QString>("label");
-
-    QTest::newRow("serial: the number, no leading zero") << " com07"
-                                                         << "Using COM7";
-    QTest::newRow("UDP: the widest label stays in the window") << "udp65535 "
-                                                               << "Using UDP 65535";
-}
-
-void tst_Window::lineNamed()
-{
-    QFETCH(QString, argument);
-
-    QVERIFY(start(argument));
-    QTEST(control<QLabel>("CommUse")->text(), "label");
-    QVERIFY(m_window->rect().contains(control("CommUse")->geometry()));
-    QVERIFY(m_boxes.isEmpty() && control("Send")->isEnabled());
+    if (actions.endsWith(u"@Help"))
+        QTRY_VERIFY(control("MnuHelp")->isVisible());
 }
 
 void tst_Window::failuresAreShownAndTheWindowGoesOn()
 {
     QVERIFY(start());
     m_pty->closeMaster();
-    QTest::mouseClick(control(u"Send"_s), Qt::LeftButton);
-    QCOMPARE(m_boxes.value(0).text.section(u'\r', 0, 0), u"Unable to send to COM7"_s);
+    QTest::mouseClick(control("Send"), Qt::LeftButton);
+    QCOMPARE(m_boxes.value(0).text.section(u'\r', 0, 0), "Unable to send to COM7");
     QCOMPARE(m_boxes.value(0).icon, QMessageBox::Critical);
     delete m_window;
 
     QVERIFY(QDir().mkpath(listFile())); // a folder where the list file should be
-    QVERIFY(start(u" tcp80"_s));
+    QVERIFY(start(" tcp80"));
     QCOMPARE(m_boxes.size(), 2);
-    QVERIFY(m_boxes.last().text.startsWith(u"The command line argument \" tcp80\"is not recognized"_s));
+    QVERIFY(m_boxes.last().text.startsWith("The command line argument \" tcp80\"is not recognized"));
     QCOMPARE(m_boxes.last().icon, QMessageBox::Critical);
-    QCOMPARE(control<QLabel>(u"CommUse"_s)->text(), u"Using NONE"_s);
-    QVERIFY(!control(u"Send"_s)->isEnabled());
-    type(u"new"_s);
+    type("new");
     press(Qt::Key_Return);
     press(Qt::Key_Tab);
     press(Qt::Key_Escape);
@@ -281,7 +229,8 @@ void tst_Window::failuresAreShownAndTheWindowGoesOn()
 }
 
 // The splash stays while the window loads, one second at least; a load
-// held longer by a message box ends the wait at once.
+// held longer by a message box ends the wait at once. The label names the
+// line, the widest one inside the window.
 void tst_Window::splashCoversTheFirstSecond()
 {
     QElapsedTimer clock;
@@ -293,14 +242,17 @@ void tst_Window::splashCoversTheFirstSecond()
         QTest::qSleep(1200); // the operator reads the message for a while
         loadEnded = clock.elapsed();
     });
-    for (const QString &argument : { u"COM7"_s, u"tcp80"_s }) {
+    for (const QString &line : { " com07|COM7", "udp65535 |UDP 65535", "tcp80|NONE" }) {
         clock.start();
-        m_window = modMain::Main(argument);
+        m_window = modMain::Main(line.section(u'|', 0, 0));
         const qint64 shown = clock.elapsed();
         QVERIFY(loadEnded < 0 ? shown >= 1000 && shown < 2500 : shown - loadEnded < 800);
         QVERIFY(m_window->isVisible());
         for (QWidget *widget : QApplication::topLevelWidgets())
             QVERIFY(!qobject_cast<frmSplash *>(widget));
+        QCOMPARE(control<QLabel>("CommUse")->text(), "Using " + line.section(u'|', 1));
+        QVERIFY(m_window->rect().contains(control("CommUse")->geometry()));
+        QCOMPARE(control("Send")->isEnabled(), loadEnded < 0);
         delete m_window;
     }
     QVERIFY(splashDuringLoad);
@@ -313,25 +265,24 @@ void tst_Window::everythingComesBackAfterARestart()
     QVERIFY(file.open(QIODevice::WriteOnly) && file.write("a\nb\n") == 4);
     file.close();
     QVERIFY(start());
-    combo(u"CurMsg"_s)->setEditText(u"a"_s);
+    message()->setEditText("a");
     press(Qt::Key_Return);
     QCOMPARE(m_pty->read(), QByteArray("\r0C0\r0B99\r0Aa\r0D"));
-    QCOMPARE(combo(u"Present"_s)->currentIndex(), 0);
+    QCOMPARE(control<QComboBox>("Present")->currentIndex(), 0);
     restart();
     QSettings store(u"VaroMsgBoard"_s, u"VaroMsgBoard"_s);
-    QCOMPARE(store.allKeys().filter(u"Settings/"_s).join(u' '),
-             u"Settings/CurMsgText Settings/MainLeft Settings/MainTop"_s);
+    QCOMPARE(store.allKeys().filter("Settings/").join(u' '), "Settings/CurMsgText Settings/MainLeft Settings/MainTop");
     QCOMPARE(readListFile(), QByteArray("a\nb\n"));
 
     press(Qt::Key_Down, Qt::AltModifier);
-    QTRY_VERIFY(combo(u"CurMsg"_s)->view()->isVisible());
+    QTRY_VERIFY(message()->view()->isVisible());
     press(Qt::Key_Down);
     press(Qt::Key_Return); // chooses; it is not a SEND
     QCOMPARE(history(), QStringList({ "b", "a" }));
     QCOMPARE(m_pty->read(), QByteArray());
     // Leaving the field records its text: not an empty one, and case counts.
     for (const QString &text : { u"first"_s, QString(), u"First"_s, u" second, \"quoted\" "_s }) {
-        combo(u"CurMsg"_s)->clearEditText();
+        message()->clearEditText();
         type(text);
         press(Qt::Key_Tab);
         press(Qt::Key_Backtab);
@@ -341,17 +292,17 @@ void tst_Window::everythingComesBackAfterARestart()
     const QString longText(40000, u'm');
     QApplication::clipboard()->setText(u"one\r\ntwo\x01"_s + longText);
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_V, Qt::ControlModifier);
-    field(u"BoardNum"_s)->setText(u"12"_s);
-    field(u"Bright"_s)->setText(u"0"_s + longText);
-    combo(u"Present"_s)->setCurrentIndex(3);
+    field("BoardNum")->setText("12");
+    field("Bright")->setText(u"0"_s + longText);
+    control<QComboBox>("Present")->setCurrentIndex(3);
     m_window->move(150, 120);
     restart();
 
     QCOMPARE(history(), QStringList({ " second, \"quoted\" ", "First", "first", "b", "a" }));
-    QCOMPARE(combo(u"CurMsg"_s)->currentText(), u"one two"_s + longText); // pasted over the selection
-    QCOMPARE(field(u"BoardNum"_s)->text(), u"12"_s);
-    QCOMPARE(field(u"Bright"_s)->text(), u"0"_s + longText);
-    QCOMPARE(combo(u"Present"_s)->currentIndex(), 3);
+    QCOMPARE(message()->currentText(), u"one two"_s + longText); // pasted over the selection
+    QCOMPARE(field("BoardNum")->text(), "12");
+    QCOMPARE(field("Bright")->text(), u"0"_s + longText);
+    QCOMPARE(control<QComboBox>("Present")->currentIndex(), 3);
     QCOMPARE(m_window->pos(), QPoint(150, 120));
     m_window->move(300, 300);
     m_window->showMinimized();
@@ -363,14 +314,14 @@ void tst_Window::everythingComesBackAfterARestart()
 void tst_Window::helpMenuAndAbout()
 {
     QVERIFY(start());
-    m_window->findChild<QAction *>(u"mnuHelpTopics"_s)->trigger();
-    auto *text = m_window->findChild<QTextBrowser *>(u"HelpText"_s);
-    QVERIFY(text && text->toPlainText().contains(u"Sending a message"_s));
+    m_window->findChild<QAction *>("mnuHelpTopics")->trigger();
+    auto *text = m_window->findChild<QTextBrowser *>("HelpText");
+    QVERIFY(text && text->toPlainText().contains("Sending a message"));
     QString version;
     QTimer::singleShot(0, [&] {
         QWidget *about = QApplication::activeModalWidget();
         if (about && QTest::qWaitForWindowExposed(about)) {
-            version = about->findChild<QLabel *>(u"lblVersion"_s)->text();
+            version = about->findChild<QLabel *>("lblVersion")->text();
             QTest::keyClick(about->windowHandle(), Qt::Key_Return); // OK is the default
         }
     });
@@ -378,8 +329,8 @@ void tst_Window::helpMenuAndAbout()
         if (QWidget *stuck = QApplication::activeModalWidget())
             stuck->close();
     });
-    m_window->findChild<QAction *>(u"MnuHelpAbout"_s)->trigger();
-    QCOMPARE(version, u"Version 2.1"_s);
+    m_window->findChild<QAction *>("MnuHelpAbout")->trigger();
+    QCOMPARE(version, "Version 2.1");
     QVERIFY(m_window->findChildren<QDialog *>().isEmpty()); // destroyed on closing
     QPointer<QWidget> help = text->window();
     m_window->activateWindow();
