@@ -33,8 +33,8 @@ public:
     // Maps COM<number> to this terminal in the program's settings store.
     void mapAs(int number) const
     {
-        QSettings settings(QStringLiteral("VaroMsgBoard"), QStringLiteral("VaroMsgBoard"));
-        settings.setValue(QStringLiteral("Ports/COM%1").arg(number), m_slaveName);
+        QSettings settings("VaroMsgBoard", "VaroMsgBoard");
+        settings.setValue(QString("Ports/COM%1").arg(number), m_slaveName);
         settings.sync();
     }
 
