@@ -53,11 +53,6 @@ private slots:
         QTest::newRow("COM32768 is none")
                 << "COM32768"
                 << "Comm Port \"COM32768\" is not available on this system\rInvalid port number";
-        QTest::newRow("not recognized keeps the text as typed")
-                << " tcp80"
-                << "The command line argument \" tcp80\"is not recognized\rPlease specify argument as \"COM#\" or "
-                   "\"UDP#\" alone, where # is replaced by\rthe serial COM port number or network UDP port number to "
-                   "use.";
     }
 
     void openFailures()

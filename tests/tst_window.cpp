@@ -167,7 +167,10 @@ private slots:
         QVERIFY(QDir().mkpath(listFile())); // a folder where the list file should be
         QVERIFY(start(" tcp80"));
         QCOMPARE(m_boxes.size(), 2);
-        QVERIFY(m_boxes.last().text.startsWith("The command line argument \" tcp80\"is not recognized"));
+        QCOMPARE(m_boxes.last().text,
+                 "The command line argument \" tcp80\"is not recognized\rPlease specify argument as \"COM#\" or "
+                 "\"UDP#\" "
+                 "alone, where # is replaced by\rthe serial COM port number or network UDP port number to use.");
         QCOMPARE(m_boxes.last().icon, QMessageBox::Critical);
         type("new");
         press(Qt::Key_Return);
@@ -267,8 +270,8 @@ private slots:
     void helpMenuAndAbout()
     {
         QVERIFY(start());
-        m_window->findChild<QAction *>("mnuHelpTopics")->trigger();
-        auto *text = m_window->findChild<QTextBrowser *>("HelpText");
+        control<QAction>("mnuHelpTopics")->trigger();
+        auto *text = control<QTextBrowser>("HelpText");
         QVERIFY(text && text->toPlainText().contains("Sending a message"));
         QString version;
         QTimer::singleShot(0, [&] {
@@ -278,11 +281,7 @@ private slots:
                 QTest::keyClick(about->windowHandle(), Qt::Key_Return); // OK is the default
             }
         });
-        QTimer::singleShot(3000, [] {
-            if (QWidget *stuck = QApplication::activeModalWidget())
-                stuck->close();
-        });
-        m_window->findChild<QAction *>("MnuHelpAbout")->trigger();
+        control<QAction>("MnuHelpAbout")->trigger();
         QCOMPARE(version, "Version 2.1");
         QVERIFY(m_window->findChildren<QDialog *>().isEmpty()); // destroyed on closing
         QPointer<QWidget> help = text->window();

@@ -26,14 +26,11 @@ class tst_VaroSend : public QObject
 
     void start(const QStringList &arguments, const QByteArray &input = {})
     {
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.remove("DISPLAY");
-        process.setProcessEnvironment(environment);
+        qunsetenv("DISPLAY");
         process.start(u"" VAROSEND ""_s, arguments);
         QVERIFY(process.waitForStarted());
         process.write(input);
         process.closeWriteChannel();
-        QVERIFY(process.waitForFinished());
     }
 
 private slots:
@@ -69,6 +66,7 @@ private slots:
         QFETCH(QByteArray, input);
 
         start(QStringList { "-nx" } + arguments, input);
+        QVERIFY(process.waitForFinished());
         QByteArray printed;
         for (const QByteArray &frame : frames)
             printed += Windows1252::toUnicode(frame).replace(u'\r', u"\\r"_s).toUtf8() + '\n'
@@ -96,10 +94,11 @@ private slots:
         row("unknown option", { "-z", "UDP1", "x" }, 2, "VaroSend: Unknown option 'z'.");
         row("bad transport quoted as typed", { "-n", "tcp80", "x" }, 1,
             "The command line argument \"tcp80\"is not recognized");
-        row("missing transport", { "-n" }, 2, "VaroSend: Missing TRANSPORT: give COM# or UDP#.");
+        const char *missing = "VaroSend: Missing TRANSPORT: give COM# or UDP#.";
+        row("missing transport", { "-n" }, 2, missing);
         row("interval over a day", { "-i", "86401", "UDP1" }, 2,
             "VaroSend: Invalid interval \"86401\": give seconds from 0 to 86400, such as 0.5.");
-        row("empty TRANSPORT is not COM1", { "-n", " ", "x" }, 2, "VaroSend: Missing TRANSPORT: give COM# or UDP#.");
+        row("empty TRANSPORT is not COM1", { "-n", " ", "x" }, 2, missing);
         row("serial device missing", { "COM30000", "x" }, 1, "Comm Port \"COM30000\" is not available on this system");
     }
 
@@ -109,6 +108,7 @@ private slots:
 
         QSettings("VaroMsgBoard", "VaroMsgBoard").setValue("Ports/COM30000", "/nonexistent/ttyVaro");
         start(arguments);
+        QVERIFY(process.waitForFinished());
         QCOMPARE(process.readAllStandardOutput(), QByteArray());
         QTEST(QString::fromUtf8(process.readAllStandardError()).section(u'\n', 0, 0), "firstErrorLine");
         QTEST(process.exitCode(), "exitCode");
@@ -125,9 +125,7 @@ private slots:
         const int filler = ::open(QFile::encodeName(terminal.slaveName()), O_WRONLY | O_NOCTTY | O_NONBLOCK);
         QVERIFY(filler >= 0);
         const QByteArray message(200000, 'x'); // more than the terminal's buffers hold
-        process.start(u"" VAROSEND ""_s, { "-i", "0.4", "COM7" });
-        process.write(message + "\ntwo\nthree");
-        process.closeWriteChannel();
+        start({ "-i", "0.4", "COM7" }, message + "\ntwo\nthree");
         QVERIFY2(!process.waitForFinished(500), "ended before the master read the frame");
         const QByteArray first = plain(message);
         QByteArray got;
