@@ -106,7 +106,7 @@ private slots:
     {
         QFETCH(QStringList, arguments);
 
-        QSettings("VaroMsgBoard", "VaroMsgBoard").setValue("Ports/COM30000", "/nonexistent/ttyVaro");
+        PseudoTerminal::map(30000, "/nonexistent/ttyVaro");
         start(arguments);
         QVERIFY(process.waitForFinished());
         QCOMPARE(process.readAllStandardOutput(), QByteArray());
