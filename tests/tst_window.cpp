@@ -237,7 +237,7 @@ private slots:
         QCOMPARE(history(), QStringList({ "b", "a" }));
         QCOMPARE(m_pty->read(), QByteArray());
         // Leaving the field records its text: not an empty one, and case counts.
-        for (const QString &text : { u"first"_s, QString(), u"First"_s, u" second, \"quoted\" "_s }) {
+        for (const char *text : { "first", "", "First", " second, \"quoted\" " }) {
             message()->clearEditText();
             type(text);
             press(Qt::Key_Tab);
