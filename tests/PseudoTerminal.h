@@ -1,9 +1,7 @@
 #ifndef PSEUDOTERMINAL_H
 #define PSEUDOTERMINAL_H
 
-#include <QByteArray>
 #include <QSettings>
-#include <QString>
 
 #include <fcntl.h>
 #include <poll.h>
@@ -30,12 +28,12 @@ public:
     bool isValid() const { return m_master >= 0; }
     QString slaveName() const { return m_slaveName; }
 
-    // Maps COM<number> to this terminal in the program's settings store.
-    void mapAs(int number) const
+    // Maps COM<number> to this terminal, or to another device, in the
+    // program's settings store.
+    void mapAs(int number) const { map(number, m_slaveName); }
+    static void map(int number, const QString &device)
     {
-        QSettings settings(QStringLiteral("VaroMsgBoard"), QStringLiteral("VaroMsgBoard"));
-        settings.setValue(QStringLiteral("Ports/COM%1").arg(number), m_slaveName);
-        settings.sync();
+        QSettings("VaroMsgBoard", "VaroMsgBoard").setValue(QString("Ports/COM%1").arg(number), device);
     }
 
     // Everything that arrives until nothing more comes for quietMs, waiting

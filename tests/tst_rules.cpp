@@ -18,15 +18,18 @@ private slots:
         QTest::addColumn<int>("start");
         QTest::addColumn<int>("value");
         QTest::addColumn<int>("end");
+        const auto row = [](const char *name, const QString &text, int start, int value, int end) {
+            QTest::newRow(name) << text << start << value << end;
+        };
 
-        QTest::newRow("12ab stops at the letter") << "12ab" << 1 << 12 << 3;
-        QTest::newRow("start in the middle, spaces skipped") << "x  42" << 2 << 42 << 6;
-        QTest::newRow("32768 leaves its last digit") << "32768" << 1 << 3276 << 5;
-        QTest::newRow("tab is not skipped") << " \t5" << 1 << 0 << 2;
-        QTest::newRow("colon after 9 is not a digit") << "9:" << 1 << 9 << 2;
-        QTest::newRow("fullwidth digit is not a digit") << u"\uFF11"_s << 1 << 0 << 1;
-        QTest::newRow("spaces stop at 32767") << QString(40000, u' ') << 1 << 0 << 32767;
-        QTest::newRow("position cannot pass 32767") << QString(40000, u'0') << 1 << 0 << 32767;
+        row("12ab stops at the letter", "12ab", 1, 12, 3);
+        row("start in the middle, spaces skipped", "x  42", 2, 42, 6);
+        row("32768 leaves its last digit", "32768", 1, 3276, 5);
+        row("tab is not skipped", " \t5", 1, 0, 2);
+        row("colon after 9 is not a digit", "9:", 1, 9, 2);
+        row("fullwidth digit is not a digit", u"\uFF11"_s, 1, 0, 1);
+        row("spaces stop at 32767", QString(40000, u' '), 1, 0, 32767);
+        row("position cannot pass 32767", QString(40000, u'0'), 1, 0, 32767);
     }
 
     void parseDecimal()
@@ -39,27 +42,27 @@ private slots:
         QTEST(int(position), "end");
     }
 
+    // The window's label, VaroSend and the transport's texts take the case,
+    // the upper bounds and the leading zeros further.
     void argument_data()
     {
         QTest::addColumn<QString>("commandLine");
         QTest::addColumn<int>("mode");
         QTest::addColumn<int>("port");
+        const auto row = [](const char *name, CommMode mode, int port = 0) {
+            QTest::newRow(name) << QString::fromUtf8(name).section(u'|', 0, 0) << int(mode) << port;
+        };
 
-        const int none = int(CommMode::None), serial = int(CommMode::Serial), udp = int(CommMode::Udp);
-        QTest::newRow("spaces only mean COM1") << "   " << serial << 1;
-        QTest::newRow("udp5000 in lower case") << "udp5000" << udp << 5000;
-        QTest::newRow("Com3 with spaces around") << "  Com3  " << serial << 3;
-        QTest::newRow("space before the number, leading zero") << "COM 05" << serial << 5;
-        QTest::newRow("UDP65535 is the bound") << "UDP65535" << udp << 65535;
-        QTest::newRow("COM40000 passes the range test") << "COM40000" << serial << 40000;
-        QTest::newRow("COM alone") << "COM" << none << 0;
-        QTest::newRow("UDP65536 is above it") << "UDP65536" << none << 0;
-        QTest::newRow("UDP0 is below it") << "UDP0" << none << 0;
-        QTest::newRow("COM1 X") << "COM1 X" << none << 0;
-        QTest::newRow("a sign before the number") << "COM-1" << none << 0;
-        QTest::newRow("TCP80") << "TCP80" << none << 0;
-        QTest::newRow("a tab is not a space") << "\tCOM1" << none << 0;
-        QTest::newRow("more digits than an int holds") << "UDP99999999999" << none << 0;
+        row("   |spaces only mean COM1", CommMode::Serial, 1);
+        row("  Com3  |spaces around", CommMode::Serial, 3);
+        row("COM 05|space before the number", CommMode::Serial, 5);
+        row("COM|alone", CommMode::None);
+        row("UDP0|below the range", CommMode::None);
+        row("UDP65536|above it", CommMode::None);
+        row("COM1 X|something after", CommMode::None);
+        row("COM-1|a sign before the number", CommMode::None);
+        row("\tCOM1|a tab is not a space", CommMode::None);
+        row("UDP99999999999|more digits than an int holds", CommMode::None);
     }
 
     void argument()
