@@ -42,6 +42,11 @@ private:
     QList<QByteArray> m_datagrams;
 };
 
+static QJsonDocument json(const QByteArray &text)
+{
+    return QJsonDocument::fromJson(text);
+}
+
 static int freePort()
 {
     QTcpServer server;
@@ -52,6 +57,17 @@ static int freePort()
 static QByteArray build(int board, int mode, int brightness, const QString &text)
 {
     return BoardFrame::build(QString::number(board), mode, QString::number(brightness), text);
+}
+
+static void row(const char *name, const char *topic, const QByteArray &payload, int board, int mode, int brightness,
+                const char *text)
+{
+    QTest::newRow(name) << QString(topic) << payload << build(board, mode, brightness, text);
+}
+
+static void row(const char *name, const char *topic, const QByteArray &payload, const char *words)
+{
+    QTest::newRow(name) << QString(topic) << payload << QString(words);
 }
 
 // The sandbox makes the test root: the broker is told to stay root rather
@@ -147,21 +163,17 @@ void TestMqtt::commands_data()
     QTest::addColumn<QByteArray>("payload");
     QTest::addColumn<QByteArray>("frame");
 
-    QTest::newRow("plain text on an empty board: left, 99")
-            << "t/3/message/set" << QByteArray("A") << build(3, 0, 99, "A");
-    QTest::newRow("mode by name keeps the text") << "t/3/mode/set" << QByteArray("fast") << build(3, 5, 99, "A");
-    QTest::newRow("brightness 0 is no refusal") << "t/3/brightness/set" << QByteArray("0") << build(3, 5, 0, "A");
-    QTest::newRow("plain text keeps mode and brightness")
-            << "t/3/message/set" << QByteArray("{{B}}") << build(3, 5, 0, "{B}");
-    QTest::newRow("JSON message as the API's")
-            << "t/3/message/set" << QByteArray(R"({"text":"N={counter:n}","mode":2})") << build(3, 2, 99, "N=0");
-    QTest::newRow("counter set") << "t/counter/n/set" << QByteArray("41") << build(3, 2, 99, "N=41");
-    QTest::newRow("empty counter add counts one") << "t/counter/n/add" << QByteArray() << build(3, 2, 99, "N=42");
-    QTest::newRow("alert pre-empts") << "t/3/alert/set" << QByteArray(R"({"text":"FIRE"})") << build(3, 0, 99, "FIRE");
-    QTest::newRow("alert clear resumes") << "t/3/alert/clear" << QByteArray("x") << build(3, 2, 99, "N=42");
-    QTest::newRow("topic not heard yet: empty")
-            << "t/4/message/set" << QByteArray("T={mqtt:a/b}C") << build(4, 0, 99, "T=C");
-    QTest::newRow("value arriving, controls dropped") << "a/b" << QByteArray("21.5\t") << build(4, 0, 99, "T=21.5C");
+    row("plain text on an empty board: left, 99", "t/3/message/set", "A", 3, 0, 99, "A");
+    row("mode by name keeps the text", "t/3/mode/set", "fast", 3, 5, 99, "A");
+    row("brightness 0 is no refusal", "t/3/brightness/set", "0", 3, 5, 0, "A");
+    row("plain text keeps mode and brightness", "t/3/message/set", "{{B}}", 3, 5, 0, "{B}");
+    row("JSON message as the API's", "t/3/message/set", R"({"text":"N={counter:n}","mode":2})", 3, 2, 99, "N=0");
+    row("counter set", "t/counter/n/set", "41", 3, 2, 99, "N=41");
+    row("empty counter add counts one", "t/counter/n/add", "", 3, 2, 99, "N=42");
+    row("alert pre-empts", "t/3/alert/set", R"({"text":"FIRE"})", 3, 0, 99, "FIRE");
+    row("alert clear resumes", "t/3/alert/clear", "x", 3, 2, 99, "N=42");
+    row("topic not heard yet: empty", "t/4/message/set", "T={mqtt:a/b}C", 4, 0, 99, "T=C");
+    row("value arriving, controls dropped", "a/b", "21.5\t", 4, 0, 99, "T=21.5C");
 }
 
 void TestMqtt::commands()
@@ -179,13 +191,13 @@ void TestMqtt::refused_data()
     QTest::addColumn<QByteArray>("payload");
     QTest::addColumn<QString>("words");
 
-    QTest::newRow("brightness 100") << "t/3/brightness/set" << QByteArray("100") << "brightness must be";
-    QTest::newRow("board 100") << "t/100/mode/set" << QByteArray("1") << "board must be";
-    QTest::newRow("binary") << "t/3/message/set" << QByteArray("\xff\0", 2) << "payload must be a text";
-    QTest::newRow("a byte over 64 KiB") << "t/3/message/set" << QByteArray(65537, 'a') << "64 KiB";
-    QTest::newRow("alert not JSON") << "t/3/alert/set" << QByteArray("{") << "malformed JSON";
-    QTest::newRow("unknown field in a text") << "t/3/message/set" << QByteArray("{foo}") << "unknown field {foo}";
-    QTest::newRow("unknown command") << "t/3/colour/set" << QByteArray("red") << "not a command topic";
+    row("brightness 100", "t/3/brightness/set", "100", "brightness must be");
+    row("board 100", "t/100/mode/set", "1", "board must be");
+    row("binary", "t/3/message/set", QByteArray("\xff\0", 2), "payload must be a text");
+    row("a byte over 64 KiB", "t/3/message/set", QByteArray(65537, 'a'), "64 KiB");
+    row("alert not JSON", "t/3/alert/set", "{", "malformed JSON");
+    row("unknown field in a text", "t/3/message/set", "{foo}", "unknown field {foo}");
+    row("unknown command", "t/3/colour/set", "red", "not a command topic");
 }
 
 void TestMqtt::refused()
@@ -198,7 +210,7 @@ void TestMqtt::refused()
     const qsizetype errors = seen("t/error").size();
     QCOMPARE(pub(topic, payload), 0);
     QTRY_COMPARE(seen("t/error").size(), errors + 1);
-    const QJsonDocument error = QJsonDocument::fromJson(seen("t/error").last().toUtf8());
+    const QJsonDocument error = json(seen("t/error").last().toUtf8());
     QCOMPARE(error["topic"].toString(), topic);
     QVERIFY2(error["error"].toString().contains(words), qPrintable(error["error"].toString()));
     QTest::qWait(200);
@@ -209,9 +221,9 @@ void TestMqtt::refused()
 
 void TestMqtt::discovery()
 {
-    QCOMPARE(QJsonDocument::fromJson(retained("t/3/state"))["text"].toString(), "N=42");
-    QVERIFY(QJsonDocument::fromJson(retained("ha/text/t_board3/config")).isObject());
-    QVERIFY(QJsonDocument::fromJson(retained("ha/number/t_board5/config")).isObject()); // --boards 5
+    QCOMPARE(json(retained("t/3/state"))["text"].toString(), "N=42");
+    QVERIFY(json(retained("ha/text/t_board3/config")).isObject());
+    QVERIFY(json(retained("ha/number/t_board5/config")).isObject()); // --boards 5
     QCOMPARE(retained("ha/sensor/t_board6/config"), "");
     // An alert alone announces its board; when it ends, the board is withdrawn.
     const qsizetype before = seen("ha/sensor/t_board7/config").size();
@@ -236,7 +248,7 @@ void TestMqtt::brokerRestart()
     m_datagrams.clear();
     startBroker();
     QTRY_VERIFY_WITH_TIMEOUT(seen("t/3/state", "0").size() > states, 10000);
-    QCOMPARE(QJsonDocument::fromJson(seen("t/3/state").last().toUtf8())["text"].toString(), "N=42");
+    QCOMPARE(json(seen("t/3/state").last().toUtf8())["text"].toString(), "N=42");
     QTRY_COMPARE(seen("t/error").size(), errors + 1);
     QVERIFY(seen("t/error").last().contains("retained"));
     QCOMPARE(pub("t/8/message/set", "AGAIN"), 0);

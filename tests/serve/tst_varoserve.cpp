@@ -21,11 +21,17 @@
 
 using Frames = QByteArrayList;
 
+static void row(const char *name, const char *request, const char *body, int status, const char *answer,
+                const Frames &sent = {})
+{
+    QTest::newRow(name) << QByteArray(request) << QByteArray(body) << status << QString(answer) << sent;
+}
+
 struct Reply
 {
     int status = 0;
     QByteArray head, body;
-    QJsonObject json() const { return QJsonDocument::fromJson(body).object(); }
+    QJsonDocument json() const { return QJsonDocument::fromJson(body); }
 };
 
 // build/VaroServe as a process inside the private network, on a free HTTP
@@ -39,17 +45,15 @@ public:
     bool start(const QStringList &arguments)
     {
         process.setReadChannel(QProcess::StandardError);
-        process.start(QStringLiteral(VAROSERVE), QStringList { "--listen", "127.0.0.1:0" } + arguments);
-        static const QRegularExpression listening(QStringLiteral("listening on http://127.0.0.1:(\\d+)/"));
+        process.start(VAROSERVE, QStringList { "--listen", "127.0.0.1:0" } + arguments);
+        static const QRegularExpression listening("listening on http://127.0.0.1:(\\d+)/");
         QByteArray said;
-        while (process.waitForReadyRead(5000) || process.state() == QProcess::Running) {
+        while (process.waitForReadyRead(5000)) {
             said += process.readAllStandardError();
             if (const auto match = listening.match(QString::fromUtf8(said)); match.hasMatch()) {
-                port = quint16(match.captured(1).toUInt());
+                port = match.captured(1).toUShort();
                 return true;
             }
-            if (process.state() != QProcess::Running)
-                break;
         }
         qWarning("%s", said.constData());
         return false;
@@ -97,8 +101,16 @@ class tst_VaroServe : public QObject
     QUdpSocket line;
     Service shared;
 
-    QString store(const QString &name = QStringLiteral("store.sqlite")) const { return folder.filePath(name); }
-    QString udp() const { return QStringLiteral("UDP%1").arg(line.localPort()); }
+    QString store(const QString &name = "store.sqlite") const { return folder.filePath(name); }
+    // A file of the test's folder, only its owner may read unless told otherwise.
+    QString write(const QString &name, const QByteArray &bytes, QFile::Permissions mode = QFile::ReadOwner)
+    {
+        QFile file(folder.filePath(name));
+        if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.setPermissions(mode))
+            qFatal("cannot write %s", qPrintable(file.fileName()));
+        return file.fileName();
+    }
+    QString udp() const { return QString("UDP%1").arg(line.localPort()); }
     Frames frames()
     {
         Frames received;
@@ -114,79 +126,56 @@ private slots:
         REQUIRE_PRIVATE_NETWORK();
         QVERIFY(folder.isValid());
         QVERIFY(line.bind(QHostAddress::AnyIPv4, 0));
-        QVERIFY(shared.start({ "--data", store(QStringLiteral("api.sqlite")), udp() }));
+        QVERIFY(shared.start({ "--data", store("api.sqlite"), udp() }));
     }
 
     void api_data()
     {
-        QTest::addColumn<QByteArray>("method");
-        QTest::addColumn<QByteArray>("path");
+        QTest::addColumn<QByteArray>("request"); // method and path
         QTest::addColumn<QByteArray>("body");
         QTest::addColumn<int>("status");
         QTest::addColumn<QString>("answer"); // the error, or a part of the answer
         QTest::addColumn<Frames>("sent");
-        QTest::newRow("message: the frame on the wire")
-                << QByteArray("PUT") << QByteArray("/api/boards/5/message")
-                << QByteArray(R"({"text":"HELLO","mode":"center","brightness":75})") << 200 << "\"board\":5"
-                << Frames { "\r5C2\r5B75\r5AHELLO\r5D" };
-        QTest::newRow("the same message again sends nothing")
-                << QByteArray("PUT") << QByteArray("/api/boards/5/message")
-                << QByteArray(R"({"text":"HELLO","mode":2,"brightness":75})") << 200 << "" << Frames {};
-        QTest::newRow("brightness 100 named, nothing sent")
-                << QByteArray("PUT") << QByteArray("/api/boards/5/message")
-                << QByteArray(R"({"text":"x","brightness":100})") << 400
-                << "brightness must be a whole number from 0 to 99" << Frames {};
-        QTest::newRow("board 100") << QByteArray("PUT") << QByteArray("/api/boards/100/message")
-                                   << QByteArray(R"({"text":"x"})") << 400 << "board must be" << Frames {};
-        QTest::newRow("malformed JSON") << QByteArray("PUT") << QByteArray("/api/boards/5/message")
-                                        << QByteArray("{\"text\":") << 400 << "malformed JSON" << Frames {};
-        QTest::newRow("unknown live field refused when stored")
-                << QByteArray("PUT") << QByteArray("/api/boards/5/playlist") << QByteArray(R"([{"text":"{foo}"}])")
-                << 400 << "unknown field {foo}" << Frames {};
-        QTest::newRow("counter set, used by a text")
-                << QByteArray("PUT") << QByteArray("/api/counters/days") << QByteArray(R"({"value":41})") << 200
-                << "\"value\":41" << Frames {};
-        QTest::newRow("counter field in a playlist") << QByteArray("PUT") << QByteArray("/api/boards/7/playlist")
-                                                     << QByteArray(R"([{"text":"{counter:days} days"}])") << 200 << ""
-                                                     << Frames { "\r7C0\r7B99\r7A41 days\r7D" };
-        QTest::newRow("counter add 1 re-sends the text")
-                << QByteArray("POST") << QByteArray("/api/counters/days/add") << QByteArray() << 200 << "\"value\":42"
-                << Frames { "\r7C0\r7B99\r7A42 days\r7D" };
-        QTest::newRow("counter value not a number") << QByteArray("PUT") << QByteArray("/api/counters/days")
-                                                    << QByteArray(R"({"value":"x"})") << 400 << "value" << Frames {};
-        QTest::newRow("alert pre-empts the playlist")
-                << QByteArray("POST") << QByteArray("/api/boards/7/alerts")
-                << QByteArray(R"({"text":"FIRE","priority":9,"seconds":600})") << 201 << "\"secondsLeft\":600"
-                << Frames { "\r7C0\r7B99\r7AFIRE\r7D" };
-        QTest::newRow("unknown alert") << QByteArray("DELETE") << QByteArray("/api/boards/7/alerts/999") << QByteArray()
-                                       << 404 << "no such alert: 999" << Frames {};
-        QTest::newRow("alerts cleared: the playlist resumes")
-                << QByteArray("DELETE") << QByteArray("/api/boards/7/alerts") << QByteArray() << 204 << ""
-                << Frames { "\r7C0\r7B99\r7A42 days\r7D" };
-        QTest::newRow("playlist cleared: an empty frame")
-                << QByteArray("DELETE") << QByteArray("/api/boards/7/playlist") << QByteArray() << 204 << ""
-                << Frames { "\r7C0\r7B99\r7A\r7D" };
-        QTest::newRow("journal newest first") << QByteArray("GET") << QByteArray("/api/journal?board=7&limit=1")
-                                              << QByteArray() << 200 << R"("source":"none")" << Frames {};
-        QTest::newRow("journal limit 0") << QByteArray("GET") << QByteArray("/api/journal?limit=0") << QByteArray()
-                                         << 400 << "limit must be" << Frames {};
-        QTest::newRow("unknown path") << QByteArray("GET") << QByteArray("/api/nothing") << QByteArray() << 404
-                                      << "no such path: /api/nothing" << Frames {};
-        QTest::newRow("wrong method") << QByteArray("POST") << QByteArray("/api/boards/5/message") << QByteArray()
-                                      << 405 << "POST is not allowed here; allowed: PUT" << Frames {};
+        row("message: the frame on the wire", "PUT /api/boards/5/message",
+            R"({"text":"HELLO","mode":"center","brightness":75})", 200, "\"board\":5", { "\r5C2\r5B75\r5AHELLO\r5D" });
+        row("the same message again sends nothing", "PUT /api/boards/5/message",
+            R"({"text":"HELLO","mode":2,"brightness":75})", 200, "");
+        row("brightness 100 named, nothing sent", "PUT /api/boards/5/message", R"({"text":"x","brightness":100})", 400,
+            "brightness must be a whole number from 0 to 99");
+        row("board 100", "PUT /api/boards/100/message", R"({"text":"x"})", 400, "board must be");
+        row("malformed JSON", "PUT /api/boards/5/message", "{\"text\":", 400, "malformed JSON");
+        row("unknown live field refused when stored", "PUT /api/boards/5/playlist", R"([{"text":"{foo}"}])", 400,
+            "unknown field {foo}");
+        row("counter set, used by a text", "PUT /api/counters/days", R"({"value":41})", 200, "\"value\":41");
+        row("counter field in a playlist", "PUT /api/boards/7/playlist", R"([{"text":"{counter:days} days"}])", 200, "",
+            { "\r7C0\r7B99\r7A41 days\r7D" });
+        row("counter add 1 re-sends the text", "POST /api/counters/days/add", "", 200, "\"value\":42",
+            { "\r7C0\r7B99\r7A42 days\r7D" });
+        row("counter value not a number", "PUT /api/counters/days", R"({"value":"x"})", 400, "value");
+        row("alert pre-empts the playlist", "POST /api/boards/7/alerts",
+            R"({"text":"FIRE","priority":9,"seconds":600})", 201, "\"secondsLeft\":600", { "\r7C0\r7B99\r7AFIRE\r7D" });
+        row("unknown alert", "DELETE /api/boards/7/alerts/999", "", 404, "no such alert: 999");
+        row("alerts cleared: the playlist resumes", "DELETE /api/boards/7/alerts", "", 204, "",
+            { "\r7C0\r7B99\r7A42 days\r7D" });
+        row("playlist cleared: an empty frame", "DELETE /api/boards/7/playlist", "", 204, "",
+            { "\r7C0\r7B99\r7A\r7D" });
+        row("journal newest first", "GET /api/journal?board=7&limit=1", "", 200, R"("source":"none")");
+        row("journal limit 0", "GET /api/journal?limit=0", "", 400, "limit must be");
+        row("unknown path", "GET /api/nothing", "", 404, "no such path: /api/nothing");
+        row("wrong method", "POST /api/boards/5/message", "", 405, "POST is not allowed here; allowed: PUT");
     }
     void api()
     {
-        QFETCH(QByteArray, method);
-        QFETCH(QByteArray, path);
+        QFETCH(QByteArray, request);
         QFETCH(QByteArray, body);
         QFETCH(Frames, sent);
-        const Reply reply = shared.http(method, path, body);
+        const QByteArrayList words = request.split(' ');
+        const Reply reply = shared.http(words[0], words[1], body);
         QTEST(reply.status, "status");
         QFETCH(QString, answer);
         QVERIFY2(reply.body.contains(answer.toUtf8()), reply.body.constData());
         if (reply.status >= 400)
-            QVERIFY(reply.json().contains(QStringLiteral("error")));
+            QVERIFY(reply.json()["error"].isString());
         if (reply.status == 405)
             QVERIFY(reply.head.contains("\r\nAllow: PUT"));
         QCOMPARE(frames(), sent);
@@ -209,7 +198,7 @@ private slots:
         const Reply reply = shared.raw(request);
         QTEST(reply.status, "status");
         QVERIFY(reply.head.contains("Connection: close"));
-        QVERIFY(reply.json().contains(QStringLiteral("error")));
+        QVERIFY(reply.json()["error"].isString());
         QCOMPARE(frames(), Frames {});
     }
 
@@ -234,14 +223,9 @@ private slots:
 
     void token()
     {
-        const QString file = folder.filePath(QStringLiteral("token"));
-        QFile token(file);
-        QVERIFY(token.open(QIODevice::WriteOnly));
-        token.write("0123456789abcdef\n");
-        token.close();
-        QVERIFY(token.setPermissions(QFile::ReadOwner | QFile::WriteOwner));
+        const QString file = write("token", "0123456789abcdef\n");
         Service service;
-        QVERIFY(service.start({ "--token-file", file, "--data", store(QStringLiteral("token.sqlite")), udp() }));
+        QVERIFY(service.start({ "--token-file", file, "--data", store("token.sqlite"), udp() }));
         QCOMPARE(service.http("GET", "/api/health").status, 401);
         QCOMPARE(service.http("GET", "/api/nothing", {}, "Authorization: Bearer 0123456789abcdeX\r\n").status, 401);
         QCOMPARE(service.http("GET", "/api/health", {}, "Authorization: Bearer 0123456789abcdef\r\n").status, 200);
@@ -253,24 +237,18 @@ private slots:
         QTest::addColumn<QStringList>("arguments");
         QTest::addColumn<int>("exitCode");
         QTest::addColumn<QString>("said");
-        const QString fifo = folder.filePath(QStringLiteral("fifo"));
+        const QString fifo = folder.filePath("fifo");
         ::mkfifo(QFile::encodeName(fifo).constData(), 0600);
-        const QString text = folder.filePath(QStringLiteral("text.sqlite"));
-        QFile file(text);
-        QVERIFY(file.open(QIODevice::WriteOnly) && file.write("not a db") == 8); // shorter than a page
-        file.close();
-        const QString newer = folder.filePath(QStringLiteral("newer.sqlite"));
+        const QString text = write("text.sqlite", "not a db", QFile::ReadOwner | QFile::WriteOwner); // under a page
+        const QString newer = folder.filePath("newer.sqlite");
         {
-            QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("newer"));
+            QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "newer");
             db.setDatabaseName(newer);
             QVERIFY(db.open());
-            QSqlQuery(QStringLiteral("PRAGMA user_version = 99"), db);
+            QSqlQuery("PRAGMA user_version = 99", db);
         }
-        QSqlDatabase::removeDatabase(QStringLiteral("newer"));
-        const QString openToOthers = folder.filePath(QStringLiteral("open-token"));
-        QFile token(openToOthers);
-        QVERIFY(token.open(QIODevice::WriteOnly) && token.write("0123456789abcdef") == 16);
-        token.close();
+        QSqlDatabase::removeDatabase("newer");
+        const QString openToOthers = write("open-token", "0123456789abcdef", QFile::ReadOwner | QFile::ReadOther);
         QTest::newRow("store is a FIFO") << QStringList { "--data", fifo, "UDP9" } << 1 << "is not a regular file";
         QTest::newRow("store is no database") << QStringList { "--data", text, "UDP9" } << 1 << "is not a database";
         QTest::newRow("store of a newer version")
@@ -287,7 +265,7 @@ private slots:
     {
         QFETCH(QStringList, arguments);
         QFETCH(QString, said);
-        const QString data = arguments.value(arguments.indexOf(QStringLiteral("--data")) + 1);
+        const QString data = arguments.value(arguments.indexOf("--data") + 1);
         QFile before(data);
         const QByteArray bytes = QFileInfo(data).isFile() && before.open(QIODevice::ReadOnly) ? before.readAll() : "";
         QProcess process;
@@ -302,7 +280,7 @@ private slots:
 
     void stateSurvivesKillAndRestart()
     {
-        const QStringList arguments { "--data", store(QStringLiteral("restart.sqlite")), udp() };
+        const QStringList arguments { "--data", store("restart.sqlite"), udp() };
         {
             Service service;
             QVERIFY(service.start(arguments));
@@ -319,18 +297,9 @@ private slots:
         Frames sent = frames();
         std::sort(sent.begin(), sent.end());
         QCOMPARE(sent, (Frames { "\r2C0\r2B99\r2AA 7\r2D", "\r4C0\r4B99\r4AALERT\r4D" }));
-        const QJsonObject board2 = service.http("GET", "/api/boards/2").json();
-        QCOMPARE(board2.value(QStringLiteral("playlist")).toArray().size(), 2);
-        QCOMPARE(service.http("GET", "/api/counters").json().value(QStringLiteral("counters")).toObject(),
-                 (QJsonObject { { QStringLiteral("c"), 7 } }));
-        const QJsonObject board4 = service.http("GET", "/api/boards/4").json();
-        QVERIFY(board4.value(QStringLiteral("alerts"))
-                        .toArray()
-                        .first()
-                        .toObject()
-                        .value(QStringLiteral("secondsLeft"))
-                        .toInt()
-                > 590);
+        QCOMPARE(service.http("GET", "/api/boards/2").json()["playlist"].toArray().size(), 2);
+        QCOMPARE(service.http("GET", "/api/counters").json()["counters"].toObject(), (QJsonObject { { "c", 7 } }));
+        QVERIFY(service.http("GET", "/api/boards/4").json()["alerts"][0]["secondsLeft"].toInt() > 590);
         QCOMPARE(service.stop(SIGTERM), 0);
     }
 
@@ -340,25 +309,24 @@ private slots:
         QVERIFY(terminal.isValid());
         terminal.mapAs(7);
         Service service;
-        QVERIFY(service.start({ "--data", store(QStringLiteral("serial.sqlite")), "COM7" }));
+        QVERIFY(service.start({ "--data", store("serial.sqlite"), "COM7" }));
         const int changes = 200;
         QElapsedTimer pouring;
         pouring.start();
         for (int i = 0; i < changes; ++i)
-            QCOMPARE(service.http("PUT", "/api/boards/1/message", QStringLiteral(R"({"text":"n%1"})").arg(i).toUtf8())
-                             .status,
+            QCOMPARE(service.http("PUT", "/api/boards/1/message", QString(R"({"text":"n%1"})").arg(i).toUtf8()).status,
                      200);
         const qint64 pouredMs = pouring.elapsed();
         const QByteArray bytes = terminal.read(500);
-        static const QRegularExpression frame(QStringLiteral("^(\r1C0\r1B99\r1An(\\d+)\r1D)+$"));
+        static const QRegularExpression frame("^(\r1C0\r1B99\r1An(\\d+)\r1D)+$");
         QVERIFY2(frame.match(QString::fromLatin1(bytes)).hasMatch(), bytes.constData());
         // One frame at a time, each given the time 9600 baud needs for its 17
         // to 19 bytes (17.7 ms at least): no more frames than fit in the time
         // the changes took, and the first and the last.
         const qsizetype count = bytes.count("D");
-        QVERIFY2(count <= pouredMs / 17 + 3, qPrintable(QStringLiteral("%1 in %2 ms").arg(count).arg(pouredMs)));
+        QVERIFY2(count <= pouredMs / 17 + 3, qPrintable(QString("%1 in %2 ms").arg(count).arg(pouredMs)));
         QVERIFY(count < changes);
-        QVERIFY(bytes.endsWith(QStringLiteral("\r1An%1\r1D").arg(changes - 1).toLatin1()));
+        QVERIFY(bytes.endsWith(QString("\r1An%1\r1D").arg(changes - 1).toLatin1()));
         QCOMPARE(service.stop(), 0);
     }
 };

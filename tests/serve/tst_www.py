@@ -49,6 +49,11 @@ def api(method, path, body=None):
         return error.code, error.headers, error.read()
 
 
+def enter(element, text):
+    element.clear()
+    element.send_keys(text)
+
+
 def datagrams(seconds):
     got = []
     udp.settimeout(seconds)
@@ -105,22 +110,19 @@ try:
     wait_for(lambda: find(By.ID, 'board').is_displayed())
     find(By.ID, 'msgText').send_keys('HELLO 4')
     Select(find(By.ID, 'msgMode')).select_by_value('center')
-    find(By.ID, 'msgBright').clear()
-    find(By.ID, 'msgBright').send_keys('40' + Keys.ENTER)
+    enter(find(By.ID, 'msgBright'), '40' + Keys.ENTER)
     check('the form sends its message as one frame', datagrams(1.5) == [b'\r4C2\r4B40\r4AHELLO 4\r4D'])
     check('the card shows what the board shows, why, and its face', wait_for(lambda: card('.shows') == 'HELLO 4' and
           card('.why').startswith('playlist item 1 of 1') and lit(find(By.CSS_SELECTOR, '.card .face')) > 50))
 
-    find(By.ID, 'msgBright').clear()
-    find(By.ID, 'msgBright').send_keys('150' + Keys.ENTER)
+    enter(find(By.ID, 'msgBright'), '150' + Keys.ENTER)
     error = wait_for(lambda: find(By.CSS_SELECTOR, '#messageForm [data-error="brightness"]').text)
     check('an invalid brightness is shown beside its field', error and error.startswith('brightness'), error)
     check('an invalid brightness sends nothing', datagrams(0.7) == [])
 
     hostile = '<img src=x onerror=window.hacked=1>'
     find(By.ID, 'msgBright').clear()
-    find(By.ID, 'msgText').clear()
-    find(By.ID, 'msgText').send_keys(hostile)
+    enter(find(By.ID, 'msgText'), hostile)
     find(By.CSS_SELECTOR, '#messageForm [type=submit]').click()
     check('a hostile text is shown as text, never as markup', wait_for(lambda: card('.shows') == hostile)
           and js('return !window.hacked && !document.querySelector("main img")'))
@@ -138,9 +140,8 @@ try:
     field = lambda name: item.find_element(By.CSS_SELECTOR, f'[data-field={name}]')
     field('text').send_keys('SECOND {counter:cups}')
     Select(field('mode')).select_by_value('fast')
-    for name, value in (('seconds', '5'), ('until', '23:00')):
-        field(name).clear()
-        field(name).send_keys(value)
+    enter(field('seconds'), '5')
+    enter(field('until'), '23:00')
     item.find_element(By.CSS_SELECTOR, '.days [value=sun]').click()
     item.find_element(By.CSS_SELECTOR, '[data-act=preview]').click()
     saved = lambda: json.loads(api('GET', '/api/boards/4')[2])['playlist']
@@ -155,10 +156,8 @@ try:
 
     datagrams(0.2)
     find(By.ID, 'alertText').send_keys('FIRE DRILL')
-    find(By.ID, 'alertPriority').clear()
-    find(By.ID, 'alertPriority').send_keys('9')
-    find(By.ID, 'alertSeconds').clear()
-    find(By.ID, 'alertSeconds').send_keys('30' + Keys.ENTER)
+    enter(find(By.ID, 'alertPriority'), '9')
+    enter(find(By.ID, 'alertSeconds'), '30' + Keys.ENTER)
     check('a raised alert goes out on the line', b'\r4AFIRE DRILL\r4D' in b''.join(datagrams(1.5)))
     countdown = lambda: int(find(By.CSS_SELECTOR, '#alerts .countdown').text.split(', ')[1].split()[0])
     before = wait_for(countdown)
