@@ -33,6 +33,8 @@ struct Outcome
         RequestTimeout,
         RequestTooLarge,
         RequestHeadTooLarge,
+        RequestFieldTooLarge,
+        RequestLengthAmbiguous,
         LengthRequired,
         PathUnknown, // subject: the path
         MethodNotAllowed, // subject: the method; description: the allowed ones

@@ -86,6 +86,10 @@ QString of(const Outcome &outcome)
         return QStringLiteral("the request body is larger than 1 MiB");
     case Outcome::RequestHeadTooLarge:
         return QStringLiteral("the request line and headers are larger than 64 KiB");
+    case Outcome::RequestFieldTooLarge:
+        return QStringLiteral("a header is longer than 8 KiB, or there are more than 100 headers");
+    case Outcome::RequestLengthAmbiguous:
+        return QStringLiteral("the request gives its length more than once");
     case Outcome::LengthRequired:
         return QStringLiteral("a request body needs a Content-Length");
     case Outcome::PathUnknown:

@@ -1,6 +1,7 @@
 #include "serve/api/ApiServer.h"
 
 #include "serve/api/ApiListener.h"
+#include "serve/api/ConnectionGuard.h"
 
 #include <QCryptographicHash>
 
@@ -102,8 +103,9 @@ bool ApiServer::authorized(const QHttpServerRequest &request) const
 {
     if (m_token.isEmpty())
         return true;
+    // The scheme's name is matched without regard to case.
     const QByteArray given = request.value(QByteArrayLiteral("Authorization"));
-    if (!given.startsWith("Bearer "))
+    if (given.size() < 7 || QByteArrayView(given).first(7).compare("Bearer ", Qt::CaseInsensitive) != 0)
         return false;
     // Compared as hashes, so the time taken says nothing about the token.
     const auto hash
@@ -120,12 +122,15 @@ ApiReply ApiServer::dispatch(const QHttpServerRequest &request)
         return reply;
     }
     const QStringList parts = path.split(u'/');
+    // HEAD is answered as GET is, without the body.
+    const auto method
+            = request.method() == QHttpServerRequest::Method::Head ? QHttpServerRequest::Method::Get : request.method();
     QStringList segments;
     QStringList allowed;
     for (const Route &route : std::as_const(m_routes)) {
         if (!matches(route.segments, parts, segments))
             continue;
-        if (route.method == request.method())
+        if (route.method == method)
             return route.action(ApiRequest(request, segments));
         allowed.append(methodName(route.method));
     }
@@ -139,6 +144,8 @@ ApiReply ApiServer::dispatch(const QHttpServerRequest &request)
 
 void ApiServer::answer(const QHttpServerRequest &request, QHttpServerResponder &&responder)
 {
+    ConnectionGuard *guard = ConnectionGuard::of(responder.socket());
+    const ConnectionGuard::Manner manner = guard ? guard->nextAnswer() : ConnectionGuard::Manner {};
     const ApiReply reply = dispatch(request);
     responder.writeStatusLine(QHttpServerResponder::StatusCode(reply.status));
     for (const auto &[name, value] : std::as_const(m_headers))
@@ -147,7 +154,13 @@ void ApiServer::answer(const QHttpServerRequest &request, QHttpServerResponder &
         responder.writeHeader(name, value);
     if (!reply.body.isEmpty())
         responder.writeHeader("Content-Type", reply.contentType);
+    if (manner.close)
+        responder.writeHeader("Connection", "close");
+    else if (manner.keepAliveSaid)
+        responder.writeHeader("Connection", "keep-alive");
     responder.writeHeader("Content-Length", QByteArray::number(reply.body.size()));
-    responder.writeBody(reply.body);
+    responder.writeBody(manner.headOnly ? QByteArray() : reply.body);
+    if (guard)
+        guard->answered();
     emit answered(methodName(request.method()), request.url().path(), reply.status);
 }

@@ -28,6 +28,7 @@ int of(Outcome::Kind kind)
     case Outcome::RequestTooLarge:
         return 413;
     case Outcome::RequestHeadTooLarge:
+    case Outcome::RequestFieldTooLarge:
         return 431;
     case Outcome::StoreNotRegular:
     case Outcome::StoreNotDatabase:

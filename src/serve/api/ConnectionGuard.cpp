@@ -7,28 +7,85 @@
 
 #include <sys/socket.h>
 
+namespace {
+
+// A line break that is not CR LF, from index from of the head on: the server
+// also ends lines at a bare LF, so such a head would be framed twice.
+bool bareLineBreak(const QByteArray &head, qsizetype from, qsizetype to)
+{
+    for (qsizetype i = qMax<qsizetype>(from, 1); i < to; ++i) {
+        if ((head.at(i) == '\n') != (head.at(i - 1) == '\r'))
+            return true;
+    }
+    return false;
+}
+
+bool isToken(QByteArrayView name)
+{
+    static constexpr QByteArrayView others("!#$%&'*+-.^_`|~");
+    for (const char c : name) {
+        if (!QChar::isLetterOrNumber(uchar(c)) && !others.contains(c))
+            return false;
+    }
+    return !name.isEmpty();
+}
+
+// Digits only: no sign, no space inside, nothing a parser could read two ways.
+qint64 lengthOf(const QByteArray &value)
+{
+    bool ok = !value.isEmpty() && value.size() <= 18;
+    for (const char c : value)
+        ok = ok && c >= '0' && c <= '9';
+    return ok ? value.toLongLong() : -1;
+}
+
+bool hasToken(const QByteArray &list, QByteArrayView token)
+{
+    for (const QByteArray &item : list.split(','))
+        if (item.trimmed().compare(token, Qt::CaseInsensitive) == 0)
+            return true;
+    return false;
+}
+
+} // namespace
+
 ConnectionGuard::ConnectionGuard(QTcpSocket *socket)
     : QObject(socket)
     , m_socket(socket)
 {
+    socket->setReadBufferSize(readLimit);
     connect(socket, &QTcpSocket::readyRead, this, &ConnectionGuard::onReadyRead);
     connect(socket, &QTcpSocket::bytesWritten, this, &ConnectionGuard::onWritten);
     m_timer.setSingleShot(true);
     connect(&m_timer, &QTimer::timeout, this, &ConnectionGuard::onTimeout);
-    m_timer.start(requestMs);
+    m_timer.start(idleMs);
+}
+
+ConnectionGuard *ConnectionGuard::of(QTcpSocket *socket)
+{
+    return socket ? socket->findChild<ConnectionGuard *>(QString(), Qt::FindDirectChildrenOnly) : nullptr;
 }
 
 void ConnectionGuard::onReadyRead()
 {
-    if (m_refused) {
+    if (m_closing) {
         m_socket->skip(m_socket->bytesAvailable());
         return;
     }
     // What the server left after its last turn was seen before.
-    const QByteArray waiting = m_socket->peek(m_socket->bytesAvailable());
-    const qsizetype seen = qMin(m_seenLeft, waiting.size());
-    m_seenLeft = waiting.size();
-    feed(waiting.mid(seen));
+    const qsizetype available = m_socket->bytesAvailable();
+    const qsizetype seen = qMin(m_seenLeft, available);
+    m_seenLeft = available;
+    if (available > seen) {
+        // While answers wait, only their going out is progress.
+        if (!m_paused && m_socket->bytesToWrite() == 0)
+            m_timer.start(idleMs);
+        feed(m_socket->peek(available).mid(seen));
+    }
+    if (m_paused && !m_closing) {
+        m_socket->skip(m_socket->bytesAvailable());
+        m_seenLeft = 0;
+    }
 }
 
 void ConnectionGuard::afterServer()
@@ -38,13 +95,11 @@ void ConnectionGuard::afterServer()
 
 void ConnectionGuard::feed(QByteArray bytes)
 {
-    while (!bytes.isEmpty() && !m_refused) {
+    while (!bytes.isEmpty() && !m_closing) {
         if (m_bodyLeft > 0) {
             const qint64 taken = qMin<qint64>(m_bodyLeft, bytes.size());
             m_bodyLeft -= taken;
             bytes.remove(0, taken);
-            if (m_bodyLeft == 0)
-                requestEnded();
             continue;
         }
         if (m_head.isEmpty()) { // line breaks between requests are allowed
@@ -52,120 +107,186 @@ void ConnectionGuard::feed(QByteArray bytes)
             while (start < bytes.size() && (bytes.at(start) == '\r' || bytes.at(start) == '\n'))
                 ++start;
             bytes.remove(0, start);
+            m_blank += start;
+            if (m_blank > headLimit)
+                return refuse({ Outcome::RequestHeadTooLarge });
             if (bytes.isEmpty())
                 break;
         }
-        const qsizetype searchFrom = qMax<qsizetype>(0, m_head.size() - 3);
+        const qsizetype known = m_head.size();
         m_head += bytes;
         bytes.clear();
-        const qsizetype end = m_head.indexOf("\r\n\r\n", searchFrom);
-        if (end < 0) {
-            if (m_head.size() > headLimit)
-                refuse({ Outcome::RequestHeadTooLarge });
+        const qsizetype end = m_head.indexOf("\r\n\r\n", qMax<qsizetype>(0, known - 3));
+        const qsizetype headEnd = end < 0 ? m_head.size() : end + 4;
+        if (bareLineBreak(m_head, known, headEnd))
+            return refuse({ Outcome::RequestMalformed });
+        if (qMin(headEnd, end) > headLimit || (end < 0 && m_head.size() > headLimit))
+            return refuse({ Outcome::RequestHeadTooLarge });
+        if (end < 0)
             break;
-        }
-        bytes = m_head.mid(end + 4);
+        bytes = m_head.mid(headEnd);
         const QByteArray head = m_head.left(end);
         m_head.clear();
-        if (head.size() > headLimit)
-            refuse({ Outcome::RequestHeadTooLarge });
-        else if (takeHead(head) && m_bodyLeft == 0)
-            requestEnded();
+        m_blank = 0;
+        if (!takeHead(head))
+            return;
     }
-}
-
-void ConnectionGuard::requestEnded()
-{
-    m_timer.start(requestMs);
-    if (m_closeRequested && !std::exchange(m_closing, true))
-        QMetaObject::invokeMethod(this, &ConnectionGuard::closeWhenAnswered, Qt::QueuedConnection);
-}
-
-// The server answers one request per readyRead and signals again for the
-// rest; once it has taken every byte, the last request is answered.
-void ConnectionGuard::closeWhenAnswered()
-{
-    if (m_refused)
-        return;
-    if (m_socket->bytesAvailable() > 0)
-        QMetaObject::invokeMethod(this, &ConnectionGuard::closeWhenAnswered, Qt::QueuedConnection);
-    else
-        m_socket->disconnectFromHost();
 }
 
 // Reads what the framing needs from a request's head; false when refused.
 bool ConnectionGuard::takeHead(const QByteArray &head)
 {
-    static const QRegularExpression requestLine(QStringLiteral("^[A-Z]+ [^ ]+ HTTP/1\\.[01]$"));
-    const QList<QByteArray> lines = head.split('\n');
-    if (!requestLine.match(QString::fromLatin1(lines.first().trimmed())).hasMatch()) {
-        refuse({ Outcome::RequestMalformed });
+    static const QRegularExpression requestLine(QStringLiteral("^([A-Z]+) [^ ]+ HTTP/1\\.([01])$"));
+    QList<QByteArray> lines = head.split('\n');
+    for (QByteArray &line : lines)
+        line.chop(line.endsWith('\r') ? 1 : 0);
+    const auto request = requestLine.match(QString::fromLatin1(lines.first()));
+    Framing framing;
+    framing.manner.headOnly = request.captured(1) == u"HEAD";
+    framing.manner.close = request.captured(2) == u"0"; // HTTP/1.0 closes unless it asks otherwise
+    Outcome::Kind refusal = !request.hasMatch() ? Outcome::RequestMalformed
+            : lines.size() - 1 > fieldsLimit    ? Outcome::RequestFieldTooLarge
+                                                : Outcome::Done;
+    for (qsizetype i = 1; i < lines.size() && refusal == Outcome::Done; ++i)
+        refusal = takeField(lines.at(i), framing);
+    if (refusal == Outcome::Done)
+        refusal = framing.refusal();
+    if (refusal != Outcome::Done) {
+        refuse({ refusal });
         return false;
     }
-    qint64 length = 0;
-    bool continueExpected = false;
-    // The server keeps every connection open; a client that asked otherwise
-    // (or speaks HTTP/1.0) may wait for the close to know the answer ended.
-    m_closeRequested = lines.first().trimmed().endsWith("1.0");
-    for (qsizetype i = 1; i < lines.size(); ++i) {
-        const QByteArray &line = lines.at(i);
-        const qsizetype colon = line.indexOf(':');
-        if (colon <= 0)
-            continue;
-        const QByteArray name = line.left(colon).trimmed().toLower();
-        const QByteArray value = line.mid(colon + 1).trimmed();
-        if (name == "transfer-encoding") {
-            refuse({ Outcome::LengthRequired });
-            return false;
-        }
-        if (name == "content-length") {
-            bool ok = !value.isEmpty();
-            for (const char c : value)
-                ok = ok && c >= '0' && c <= '9';
-            length = ok && value.size() <= 18 ? value.toLongLong(&ok) : -1;
-            if (length < 0) {
-                refuse({ Outcome::RequestMalformed });
-                return false;
-            }
-        }
-        continueExpected = continueExpected || (name == "expect" && value.toLower() == "100-continue");
-        if (name == "connection")
-            m_closeRequested = value.toLower() != "keep-alive";
-    }
-    if (length > bodyLimit) {
-        refuse({ Outcome::RequestTooLarge });
-        return false;
-    }
-    if (continueExpected && length > 0)
+    if (framing.continueExpected && framing.length > 0)
         m_socket->write("HTTP/1.1 100 Continue\r\n\r\n");
-    m_bodyLeft = length;
+    m_requests.append(framing.manner);
+    m_bodyLeft = framing.length;
     return true;
+}
+
+Outcome::Kind ConnectionGuard::takeField(const QByteArray &line, Framing &framing)
+{
+    const qsizetype colon = line.indexOf(':');
+    // A folded line or a name the server's parser would not take makes it
+    // drop every header, the length among them.
+    if (colon <= 0 || !isToken(QByteArrayView(line).first(colon)))
+        return Outcome::RequestMalformed;
+    if (line.size() > fieldLimit)
+        return Outcome::RequestFieldTooLarge;
+    const QByteArray name = line.left(colon).toLower();
+    const QByteArray value = line.mid(colon + 1).trimmed();
+    if (name == "content-length" || name == "transfer-encoding") {
+        ++framing.lengths;
+        framing.coded = framing.coded || name == "transfer-encoding";
+        if (name == "content-length")
+            framing.length = lengthOf(value);
+    }
+    framing.continueExpected = framing.continueExpected || (name == "expect" && value.toLower() == "100-continue");
+    if (name == "connection" && hasToken(value, "close")) {
+        framing.manner.close = true;
+        framing.manner.keepAliveSaid = false;
+    } else if (name == "connection" && hasToken(value, "keep-alive") && framing.manner.close) {
+        framing.manner.close = false;
+        framing.manner.keepAliveSaid = true;
+    }
+    return Outcome::Done;
+}
+
+// A length given twice, or beside a transfer coding, could be read either way.
+Outcome::Kind ConnectionGuard::Framing::refusal() const
+{
+    if (lengths > 1)
+        return Outcome::RequestLengthAmbiguous;
+    if (coded)
+        return Outcome::LengthRequired;
+    if (length < 0)
+        return Outcome::RequestMalformed;
+    return length > bodyLimit ? Outcome::RequestTooLarge : Outcome::Done;
+}
+
+ConnectionGuard::Manner ConnectionGuard::nextAnswer() const
+{
+    return m_requests.isEmpty() ? Manner {} : m_requests.first();
+}
+
+void ConnectionGuard::answered()
+{
+    const Manner manner = m_requests.isEmpty() ? Manner {} : m_requests.takeFirst();
+    m_answerEnds.append(m_written + m_socket->bytesToWrite());
+    if (manner.close)
+        finish();
+    else if (m_answerEnds.size() >= answersLimit || m_socket->bytesToWrite() >= answerBytesLimit)
+        pause();
+}
+
+// Called right after an answer, when the server holds no request of its own
+// in the socket's buffer: what waits there is read inside a transaction, so
+// the server finds nothing until resume() rolls it back. The socket's read
+// buffer is bounded, so the client is then held by TCP itself.
+void ConnectionGuard::pause()
+{
+    if (m_paused || m_closing || m_socket->isTransactionStarted())
+        return;
+    m_paused = true;
+    m_socket->startTransaction();
+    m_socket->skip(m_socket->bytesAvailable());
+    m_seenLeft = 0;
+}
+
+void ConnectionGuard::resume()
+{
+    m_paused = false;
+    m_socket->rollbackTransaction();
+    m_seenLeft = m_socket->bytesAvailable();
+    if (m_seenLeft > 0)
+        QMetaObject::invokeMethod(m_socket, &QAbstractSocket::readyRead, Qt::QueuedConnection);
 }
 
 void ConnectionGuard::refuse(const Outcome &outcome)
 {
-    m_refused = true;
-    // The server must not see this request: its slots go, ours stays.
+    m_socket->write(ApiStatus::closingAnswer(outcome));
+    finish();
+}
+
+// No request after this one is read: the server's slots go, ours stays and
+// drops what still arrives, and the connection closes once its answers are out.
+void ConnectionGuard::finish()
+{
+    if (std::exchange(m_closing, true))
+        return;
     disconnect(m_socket, &QTcpSocket::readyRead, nullptr, nullptr);
     connect(m_socket, &QTcpSocket::readyRead, this, &ConnectionGuard::onReadyRead);
     if (m_socket->isTransactionStarted())
         m_socket->commitTransaction();
+    m_paused = false;
     m_socket->skip(m_socket->bytesAvailable());
-    m_socket->write(ApiStatus::closingAnswer(outcome));
-    m_timer.start(lingerMs);
+    m_requests.clear();
+    m_timer.start(idleMs);
+    if (m_socket->bytesToWrite() == 0)
+        onWritten(0);
 }
 
-void ConnectionGuard::onWritten()
+void ConnectionGuard::onWritten(qint64 bytes)
 {
-    // Half-close once the refusal is out: the client reads the answer, and
-    // what it still sends is dropped until it closes or the linger ends.
-    if (m_refused && m_socket->bytesToWrite() == 0)
-        ::shutdown(int(m_socket->socketDescriptor()), SHUT_WR);
+    m_written += bytes;
+    while (!m_answerEnds.isEmpty() && m_answerEnds.first() <= m_written)
+        m_answerEnds.removeFirst();
+    m_timer.start(idleMs);
+    if (m_closing) {
+        // Half-close once the answers are out: the client reads them, and what
+        // it still sends is dropped until it closes or the linger ends.
+        if (m_socket->bytesToWrite() == 0) {
+            ::shutdown(int(m_socket->socketDescriptor()), SHUT_WR);
+            m_timer.start(lingerMs);
+        }
+        return;
+    }
+    if (m_paused && m_answerEnds.size() < answersLimit && m_socket->bytesToWrite() < answerBytesLimit)
+        resume();
 }
 
 void ConnectionGuard::onTimeout()
 {
-    if (!m_refused && (!m_head.isEmpty() || m_bodyLeft > 0))
+    const bool halfSent = !m_head.isEmpty() || m_bodyLeft > 0;
+    if (!m_closing && halfSent && m_socket->bytesToWrite() == 0)
         return refuse({ Outcome::RequestTimeout });
     close();
 }
