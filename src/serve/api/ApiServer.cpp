@@ -159,7 +159,7 @@ void ApiServer::answer(const QHttpServerRequest &request, QHttpServerResponder &
     else if (manner.keepAliveSaid)
         responder.writeHeader("Connection", "keep-alive");
     responder.writeHeader("Content-Length", QByteArray::number(reply.body.size()));
-    responder.writeBody(manner.headOnly ? QByteArray() : reply.body);
+    responder.writeBody(request.method() == QHttpServerRequest::Method::Head ? QByteArray() : reply.body);
     if (guard)
         guard->answered();
     emit answered(methodName(request.method()), request.url().path(), reply.status);

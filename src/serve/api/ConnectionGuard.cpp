@@ -120,7 +120,7 @@ void ConnectionGuard::feed(QByteArray bytes)
         const qsizetype headEnd = end < 0 ? m_head.size() : end + 4;
         if (bareLineBreak(m_head, known, headEnd))
             return refuse({ Outcome::RequestMalformed });
-        if (qMin(headEnd, end) > headLimit || (end < 0 && m_head.size() > headLimit))
+        if ((end < 0 ? m_head.size() : end) > headLimit)
             return refuse({ Outcome::RequestHeadTooLarge });
         if (end < 0)
             break;
@@ -136,14 +136,13 @@ void ConnectionGuard::feed(QByteArray bytes)
 // Reads what the framing needs from a request's head; false when refused.
 bool ConnectionGuard::takeHead(const QByteArray &head)
 {
-    static const QRegularExpression requestLine(QStringLiteral("^([A-Z]+) [^ ]+ HTTP/1\\.([01])$"));
+    static const QRegularExpression requestLine(QStringLiteral("^[A-Z]+ [^ ]+ HTTP/1\\.([01])$"));
     QList<QByteArray> lines = head.split('\n');
     for (QByteArray &line : lines)
         line.chop(line.endsWith('\r') ? 1 : 0);
     const auto request = requestLine.match(QString::fromLatin1(lines.first()));
     Framing framing;
-    framing.manner.headOnly = request.captured(1) == u"HEAD";
-    framing.manner.close = request.captured(2) == u"0"; // HTTP/1.0 closes unless it asks otherwise
+    framing.manner.close = request.captured(1) == u"0"; // HTTP/1.0 closes unless it asks otherwise
     Outcome::Kind refusal = !request.hasMatch() ? Outcome::RequestMalformed
             : lines.size() - 1 > fieldsLimit    ? Outcome::RequestFieldTooLarge
                                                 : Outcome::Done;

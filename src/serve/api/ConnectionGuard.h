@@ -43,11 +43,9 @@ public:
     static constexpr int idleMs = 10000;
     static constexpr int lingerMs = 2000; // reading and dropping after the last answer, so it is not reset away
 
-    // How the answer to a request is written: the head alone, and what
-    // becomes of the connection.
+    // What becomes of the connection once a request is answered.
     struct Manner
     {
-        bool headOnly = false;
         bool close = false;
         bool keepAliveSaid = false; // HTTP/1.0 that asked to keep the connection
     };
