@@ -156,8 +156,10 @@ bool ConnectionGuard::takeHead(const QByteArray &head)
     }
     if (framing.continueExpected && framing.length > 0)
         m_socket->write("HTTP/1.1 100 Continue\r\n\r\n");
+    framing.manner.body = framing.length > 0;
     m_requests.append(framing.manner);
     m_bodyLeft = framing.length;
+    fitReadBuffer();
     return true;
 }
 
@@ -210,10 +212,20 @@ void ConnectionGuard::answered()
 {
     const Manner manner = m_requests.isEmpty() ? Manner {} : m_requests.takeFirst();
     m_answerEnds.append(m_written + m_socket->bytesToWrite());
+    if (manner.body)
+        fitReadBuffer();
     if (manner.close)
         finish();
     else if (m_answerEnds.size() >= answersLimit || m_socket->bytesToWrite() >= answerBytesLimit)
         pause();
+}
+
+// Pipelined requests without a body are held a head's worth at a time; a
+// body the server reads whole gets room until it is answered.
+void ConnectionGuard::fitReadBuffer()
+{
+    const bool body = std::any_of(m_requests.cbegin(), m_requests.cend(), [](const Manner &m) { return m.body; });
+    m_socket->setReadBufferSize(body ? bodyReadLimit : readLimit);
 }
 
 // Called right after an answer, when the server holds no request of its own

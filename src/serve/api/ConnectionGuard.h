@@ -38,8 +38,10 @@ public:
     static constexpr int fieldLimit = 8 * 1024;
     static constexpr int answersLimit = 8;
     static constexpr qint64 answerBytesLimit = 1024 * 1024;
-    // The server keeps a request in the socket's buffer until it is whole.
-    static constexpr qint64 readLimit = headLimit + bodyLimit + 64 * 1024;
+    // The server keeps a request in the socket's buffer until it is whole:
+    // room for a head, and for a body while one is on its way.
+    static constexpr qint64 readLimit = headLimit + 64 * 1024;
+    static constexpr qint64 bodyReadLimit = readLimit + bodyLimit;
     static constexpr int idleMs = 10000;
     static constexpr int lingerMs = 2000; // reading and dropping after the last answer, so it is not reset away
 
@@ -48,6 +50,7 @@ public:
     {
         bool close = false;
         bool keepAliveSaid = false; // HTTP/1.0 that asked to keep the connection
+        bool body = false;
     };
 
     explicit ConnectionGuard(QTcpSocket *socket);
@@ -72,6 +75,7 @@ private:
 
     bool takeHead(const QByteArray &head);
     Outcome::Kind takeField(const QByteArray &line, Framing &framing);
+    void fitReadBuffer();
     void pause();
     void resume();
     void refuse(const Outcome &outcome);
