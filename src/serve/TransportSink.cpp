@@ -12,7 +12,7 @@ TransportSink::TransportSink(Transport &transport, QObject *parent)
     m_timer.setSingleShot(true);
     m_timer.setTimerType(Qt::PreciseTimer);
     connect(&m_timer, &QTimer::timeout, this, &TransportSink::check);
-    connect(&transport, &Transport::lost, this, [this](const Outcome &outcome) {
+    connect(&transport, &Transport::gone, this, [this](const Outcome &outcome) {
         m_lost = true;
         m_lastFailure = outcome;
         emit failed(outcome);

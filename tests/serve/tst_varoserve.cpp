@@ -303,6 +303,31 @@ private slots:
         QCOMPARE(service.stop(SIGTERM), 0);
     }
 
+    // A serial line that goes away ends the service within a second, also
+    // while nothing is sent.
+    void lineGone_data()
+    {
+        QTest::addColumn<bool>("sending");
+        QTest::newRow("nothing sent") << false;
+    }
+    void lineGone()
+    {
+        QFETCH(bool, sending);
+        PseudoTerminal terminal;
+        QVERIFY(terminal.isValid());
+        terminal.mapAs(8);
+        Service service;
+        QVERIFY(service.start({ "--data", store(QString("gone%1.sqlite").arg(sending)), "COM8" }));
+        QCOMPARE(service.http("PUT", "/api/boards/1/message", R"({"text":"A"})").status, 200);
+        QVERIFY(terminal.read().endsWith("\r1AA\r1D"));
+        QElapsedTimer clock;
+        clock.start();
+        terminal.closeMaster();
+        QVERIFY(service.process.waitForFinished(1000));
+        QCOMPARE(service.process.exitCode(), 1);
+        QVERIFY2(clock.elapsed() < 1000, qPrintable(QString::number(clock.elapsed())));
+    }
+
     void serialLineNotReadHoldsNoBacklog()
     {
         PseudoTerminal terminal;
