@@ -66,7 +66,7 @@ struct Outcome
         TextTooLong,
         BoardOutOfRange,
         CounterNameInvalid, // description: the name
-        CounterValueInvalid,
+        CounterValueInvalid, // limit: the largest magnitude
         // The service's MQTT link and the commands it takes from the bus.
         MqttPayloadTooLarge,
         MqttTopicUnknown,
@@ -82,6 +82,7 @@ struct Outcome
     int port = 0;
     QString description;
     qint64 unsent = 0; // bytes queued before that will not go out
+    qint64 limit = 0; // the bound a value passed
 
     bool ok() const { return kind == Done; }
 };

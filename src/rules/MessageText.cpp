@@ -150,7 +150,7 @@ QString of(const Outcome &outcome)
         return QStringLiteral("counter name \"") + outcome.description
                 + QStringLiteral("\" must be 1 to 64 letters, digits, '_', '-' or '.'");
     case Outcome::CounterValueInvalid:
-        return field(outcome, " must be a whole number");
+        return field(outcome, " must be a whole number from ") + QStringLiteral("-%1 to %1").arg(outcome.limit);
     case Outcome::MqttPayloadTooLarge:
         return QStringLiteral("payload larger than 64 KiB");
     case Outcome::MqttTopicUnknown:

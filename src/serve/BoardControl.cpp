@@ -198,13 +198,13 @@ Outcome BoardControl::addCounter(const QString &name, const QJsonValue &by, qint
                                        : ContentJson::counterValue(by, QStringLiteral("by"));
     if (!step.ok())
         return step.error;
-    qint64 sum = 0;
-    if (qAddOverflow(m_engine.counter(checkedName.value), step.value, &sum))
-        return { Outcome::CounterValueInvalid, QStringLiteral("by") };
-    const Outcome stored = m_store.setCounter(checkedName.value, sum);
+    const auto sum = ContentJson::counterSum(m_engine.counter(checkedName.value), step.value);
+    if (!sum.ok())
+        return sum.error;
+    const Outcome stored = m_store.setCounter(checkedName.value, sum.value);
     if (stored.ok()) {
-        m_engine.setCounter(checkedName.value, sum);
-        result = sum;
+        m_engine.setCounter(checkedName.value, sum.value);
+        result = sum.value;
     }
     return stored;
 }

@@ -152,6 +152,11 @@ private slots:
         row("counter add 1 re-sends the text", "POST /api/counters/days/add", "", 200, "\"value\":42",
             { "\r7C0\r7B99\r7A42 days\r7D" });
         row("counter value not a number", "PUT /api/counters/days", R"({"value":"x"})", 400, "value");
+        const char *counterRange = "value must be a whole number from -9007199254740991 to 9007199254740991";
+        row("counter past 2^53 - 1 as a text", "PUT /api/counters/days", R"({"value":"9007199254740992"})", 400,
+            counterRange);
+        row("counter added past 2^53 - 1", "POST /api/counters/days/add", R"({"by":9007199254740950})", 400,
+            counterRange);
         row("alert pre-empts the playlist", "POST /api/boards/7/alerts",
             R"({"text":"FIRE","priority":9,"seconds":600})", 201, "\"secondsLeft\":600", { "\r7C0\r7B99\r7AFIRE\r7D" });
         row("unknown alert", "DELETE /api/boards/7/alerts/999", "", 404, "no such alert: 999");
