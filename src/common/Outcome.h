@@ -42,6 +42,7 @@ struct Outcome
         AlertUnknown, // subject: the id
         BoardEmpty, // subject: the board; it has no playlist to change
         LimitInvalid, // subject: the parameter
+        CursorInvalid, // subject: the parameter
         // Board content read from JSON (API, bus, store). subject: the field
         // as the reader wrote it ("brightness", "items[3].from").
         JsonMalformed, // subject: the parser's reason

@@ -103,7 +103,9 @@ QString of(const Outcome &outcome)
     case Outcome::BoardEmpty:
         return QStringLiteral("board %1 has no playlist whose item could change").arg(outcome.subject);
     case Outcome::LimitInvalid:
-        return outcome.subject + QStringLiteral(" must be a whole number from 1 to 10000");
+        return outcome.subject + QStringLiteral(" must be a whole number from 1 to 1000");
+    case Outcome::CursorInvalid:
+        return outcome.subject + QStringLiteral(" must be the id of a journal entry, a whole number from 1");
     case Outcome::JsonMalformed:
         return QStringLiteral("malformed JSON: ") + outcome.subject;
     case Outcome::NotAnObject:

@@ -61,10 +61,10 @@ QStringList BoardControl::load()
     return skipped;
 }
 
-void BoardControl::journalFrame(int board, const QByteArray &frame, const Showing &showing)
+void BoardControl::journalFrame(int board, const QByteArray &frame, const Showing &showing, bool failed)
 {
     const QString source = ContentJson::toJson(showing).value(QStringLiteral("source")).toString();
-    m_journal.append({ m_clock.now(), board, showing.text, source, frame });
+    m_journal.append({ m_clock.now(), board, showing.text, source, frame, failed });
     if (!m_journalTimer.isActive())
         m_journalTimer.start(journalBatchMs);
 }
@@ -77,10 +77,10 @@ void BoardControl::flushJournal()
         emit journalFailed(put);
 }
 
-QList<ServeStore::JournalEntry> BoardControl::journal(int board, int limit)
+QList<ServeStore::JournalEntry> BoardControl::journal(const ServeStore::JournalPage &page)
 {
     flushJournal();
-    return m_store.journal(board, limit);
+    return m_store.journal(page);
 }
 
 Outcome BoardControl::storePlaylist(int board, const QList<PlaylistItem> &items)

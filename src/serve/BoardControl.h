@@ -47,7 +47,7 @@ public:
 
     const BoardEngine &engine() const { return m_engine; }
     const Clock &clock() const { return m_clock; }
-    QList<ServeStore::JournalEntry> journal(int board, int limit);
+    QList<ServeStore::JournalEntry> journal(const ServeStore::JournalPage &page);
     // The journal is written in batches, a few times a second: frames are
     // not changes a client waits for, and one transaction for many is cheap.
     void flushJournal();
@@ -59,7 +59,7 @@ signals:
 private:
     Outcome storePlaylist(int board, const QList<PlaylistItem> &items);
     Outcome changeItem(const QString &board, const std::function<Outcome(PlaylistItem &)> &change);
-    void journalFrame(int board, const QByteArray &frame, const Showing &showing);
+    void journalFrame(int board, const QByteArray &frame, const Showing &showing, bool failed);
 
     ServeStore &m_store;
     BoardEngine &m_engine;

@@ -106,12 +106,14 @@ void Service::wireVerbose()
     connect(m_api.get(), &ApiServer::answered, this, [](const QString &method, const QString &path, int status) {
         Console::error(QStringLiteral("VaroServe: %1 %2 %3").arg(method, path).arg(status));
     });
-    connect(&m_engine, &BoardEngine::frameSent, this, [](int board, const QByteArray &frame, const Showing &) {
-        Console::error(QStringLiteral("VaroServe: board %1: %2 bytes: %3")
-                               .arg(board)
-                               .arg(frame.size())
-                               .arg(QString::fromLatin1(frame).replace(u'\r', QLatin1String("\\r"))));
-    });
+    connect(&m_engine, &BoardEngine::frameSent, this,
+            [](int board, const QByteArray &frame, const Showing &, bool failed) {
+                Console::error(QStringLiteral("VaroServe: board %1: %2 bytes%3: %4")
+                                       .arg(board)
+                                       .arg(frame.size())
+                                       .arg(failed ? QStringLiteral(" not sent") : QString())
+                                       .arg(QString::fromLatin1(frame).replace(u'\r', QLatin1String("\\r"))));
+            });
 }
 
 void Service::stop()

@@ -41,7 +41,7 @@ qint64 TransportSink::bytesWaiting() const
     return qMax(m_transport.bytesToWrite(), qint64(double(qMax<qint64>(0, wireMsLeft())) / byteMs));
 }
 
-void TransportSink::write(int board, const QByteArray &frame)
+bool TransportSink::write(int board, const QByteArray &frame)
 {
     Q_UNUSED(board);
     const Outcome sent = m_transport.send(frame);
@@ -49,11 +49,12 @@ void TransportSink::write(int board, const QByteArray &frame)
         m_lost = m_lost || m_transport.mode() == CommMode::Serial;
         m_lastFailure = sent;
         emit failed(sent);
-        return;
+        return false;
     }
     m_wireFreeAtMs = qMax(m_wireFreeAtMs, double(m_clock.elapsed())) + double(frame.size()) * byteMs;
     if (busy())
         m_timer.start(int(qBound(qint64(1), wireMsLeft(), qint64(1000))));
+    return true;
 }
 
 void TransportSink::check()

@@ -27,6 +27,11 @@ static void row(const char *name, const char *request, const char *body, int sta
     QTest::newRow(name) << QByteArray(request) << QByteArray(body) << status << QString(answer) << sent;
 }
 
+static QJsonObject json(const char *text)
+{
+    return QJsonDocument::fromJson(text).object();
+}
+
 struct Reply
 {
     int status = 0;
@@ -165,7 +170,12 @@ private slots:
         row("playlist cleared: an empty frame", "DELETE /api/boards/7/playlist", "", 204, "",
             { "\r7C0\r7B99\r7A\r7D" });
         row("journal newest first", "GET /api/journal?board=7&limit=1", "", 200, R"("source":"none")");
-        row("journal limit 0", "GET /api/journal?limit=0", "", 400, "limit must be");
+        row("journal page before an entry", "GET /api/journal?board=7&limit=1&before=6", "", 200,
+            R"("id":5,"source":"playlist","text":"42 days","textLength":7,)");
+        row("journal limit 1001", "GET /api/journal?limit=1001", "", 400,
+            "limit must be a whole number from 1 to 1000");
+        row("journal cursor not an id", "GET /api/journal?before=x", "", 400,
+            "before must be the id of a journal entry");
         row("unknown path", "GET /api/nothing", "", 404, "no such path: /api/nothing");
         row("wrong method", "POST /api/boards/5/message", "", 405, "POST is not allowed here; allowed: PUT");
     }
@@ -308,12 +318,35 @@ private slots:
         QCOMPARE(service.stop(SIGTERM), 0);
     }
 
-    // A serial line that goes away ends the service within a second, also
-    // while nothing is sent.
+    void olderStoreUpgraded()
+    {
+        const QString path = store("v1.sqlite");
+        {
+            QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "v1");
+            db.setDatabaseName(path);
+            QVERIFY(db.open());
+            for (const char *sql :
+                 { "CREATE TABLE journal (id INTEGER PRIMARY KEY AUTOINCREMENT, time INTEGER, "
+                   "board INTEGER, text TEXT, source TEXT, bytes BLOB)",
+                   "INSERT INTO journal VALUES (7, 0, 3, 'OLD', 'playlist', x'0d33')", "PRAGMA user_version = 1" })
+                QVERIFY(QSqlQuery(db).exec(sql));
+        }
+        QSqlDatabase::removeDatabase("v1");
+        Service service;
+        QVERIFY(service.start({ "--data", path, udp() }));
+        QCOMPARE(service.http("GET", "/api/journal").json()["journal"][0].toObject(),
+                 json(R"({"id":7,"time":"1970-01-01T00:00:00.000Z","board":3,"text":"OLD","textLength":3,)"
+                      R"("source":"playlist","failed":false,"bytes":"\r3","hex":"0d 33","byteLength":2})"));
+        QCOMPARE(service.stop(), 0);
+    }
+
+    // Whether anything is sent or not, a serial line that goes away ends
+    // the service within a second; a frame it refused is journaled so.
     void lineGone_data()
     {
         QTest::addColumn<bool>("sending");
         QTest::newRow("nothing sent") << false;
+        QTest::newRow("a frame sent after") << true;
     }
     void lineGone()
     {
@@ -328,6 +361,12 @@ private slots:
         QElapsedTimer clock;
         clock.start();
         terminal.closeMaster();
+        if (sending) {
+            QCOMPARE(service.http("PUT", "/api/boards/1/message", R"({"text":"B"})").status, 200);
+            QVERIFY(!service.http("GET", "/api/health").json()["open"].toBool());
+            const QJsonValue last = service.http("GET", "/api/journal?limit=1").json()["journal"][0];
+            QVERIFY(last["text"] == "B" && last["failed"].toBool());
+        }
         QVERIFY(service.process.waitForFinished(1000));
         QCOMPARE(service.process.exitCode(), 1);
         QVERIFY2(clock.elapsed() < 1000, qPrintable(QString::number(clock.elapsed())));
