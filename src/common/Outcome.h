@@ -65,6 +65,7 @@ struct Outcome
         TextFieldUnknown, // description: the field as written, "{foo}"
         TextFieldMalformed, // description: the field as written
         TextTooLong,
+        TextTooLongForDatagram, // description: the board; limit: its characters
         BoardOutOfRange,
         CounterNameInvalid, // description: the name
         CounterValueInvalid, // limit: the largest magnitude

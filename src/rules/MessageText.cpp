@@ -146,6 +146,11 @@ QString of(const Outcome &outcome)
         return field(outcome, ": malformed field ") + outcome.description;
     case Outcome::TextTooLong:
         return field(outcome, " is too long: with its fields filled in it may pass 65536 characters");
+    case Outcome::TextTooLongForDatagram:
+        return field(outcome, " is too long for one UDP datagram: ")
+                + QStringLiteral("board %1 takes at most %2 characters with its fields filled in")
+                          .arg(outcome.description)
+                          .arg(outcome.limit);
     case Outcome::BoardOutOfRange:
         return field(outcome, " must be a whole number from 0 to 99");
     case Outcome::CounterNameInvalid:

@@ -45,6 +45,10 @@ public:
     Outcome setMode(const QString &board, const QJsonValue &mode);
     Outcome setBrightness(const QString &board, const QJsonValue &brightness);
 
+    // The most bytes a frame may have on the line (a UDP datagram's), or 0:
+    // a text that could not fit it on its board is refused when stored.
+    void setFrameLimit(qint64 bytes) { m_frameLimit = bytes; }
+
     const BoardEngine &engine() const { return m_engine; }
     const Clock &clock() const { return m_clock; }
     QList<ServeStore::JournalEntry> journal(const ServeStore::JournalPage &page);
@@ -59,6 +63,8 @@ signals:
 private:
     Outcome storePlaylist(int board, const QList<PlaylistItem> &items);
     Outcome changeItem(const QString &board, const std::function<Outcome(PlaylistItem &)> &change);
+    Outcome fits(int board, const QString &text, const QString &field) const;
+    Outcome fits(int board, const QList<PlaylistItem> &items) const;
     void journalFrame(int board, const QByteArray &frame, const Showing &showing, bool failed);
 
     ServeStore &m_store;
@@ -66,6 +72,7 @@ private:
     const Clock &m_clock;
     QList<ServeStore::JournalEntry> m_journal;
     QTimer m_journalTimer;
+    qint64 m_frameLimit = 0;
 };
 
 #endif

@@ -5,6 +5,7 @@
 #include "rules/MessageText.h"
 #include "rules/PortSettings.h"
 #include "transport/TransportArgument.h"
+#include "transport/UdpLink.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
@@ -51,6 +52,8 @@ int Service::start()
         return fail(opened, Failed);
     if (const Outcome opened = m_store.open(m_options.dataFile); !opened.ok())
         return fail(opened, Failed);
+    if (m_transport.mode() == CommMode::Udp)
+        m_control.setFrameLimit(UdpLink::maxDatagram);
 
     connect(&m_sink, &TransportSink::lineReady, &m_engine, &BoardEngine::lineReady);
     connect(&m_sink, &TransportSink::failed, this, [this](const Outcome &outcome) {

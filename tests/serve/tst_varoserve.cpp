@@ -21,10 +21,10 @@
 
 using Frames = QByteArrayList;
 
-static void row(const char *name, const char *request, const char *body, int status, const char *answer,
+static void row(const char *name, const char *request, const QByteArray &body, int status, const QString &answer,
                 const Frames &sent = {})
 {
-    QTest::newRow(name) << QByteArray(request) << QByteArray(body) << status << QString(answer) << sent;
+    QTest::newRow(name) << QByteArray(request) << body << status << answer << sent;
 }
 
 static QJsonObject json(const char *text)
@@ -176,6 +176,13 @@ private slots:
             "limit must be a whole number from 1 to 1000");
         row("journal cursor not an id", "GET /api/journal?before=x", "", 400,
             "before must be the id of a journal entry");
+        const QByteArray fits(65492, 'x');
+        row("a text that just fits one datagram", "PUT /api/boards/1/message", "{\"text\":\"" + fits + "\"}", 200, "",
+            { "\r1C0\r1B99\r1A" + fits + "\r1D" });
+        row("journal: the text cut, its whole length given", "GET /api/journal?board=1", "", 200,
+            "\"text\":\"" + QString(200, 'x') + "\",\"textLength\":65492,");
+        row("a character more on board 42 is refused", "PUT /api/boards/42/message", "{\"text\":\"x" + fits + "\"}",
+            400, "text is too long for one UDP datagram: board 42 takes at most 65488 characters");
         row("unknown path", "GET /api/nothing", "", 404, "no such path: /api/nothing");
         row("wrong method", "POST /api/boards/5/message", "", 405, "POST is not allowed here; allowed: PUT");
     }
