@@ -131,7 +131,8 @@ void Service::stop()
     while (m_sink.busy() && m_sink.isOpen() && !deadline.hasExpired())
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 20);
     const Outcome drained = m_transport.drain(int(qMax<qint64>(0, deadline.remainingTime())));
-    if (!drained.ok())
+    // A line that has gone was told of when it went.
+    if (!drained.ok() && MessageText::of(drained) != m_lastFailure)
         Console::error(MessageText::of(drained));
     m_control.flushJournal();
     m_store.close();
