@@ -42,6 +42,7 @@ struct Outcome
         AlertUnknown, // subject: the id
         BoardEmpty, // subject: the board; it has no playlist to change
         LimitInvalid, // subject: the parameter
+        CursorInvalid, // subject: the parameter
         // Board content read from JSON (API, bus, store). subject: the field
         // as the reader wrote it ("brightness", "items[3].from").
         JsonMalformed, // subject: the parser's reason
@@ -64,9 +65,10 @@ struct Outcome
         TextFieldUnknown, // description: the field as written, "{foo}"
         TextFieldMalformed, // description: the field as written
         TextTooLong,
+        TextTooLongForDatagram, // description: the board; limit: its characters
         BoardOutOfRange,
         CounterNameInvalid, // description: the name
-        CounterValueInvalid,
+        CounterValueInvalid, // limit: the largest magnitude
         // The service's MQTT link and the commands it takes from the bus.
         MqttPayloadTooLarge,
         MqttTopicUnknown,
@@ -82,6 +84,7 @@ struct Outcome
     int port = 0;
     QString description;
     qint64 unsent = 0; // bytes queued before that will not go out
+    qint64 limit = 0; // the bound a value passed
 
     bool ok() const { return kind == Done; }
 };

@@ -221,8 +221,8 @@ void BoardEngine::flush()
         const QByteArray frame = std::exchange(state.pending, {});
         state.sentBytes = frame;
         state.sentTime = localNow();
-        m_sink.write(board, frame);
-        emit frameSent(board, frame, state.pendingShowing);
+        const bool taken = m_sink.write(board, frame);
+        emit frameSent(board, frame, state.pendingShowing, !taken);
     }
     m_flushing = false;
 }

@@ -63,7 +63,8 @@ public:
     void lineReady(); // the sink stopped being busy: send the next pending frame
 
 signals:
-    void frameSent(int board, const QByteArray &frame, const Showing &showing); // journal
+    // Journal: every frame written, failed when the line did not take it.
+    void frameSent(int board, const QByteArray &frame, const Showing &showing, bool failed);
     void showingChanged(int board); // what the board shows changed
     void contentChanged(int board); // its playlist or alerts changed
     void topicsChanged();

@@ -23,6 +23,13 @@ Outcome failure(Outcome::Kind kind, const QString &subject)
     return Outcome { kind, subject };
 }
 
+Outcome counterRefused(const QString &field)
+{
+    Outcome refused = failure(Outcome::CounterValueInvalid, field);
+    refused.limit = maxCounter;
+    return refused;
+}
+
 // A whole number from a JSON number, or from a text of digits (a payload
 // off the bus is text).
 bool wholeNumber(const QJsonValue &json, qint64 &value)
@@ -294,9 +301,17 @@ Parsed<QString> counterName(const QString &name)
 Parsed<qint64> counterValue(const QJsonValue &json, const QString &field)
 {
     qint64 value = 0;
-    if (!wholeNumber(json, value))
-        return { 0, failure(Outcome::CounterValueInvalid, field) };
+    if (!wholeNumber(json, value) || value < -maxCounter || value > maxCounter)
+        return { 0, counterRefused(field) };
     return { value, {} };
+}
+
+Parsed<qint64> counterSum(qint64 value, qint64 by)
+{
+    qint64 sum = 0;
+    if (qAddOverflow(value, by, &sum) || sum < -maxCounter || sum > maxCounter)
+        return { 0, counterRefused(QStringLiteral("value")) };
+    return { sum, {} };
 }
 
 Parsed<QString> text(const QJsonValue &json, const QString &field)

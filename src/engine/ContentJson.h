@@ -37,7 +37,11 @@ Parsed<int> mode(const QJsonValue &json); // a name or 0..5
 Parsed<int> brightness(const QJsonValue &json);
 Parsed<int> board(const QString &text); // "0".."99"
 Parsed<QString> counterName(const QString &name); // letters, digits, _ - . (1 to 64)
-Parsed<qint64> counterValue(const QJsonValue &json, const QString &field); // a whole number
+// A counter is a whole number a JSON number holds exactly, from -maxCounter
+// to maxCounter, whether it comes as a number or as a text (off the bus).
+constexpr qint64 maxCounter = (qint64(1) << 53) - 1;
+Parsed<qint64> counterValue(const QJsonValue &json, const QString &field);
+Parsed<qint64> counterSum(qint64 value, qint64 by); // refused past maxCounter, as "value"
 // A text as typed anywhere (API, bus): the typed-text treatment, then checked
 // for its fields and its length; field names the text in errors.
 Parsed<QString> text(const QJsonValue &json, const QString &field);

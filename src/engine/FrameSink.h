@@ -9,7 +9,8 @@ class FrameSink
 public:
     virtual ~FrameSink() = default;
     virtual bool busy() const = 0; // bytes still waiting on the line
-    virtual void write(int board, const QByteArray &frame) = 0;
+    // False when the line did not take the frame.
+    virtual bool write(int board, const QByteArray &frame) = 0;
 };
 
 #endif

@@ -122,6 +122,14 @@ Parse parse(const QString &text)
     return result;
 }
 
+qint64 widestLength(const Parse &parsed)
+{
+    qint64 length = 0;
+    for (const Segment &segment : parsed.segments)
+        length += segment.kind == Segment::Literal ? segment.text.size() : widest(segment.kind);
+    return length;
+}
+
 } // namespace
 
 Outcome check(const QString &text, const QString &field)
@@ -129,12 +137,14 @@ Outcome check(const QString &text, const QString &field)
     const Parse parsed = parse(text);
     if (parsed.error != Outcome::Done)
         return Outcome { parsed.error, field, CommMode::None, 0, parsed.field };
-    qint64 length = 0;
-    for (const Segment &segment : parsed.segments)
-        length += segment.kind == Segment::Literal ? segment.text.size() : widest(segment.kind);
-    if (length > maxLength)
+    if (widestLength(parsed) > maxLength)
         return Outcome { Outcome::TextTooLong, field };
     return {};
+}
+
+qint64 widestLength(const QString &text)
+{
+    return widestLength(parse(text));
 }
 
 QString expand(const QString &text, const LiveValues &values)

@@ -29,6 +29,8 @@ constexpr int maxTopicValue = 200; // characters kept of a topic's payload
 // Done, or the field that is unknown or malformed (subject: field, description:
 // the offending field as written), or the text too long for its widest expansion.
 Outcome check(const QString &text, const QString &field);
+// The characters of the text's widest expansion (of a text that passes check).
+qint64 widestLength(const QString &text);
 QString expand(const QString &text, const LiveValues &values);
 QSet<QString> topics(const QString &text);
 bool usesCounter(const QString &text, const QString &name);

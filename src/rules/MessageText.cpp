@@ -103,7 +103,9 @@ QString of(const Outcome &outcome)
     case Outcome::BoardEmpty:
         return QStringLiteral("board %1 has no playlist whose item could change").arg(outcome.subject);
     case Outcome::LimitInvalid:
-        return outcome.subject + QStringLiteral(" must be a whole number from 1 to 10000");
+        return outcome.subject + QStringLiteral(" must be a whole number from 1 to 1000");
+    case Outcome::CursorInvalid:
+        return outcome.subject + QStringLiteral(" must be the id of a journal entry, a whole number from 1");
     case Outcome::JsonMalformed:
         return QStringLiteral("malformed JSON: ") + outcome.subject;
     case Outcome::NotAnObject:
@@ -144,13 +146,18 @@ QString of(const Outcome &outcome)
         return field(outcome, ": malformed field ") + outcome.description;
     case Outcome::TextTooLong:
         return field(outcome, " is too long: with its fields filled in it may pass 65536 characters");
+    case Outcome::TextTooLongForDatagram:
+        return field(outcome, " is too long for one UDP datagram: ")
+                + QStringLiteral("board %1 takes at most %2 characters with its fields filled in")
+                          .arg(outcome.description)
+                          .arg(outcome.limit);
     case Outcome::BoardOutOfRange:
         return field(outcome, " must be a whole number from 0 to 99");
     case Outcome::CounterNameInvalid:
         return QStringLiteral("counter name \"") + outcome.description
                 + QStringLiteral("\" must be 1 to 64 letters, digits, '_', '-' or '.'");
     case Outcome::CounterValueInvalid:
-        return field(outcome, " must be a whole number");
+        return field(outcome, " must be a whole number from ") + QStringLiteral("-%1 to %1").arg(outcome.limit);
     case Outcome::MqttPayloadTooLarge:
         return QStringLiteral("payload larger than 64 KiB");
     case Outcome::MqttTopicUnknown:

@@ -3,6 +3,8 @@
 #include "engine/BoardEngine.h"
 #include "engine/Clock.h"
 #include "engine/ContentJson.h"
+#include "engine/LiveText.h"
+#include "protocol/BoardFrame.h"
 
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -40,7 +42,9 @@ QStringList BoardControl::load()
     m_store.dropAlertsEndedBy(now);
     const QMap<int, QByteArray> playlists = m_store.playlists();
     for (auto it = playlists.cbegin(); it != playlists.cend(); ++it) {
-        const auto items = ContentJson::playlist(parsed(it.value()));
+        auto items = ContentJson::playlist(parsed(it.value()));
+        if (items.ok())
+            items.error = fits(it.key(), items.value);
         if (items.ok() && it.key() >= 0 && it.key() < BoardEngine::boardCount)
             m_engine.setPlaylist(it.key(), items.value);
         else
@@ -48,6 +52,8 @@ QStringList BoardControl::load()
     }
     for (const ServeStore::StoredAlert &stored : m_store.alerts()) {
         auto alert = ContentJson::alertRecord(parsed(stored.record));
+        if (alert.ok())
+            alert.error = fits(stored.board, alert.value.text, QStringLiteral("text"));
         alert.value.id = stored.id;
         if (alert.ok() && stored.board >= 0 && stored.board < BoardEngine::boardCount)
             m_engine.addAlert(stored.board, alert.value);
@@ -61,10 +67,10 @@ QStringList BoardControl::load()
     return skipped;
 }
 
-void BoardControl::journalFrame(int board, const QByteArray &frame, const Showing &showing)
+void BoardControl::journalFrame(int board, const QByteArray &frame, const Showing &showing, bool failed)
 {
     const QString source = ContentJson::toJson(showing).value(QStringLiteral("source")).toString();
-    m_journal.append({ m_clock.now(), board, showing.text, source, frame });
+    m_journal.append({ m_clock.now(), board, showing.text, source, frame, failed });
     if (!m_journalTimer.isActive())
         m_journalTimer.start(journalBatchMs);
 }
@@ -77,10 +83,32 @@ void BoardControl::flushJournal()
         emit journalFailed(put);
 }
 
-QList<ServeStore::JournalEntry> BoardControl::journal(int board, int limit)
+QList<ServeStore::JournalEntry> BoardControl::journal(const ServeStore::JournalPage &page)
 {
     flushJournal();
-    return m_store.journal(board, limit);
+    return m_store.journal(page);
+}
+
+// Each character of a text is one byte of the frame (the board's code page).
+Outcome BoardControl::fits(int board, const QString &text, const QString &field) const
+{
+    if (m_frameLimit <= 0)
+        return {};
+    const qint64 around = BoardFrame::build(QString::number(board), 0, QStringLiteral("99"), {}).size();
+    if (LiveText::widestLength(text) + around <= m_frameLimit)
+        return {};
+    Outcome refused { Outcome::TextTooLongForDatagram, field, CommMode::Udp, 0, QString::number(board) };
+    refused.limit = m_frameLimit - around;
+    return refused;
+}
+
+Outcome BoardControl::fits(int board, const QList<PlaylistItem> &items) const
+{
+    for (qsizetype i = 0; i < items.size(); ++i) {
+        if (const Outcome fit = fits(board, items.at(i).text, QStringLiteral("items[%1].text").arg(i)); !fit.ok())
+            return fit;
+    }
+    return {};
 }
 
 Outcome BoardControl::storePlaylist(int board, const QList<PlaylistItem> &items)
@@ -100,6 +128,8 @@ Outcome BoardControl::setPlaylist(const QString &board, const QJsonValue &items)
     const auto playlist = ContentJson::playlist(items);
     if (!playlist.ok())
         return playlist.error;
+    if (const Outcome fit = fits(number.value, playlist.value); !fit.ok())
+        return fit;
     return storePlaylist(number.value, playlist.value);
 }
 
@@ -111,6 +141,8 @@ Outcome BoardControl::setMessage(const QString &board, const QJsonValue &message
     const auto item = ContentJson::message(message);
     if (!item.ok())
         return item.error;
+    if (const Outcome fit = fits(number.value, item.value.text, QStringLiteral("text")); !fit.ok())
+        return fit;
     return storePlaylist(number.value, { item.value });
 }
 
@@ -131,6 +163,8 @@ Outcome BoardControl::raiseAlert(const QString &board, const QJsonValue &json, q
     auto alert = ContentJson::alert(json, now);
     if (!alert.ok())
         return alert.error;
+    if (const Outcome fit = fits(number.value, alert.value.text, QStringLiteral("text")); !fit.ok())
+        return fit;
     m_store.dropAlertsEndedBy(now);
     const Outcome stored
             = m_store.addAlert(number.value, compact(ContentJson::record(alert.value)), alert.value.ends, id);
@@ -198,13 +232,13 @@ Outcome BoardControl::addCounter(const QString &name, const QJsonValue &by, qint
                                        : ContentJson::counterValue(by, QStringLiteral("by"));
     if (!step.ok())
         return step.error;
-    qint64 sum = 0;
-    if (qAddOverflow(m_engine.counter(checkedName.value), step.value, &sum))
-        return { Outcome::CounterValueInvalid, QStringLiteral("by") };
-    const Outcome stored = m_store.setCounter(checkedName.value, sum);
+    const auto sum = ContentJson::counterSum(m_engine.counter(checkedName.value), step.value);
+    if (!sum.ok())
+        return sum.error;
+    const Outcome stored = m_store.setCounter(checkedName.value, sum.value);
     if (stored.ok()) {
-        m_engine.setCounter(checkedName.value, sum);
-        result = sum;
+        m_engine.setCounter(checkedName.value, sum.value);
+        result = sum.value;
     }
     return stored;
 }

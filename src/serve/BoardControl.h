@@ -45,9 +45,13 @@ public:
     Outcome setMode(const QString &board, const QJsonValue &mode);
     Outcome setBrightness(const QString &board, const QJsonValue &brightness);
 
+    // The most bytes a frame may have on the line (a UDP datagram's), or 0:
+    // a text that could not fit it on its board is refused when stored.
+    void setFrameLimit(qint64 bytes) { m_frameLimit = bytes; }
+
     const BoardEngine &engine() const { return m_engine; }
     const Clock &clock() const { return m_clock; }
-    QList<ServeStore::JournalEntry> journal(int board, int limit);
+    QList<ServeStore::JournalEntry> journal(const ServeStore::JournalPage &page);
     // The journal is written in batches, a few times a second: frames are
     // not changes a client waits for, and one transaction for many is cheap.
     void flushJournal();
@@ -59,13 +63,16 @@ signals:
 private:
     Outcome storePlaylist(int board, const QList<PlaylistItem> &items);
     Outcome changeItem(const QString &board, const std::function<Outcome(PlaylistItem &)> &change);
-    void journalFrame(int board, const QByteArray &frame, const Showing &showing);
+    Outcome fits(int board, const QString &text, const QString &field) const;
+    Outcome fits(int board, const QList<PlaylistItem> &items) const;
+    void journalFrame(int board, const QByteArray &frame, const Showing &showing, bool failed);
 
     ServeStore &m_store;
     BoardEngine &m_engine;
     const Clock &m_clock;
     QList<ServeStore::JournalEntry> m_journal;
     QTimer m_journalTimer;
+    qint64 m_frameLimit = 0;
 };
 
 #endif

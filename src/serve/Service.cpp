@@ -5,6 +5,7 @@
 #include "rules/MessageText.h"
 #include "rules/PortSettings.h"
 #include "transport/TransportArgument.h"
+#include "transport/UdpLink.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
@@ -51,6 +52,8 @@ int Service::start()
         return fail(opened, Failed);
     if (const Outcome opened = m_store.open(m_options.dataFile); !opened.ok())
         return fail(opened, Failed);
+    if (m_transport.mode() == CommMode::Udp)
+        m_control.setFrameLimit(UdpLink::maxDatagram);
 
     connect(&m_sink, &TransportSink::lineReady, &m_engine, &BoardEngine::lineReady);
     connect(&m_sink, &TransportSink::failed, this, [this](const Outcome &outcome) {
@@ -106,12 +109,14 @@ void Service::wireVerbose()
     connect(m_api.get(), &ApiServer::answered, this, [](const QString &method, const QString &path, int status) {
         Console::error(QStringLiteral("VaroServe: %1 %2 %3").arg(method, path).arg(status));
     });
-    connect(&m_engine, &BoardEngine::frameSent, this, [](int board, const QByteArray &frame, const Showing &) {
-        Console::error(QStringLiteral("VaroServe: board %1: %2 bytes: %3")
-                               .arg(board)
-                               .arg(frame.size())
-                               .arg(QString::fromLatin1(frame).replace(u'\r', QLatin1String("\\r"))));
-    });
+    connect(&m_engine, &BoardEngine::frameSent, this,
+            [](int board, const QByteArray &frame, const Showing &, bool failed) {
+                Console::error(QStringLiteral("VaroServe: board %1: %2 bytes%3: %4")
+                                       .arg(board)
+                                       .arg(frame.size())
+                                       .arg(failed ? QStringLiteral(" not sent") : QString())
+                                       .arg(QString::fromLatin1(frame).replace(u'\r', QLatin1String("\\r"))));
+            });
 }
 
 void Service::stop()
@@ -126,7 +131,8 @@ void Service::stop()
     while (m_sink.busy() && m_sink.isOpen() && !deadline.hasExpired())
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 20);
     const Outcome drained = m_transport.drain(int(qMax<qint64>(0, deadline.remainingTime())));
-    if (!drained.ok())
+    // A line that has gone was told of when it went.
+    if (!drained.ok() && MessageText::of(drained) != m_lastFailure)
         Console::error(MessageText::of(drained));
     m_control.flushJournal();
     m_store.close();

@@ -12,7 +12,7 @@ TransportSink::TransportSink(Transport &transport, QObject *parent)
     m_timer.setSingleShot(true);
     m_timer.setTimerType(Qt::PreciseTimer);
     connect(&m_timer, &QTimer::timeout, this, &TransportSink::check);
-    connect(&transport, &Transport::lost, this, [this](const Outcome &outcome) {
+    connect(&transport, &Transport::gone, this, [this](const Outcome &outcome) {
         m_lost = true;
         m_lastFailure = outcome;
         emit failed(outcome);
@@ -41,7 +41,7 @@ qint64 TransportSink::bytesWaiting() const
     return qMax(m_transport.bytesToWrite(), qint64(double(qMax<qint64>(0, wireMsLeft())) / byteMs));
 }
 
-void TransportSink::write(int board, const QByteArray &frame)
+bool TransportSink::write(int board, const QByteArray &frame)
 {
     Q_UNUSED(board);
     const Outcome sent = m_transport.send(frame);
@@ -49,11 +49,12 @@ void TransportSink::write(int board, const QByteArray &frame)
         m_lost = m_lost || m_transport.mode() == CommMode::Serial;
         m_lastFailure = sent;
         emit failed(sent);
-        return;
+        return false;
     }
     m_wireFreeAtMs = qMax(m_wireFreeAtMs, double(m_clock.elapsed())) + double(frame.size()) * byteMs;
     if (busy())
         m_timer.start(int(qBound(qint64(1), wireMsLeft(), qint64(1000))));
+    return true;
 }
 
 void TransportSink::check()

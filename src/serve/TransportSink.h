@@ -22,7 +22,7 @@ public:
     explicit TransportSink(Transport &transport, QObject *parent = nullptr);
 
     bool busy() const override;
-    void write(int board, const QByteArray &frame) override;
+    bool write(int board, const QByteArray &frame) override;
 
     const Transport &transport() const { return m_transport; }
     bool isOpen() const; // false once a serial line has gone

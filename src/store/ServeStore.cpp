@@ -6,6 +6,9 @@
 #include <QSqlRecord>
 #include <QVariant>
 
+#include <limits>
+#include <vector>
+
 namespace {
 
 const char header[] = "SQLite format 3";
@@ -13,15 +16,33 @@ const char header[] = "SQLite format 3";
 // SQLite's own result code for a file that is not one of its databases.
 const QString notADatabase = QStringLiteral("26");
 
-const char *const schema[] = {
-    "CREATE TABLE playlists (board INTEGER PRIMARY KEY, items TEXT NOT NULL)",
-    // AUTOINCREMENT: an alert's id is never given again, even after deletes.
-    "CREATE TABLE alerts (id INTEGER PRIMARY KEY AUTOINCREMENT, board INTEGER NOT NULL, "
-    "record TEXT NOT NULL, ends INTEGER NOT NULL)",
-    "CREATE TABLE counters (name TEXT PRIMARY KEY, value INTEGER NOT NULL)",
-    "CREATE TABLE journal (id INTEGER PRIMARY KEY AUTOINCREMENT, time INTEGER NOT NULL, "
-    "board INTEGER NOT NULL, text TEXT NOT NULL, source TEXT NOT NULL, bytes BLOB NOT NULL)",
-    "CREATE INDEX journal_by_board ON journal (board, id)",
+// The steps from each version to the next, in order: a new store takes
+// them all, an older one those it lacks, its data kept.
+const std::vector<std::vector<const char *>> steps = {
+    {
+            "CREATE TABLE playlists (board INTEGER PRIMARY KEY, items TEXT NOT NULL)",
+            // AUTOINCREMENT: an alert's id is never given again, even after deletes.
+            "CREATE TABLE alerts (id INTEGER PRIMARY KEY AUTOINCREMENT, board INTEGER NOT NULL, "
+            "record TEXT NOT NULL, ends INTEGER NOT NULL)",
+            "CREATE TABLE counters (name TEXT PRIMARY KEY, value INTEGER NOT NULL)",
+            "CREATE TABLE journal (id INTEGER PRIMARY KEY AUTOINCREMENT, time INTEGER NOT NULL, "
+            "board INTEGER NOT NULL, text TEXT NOT NULL, source TEXT NOT NULL, bytes BLOB NOT NULL)",
+            "CREATE INDEX journal_by_board ON journal (board, id)",
+    },
+    {
+            // Whether the line took each frame, and the short columns first:
+            // SQLite reads a row from its start, so a page of the journal
+            // never reads through texts and frames of 64 KiB.
+            "ALTER TABLE journal RENAME TO journal_before",
+            "CREATE TABLE journal (id INTEGER PRIMARY KEY AUTOINCREMENT, time INTEGER NOT NULL, "
+            "board INTEGER NOT NULL, source TEXT NOT NULL, failed INTEGER NOT NULL, "
+            "text_length INTEGER NOT NULL, byte_length INTEGER NOT NULL, text_head TEXT NOT NULL, "
+            "bytes_head BLOB NOT NULL, text TEXT NOT NULL, bytes BLOB NOT NULL)",
+            "INSERT INTO journal SELECT id, time, board, source, 0, length(text), length(bytes), "
+            "substr(text, 1, 200), substr(bytes, 1, 200), text, bytes FROM journal_before",
+            "DROP TABLE journal_before",
+            "CREATE INDEX journal_by_board ON journal (board, id)",
+    },
 };
 
 } // namespace
@@ -88,9 +109,10 @@ Outcome ServeStore::open(const QString &path)
     if (!query.exec(QStringLiteral("PRAGMA journal_mode = WAL")) || !query.next())
         return failure(query.lastError().text());
     query.exec(QStringLiteral("PRAGMA synchronous = NORMAL"));
-    if (version == 0) {
-        if (const Outcome created = createSchema(); !created.ok())
-            return created;
+    query.finish(); // a statement left open would keep an upgrade from dropping a table
+    if (version < schemaVersion) {
+        if (const Outcome migrated = migrate(version); !migrated.ok())
+            return migrated;
     }
     // Takes the exclusive lock now rather than at the first change.
     if (!query.exec(QStringLiteral("BEGIN IMMEDIATE")) || !query.exec(QStringLiteral("COMMIT")))
@@ -99,16 +121,19 @@ Outcome ServeStore::open(const QString &path)
     return {};
 }
 
-Outcome ServeStore::createSchema()
+Outcome ServeStore::migrate(int version)
 {
+    static_assert(journalHead == 200, "the upgrade step cuts the heads at 200");
     if (!m_db.transaction())
         return failure(m_db.lastError().text());
     QSqlQuery query(m_db);
-    for (const char *statement : schema) {
-        if (!query.exec(QString::fromLatin1(statement))) {
-            const Outcome failed = failure(query.lastError().text());
-            m_db.rollback();
-            return failed;
+    for (int step = version; step < schemaVersion; ++step) {
+        for (const char *statement : steps.at(step)) {
+            if (!query.exec(QString::fromLatin1(statement))) {
+                const Outcome failed = failure(query.lastError().text());
+                m_db.rollback();
+                return failed;
+            }
         }
     }
     query.exec(QStringLiteral("PRAGMA user_version = %1").arg(schemaVersion));
@@ -234,14 +259,21 @@ Outcome ServeStore::appendJournal(const QList<JournalEntry> &entries)
         return {};
     if (!m_db.transaction())
         return failure(m_db.lastError().text());
-    QSqlQuery &put = statement("INSERT INTO journal (time, board, text, source, bytes) VALUES (?, ?, ?, ?, ?)");
+    QSqlQuery &put = statement("INSERT INTO journal (time, board, source, failed, text_length, byte_length, "
+                               "text_head, bytes_head, text, bytes) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?)");
     Outcome outcome;
     for (const JournalEntry &entry : entries) {
+        // A null text would be stored as NULL: an empty frame has an empty text.
+        const QString text = entry.text.isNull() ? QStringLiteral("") : entry.text;
         put.addBindValue(entry.time.toMSecsSinceEpoch());
         put.addBindValue(entry.board);
-        // A null text would be stored as NULL: an empty frame has an empty text.
-        put.addBindValue(entry.text.isNull() ? QStringLiteral("") : entry.text);
         put.addBindValue(entry.source);
+        put.addBindValue(entry.failed);
+        put.addBindValue(text.size());
+        put.addBindValue(entry.bytes.size());
+        put.addBindValue(text.left(journalHead));
+        put.addBindValue(entry.bytes.left(journalHead));
+        put.addBindValue(text);
         put.addBindValue(entry.bytes);
         if (outcome = exec(put); !outcome.ok())
             break;
@@ -258,22 +290,30 @@ Outcome ServeStore::appendJournal(const QList<JournalEntry> &entries)
     return m_db.commit() ? Outcome() : failure(m_db.lastError().text());
 }
 
-QList<ServeStore::JournalEntry> ServeStore::journal(int board, int limit) const
+QList<ServeStore::JournalEntry> ServeStore::journal(const JournalPage &page) const
 {
     QSqlQuery query(m_db);
-    query.prepare(board < 0 ? QStringLiteral("SELECT time, board, text, source, bytes FROM journal "
-                                             "ORDER BY id DESC LIMIT ?")
-                            : QStringLiteral("SELECT time, board, text, source, bytes FROM journal "
-                                             "WHERE board = ? ORDER BY id DESC LIMIT ?"));
-    if (board >= 0)
-        query.addBindValue(board);
-    query.addBindValue(limit);
+    query.prepare(QStringLiteral("SELECT id, time, board, source, failed, text_length, byte_length, text_head, "
+                                 "bytes_head FROM journal WHERE id < ?%1 ORDER BY id DESC LIMIT ?")
+                          .arg(page.board < 0 ? QString() : QStringLiteral(" AND board = ?")));
+    query.addBindValue(page.before > 0 ? page.before : std::numeric_limits<qint64>::max());
+    if (page.board >= 0)
+        query.addBindValue(page.board);
+    query.addBindValue(page.limit);
     QList<JournalEntry> result;
     if (!query.exec())
         return result;
     while (query.next()) {
-        result.append({ QDateTime::fromMSecsSinceEpoch(query.value(0).toLongLong()), query.value(1).toInt(),
-                        query.value(2).toString(), query.value(3).toString(), query.value(4).toByteArray() });
+        JournalEntry entry { QDateTime::fromMSecsSinceEpoch(query.value(1).toLongLong()),
+                             query.value(2).toInt(),
+                             query.value(7).toString(),
+                             query.value(3).toString(),
+                             query.value(8).toByteArray(),
+                             query.value(4).toBool() };
+        entry.id = query.value(0).toLongLong();
+        entry.textLength = query.value(5).toLongLong();
+        entry.byteLength = query.value(6).toLongLong();
+        result.append(entry);
     }
     return result;
 }

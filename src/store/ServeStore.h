@@ -21,8 +21,11 @@
 class ServeStore
 {
 public:
-    static constexpr int schemaVersion = 1;
+    static constexpr int schemaVersion = 2;
     static constexpr qint64 journalLimit = 100000;
+    // Characters of a text and bytes of a frame kept apart at the front of
+    // each journal entry: a page of the journal reads these, never the whole.
+    static constexpr int journalHead = 200;
 
     struct StoredAlert
     {
@@ -34,9 +37,19 @@ public:
     {
         QDateTime time;
         int board = 0;
-        QString text;
+        QString text; // read back: the first journalHead characters
         QString source;
-        QByteArray bytes;
+        QByteArray bytes; // read back: the first journalHead bytes
+        bool failed = false; // the line did not take it
+        qint64 id = 0; // read back: the entry's id, and the whole lengths
+        qint64 textLength = 0;
+        qint64 byteLength = 0;
+    };
+    struct JournalPage
+    {
+        int board = -1; // -1: all
+        qint64 before = 0; // entries older than this id; 0: the newest
+        int limit = 50;
     };
 
     ServeStore();
@@ -66,13 +79,13 @@ public:
 
     // In one transaction; keeps the newest journalLimit entries.
     Outcome appendJournal(const QList<JournalEntry> &entries);
-    QList<JournalEntry> journal(int board, int limit) const; // board -1: all; newest first
+    QList<JournalEntry> journal(const JournalPage &page) const; // newest first
 
 private:
     Outcome failure(const QString &description) const;
     QSqlQuery &statement(const char *sql);
     Outcome exec(QSqlQuery &query) const;
-    Outcome createSchema();
+    Outcome migrate(int version);
 
     QString m_connection;
     QString m_path;

@@ -46,6 +46,8 @@ Outcome SerialLink::open(int number, const QString &device)
     m_port.setStopBits(QSerialPort::OneStop);
     if (m_port.open(QIODevice::WriteOnly)) {
         connect(&m_port, &QSerialPort::errorOccurred, this, &SerialLink::onError);
+        connect(&m_watch, &QTimer::timeout, this, &SerialLink::watch);
+        m_watch.start(watchMs);
         return {};
     }
     if (m_port.error() != QSerialPort::DeviceNotFoundError)
@@ -85,12 +87,27 @@ void SerialLink::onError(QSerialPort::SerialPortError error)
     // line that has gone loses what is queued.
     if (m_gone || error == QSerialPort::NoError || !lineIsGone())
         return;
+    markGone(m_port.errorString());
+}
+
+// Nothing is written to a line that is not used, so nothing else would
+// tell that it has gone.
+void SerialLink::watch()
+{
+    if (!m_gone && lineIsGone())
+        markGone(deviceGone);
+}
+
+void SerialLink::markGone(const QString &reason)
+{
     m_gone = true;
-    m_goneReason = m_port.errorString();
+    m_goneReason = reason;
+    m_watch.stop();
     const qint64 unsent = m_port.bytesToWrite();
     m_port.clear(QSerialPort::Output);
     if (unsent > 0)
         emit lost(failure(m_goneReason, unsent));
+    emit gone(failure(m_goneReason, unsent));
 }
 
 Outcome SerialLink::drain(int timeoutMs)

@@ -7,6 +7,7 @@
 #include <QObject>
 #include <QSerialPort>
 #include <QString>
+#include <QTimer>
 
 // The serial output channel: 9600 baud, no parity, 8 data bits, 1 stop bit.
 // A frame is queued whole or refused whole; what is queued goes out in
@@ -38,18 +39,26 @@ public:
     static constexpr qint64 queueLimit = 64 * 1024;
     // How long the queue may take to leave when the port is released.
     static constexpr int closingDrainMs = 3000;
+    // How often an idle line is looked at: one that went away while
+    // nothing was sent is noticed within this.
+    static constexpr int watchMs = 250;
 
 signals:
     // The line went away while bytes were still waiting for it.
     void lost(const Outcome &outcome);
+    // The line went away, noticed between writes; unsent says what it took.
+    void gone(const Outcome &outcome);
 
 private:
     void onError(QSerialPort::SerialPortError error);
+    void watch();
+    void markGone(const QString &reason);
     bool lineIsGone() const;
     qint64 unsentByDevice() const;
     Outcome failure(const QString &description, qint64 unsent = 0) const;
 
     QSerialPort m_port;
+    QTimer m_watch;
     int m_number = 0;
     bool m_gone = false;
     QString m_goneReason;

@@ -21,6 +21,7 @@ Outcome Transport::open(const QString &commandLine, const PortMapping &mapping)
     if (outcome.ok()) {
         m_mode = CommMode::Serial;
         connect(&m_serial, &SerialLink::lost, this, &Transport::lost);
+        connect(&m_serial, &SerialLink::gone, this, &Transport::gone);
     }
     return outcome;
 }

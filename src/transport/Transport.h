@@ -39,6 +39,8 @@ public:
 signals:
     // Frames already queued will not go out: the serial device went away.
     void lost(const Outcome &outcome);
+    // The serial device went away between writes (SerialLink::gone).
+    void gone(const Outcome &outcome);
 
 private:
     CommMode m_mode = CommMode::None;

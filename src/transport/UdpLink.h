@@ -11,6 +11,9 @@
 class UdpLink
 {
 public:
+    // The most bytes one datagram carries over IPv4.
+    static constexpr qint64 maxDatagram = 65507;
+
     void setRemotePort(quint16 port) { m_remotePort = port; }
     Outcome write(const QByteArray &frame);
 

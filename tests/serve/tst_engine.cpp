@@ -15,7 +15,7 @@ class RecordingSink : public FrameSink
 {
 public:
     bool busy() const override { return lineBusy; }
-    void write(int board, const QByteArray &frame) override
+    bool write(int board, const QByteArray &frame) override
     {
         const qsizetype a = frame.indexOf('A'), d = frame.lastIndexOf('\r');
         QByteArray text = frame.mid(a + 1, d - a - 1);
@@ -23,6 +23,7 @@ public:
         sent.append((board == 5 ? "" : QByteArray::number(board) + ':') + (lineBusy ? "BUSY!" : text));
         last = frame;
         lastBoard = board;
+        return true;
     }
     bool lineBusy = false;
     QList<QByteArray> sent;

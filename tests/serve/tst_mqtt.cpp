@@ -171,7 +171,7 @@ void TestMqtt::commands_data()
     row("counter set", "t/counter/n/set", "41", 3, 2, 99, "N=41");
     row("empty counter add counts one", "t/counter/n/add", "", 3, 2, 99, "N=42");
     row("alert pre-empts", "t/3/alert/set", R"({"text":"FIRE"})", 3, 0, 99, "FIRE");
-    row("alert clear resumes", "t/3/alert/clear", "x", 3, 2, 99, "N=42");
+    row("alert clear, binary or not, resumes", "t/3/alert/clear", QByteArray("\xff\0", 2), 3, 2, 99, "N=42");
     row("topic not heard yet: empty", "t/4/message/set", "T={mqtt:a/b}C", 4, 0, 99, "T=C");
     row("value arriving, controls dropped", "a/b", "21.5\t", 4, 0, 99, "T=21.5C");
 }
@@ -194,6 +194,8 @@ void TestMqtt::refused_data()
     row("brightness 100", "t/3/brightness/set", "100", "brightness must be");
     row("board 100", "t/100/mode/set", "1", "board must be");
     row("binary", "t/3/message/set", QByteArray("\xff\0", 2), "payload must be a text");
+    row("counter at the 64-bit edge, as over HTTP", "t/counter/n/set", "9223372036854775807",
+        "value must be a whole number from -9007199254740991 to 9007199254740991");
     row("a byte over 64 KiB", "t/3/message/set", QByteArray(65537, 'a'), "64 KiB");
     row("alert not JSON", "t/3/alert/set", "{", "malformed JSON");
     row("unknown field in a text", "t/3/message/set", "{foo}", "unknown field {foo}");

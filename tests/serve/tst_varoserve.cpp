@@ -21,10 +21,15 @@
 
 using Frames = QByteArrayList;
 
-static void row(const char *name, const char *request, const char *body, int status, const char *answer,
+static void row(const char *name, const char *request, const QByteArray &body, int status, const QString &answer,
                 const Frames &sent = {})
 {
-    QTest::newRow(name) << QByteArray(request) << QByteArray(body) << status << QString(answer) << sent;
+    QTest::newRow(name) << QByteArray(request) << body << status << answer << sent;
+}
+
+static QJsonObject json(const char *text)
+{
+    return QJsonDocument::fromJson(text).object();
 }
 
 struct Reply
@@ -152,6 +157,11 @@ private slots:
         row("counter add 1 re-sends the text", "POST /api/counters/days/add", "", 200, "\"value\":42",
             { "\r7C0\r7B99\r7A42 days\r7D" });
         row("counter value not a number", "PUT /api/counters/days", R"({"value":"x"})", 400, "value");
+        const char *counterRange = "value must be a whole number from -9007199254740991 to 9007199254740991";
+        row("counter past 2^53 - 1 as a text", "PUT /api/counters/days", R"({"value":"9007199254740992"})", 400,
+            counterRange);
+        row("counter added past 2^53 - 1", "POST /api/counters/days/add", R"({"by":9007199254740950})", 400,
+            counterRange);
         row("alert pre-empts the playlist", "POST /api/boards/7/alerts",
             R"({"text":"FIRE","priority":9,"seconds":600})", 201, "\"secondsLeft\":600", { "\r7C0\r7B99\r7AFIRE\r7D" });
         row("unknown alert", "DELETE /api/boards/7/alerts/999", "", 404, "no such alert: 999");
@@ -160,7 +170,19 @@ private slots:
         row("playlist cleared: an empty frame", "DELETE /api/boards/7/playlist", "", 204, "",
             { "\r7C0\r7B99\r7A\r7D" });
         row("journal newest first", "GET /api/journal?board=7&limit=1", "", 200, R"("source":"none")");
-        row("journal limit 0", "GET /api/journal?limit=0", "", 400, "limit must be");
+        row("journal page before an entry", "GET /api/journal?board=7&limit=1&before=6", "", 200,
+            R"("id":5,"source":"playlist","text":"42 days","textLength":7,)");
+        row("journal limit 1001", "GET /api/journal?limit=1001", "", 400,
+            "limit must be a whole number from 1 to 1000");
+        row("journal cursor not an id", "GET /api/journal?before=x", "", 400,
+            "before must be the id of a journal entry");
+        const QByteArray fits(65492, 'x');
+        row("a text that just fits one datagram", "PUT /api/boards/1/message", "{\"text\":\"" + fits + "\"}", 200, "",
+            { "\r1C0\r1B99\r1A" + fits + "\r1D" });
+        row("journal: the text cut, its whole length given", "GET /api/journal?board=1", "", 200,
+            "\"text\":\"" + QString(200, 'x') + "\",\"textLength\":65492,");
+        row("a character more on board 42 is refused", "PUT /api/boards/42/message", "{\"text\":\"x" + fits + "\"}",
+            400, "text is too long for one UDP datagram: board 42 takes at most 65488 characters");
         row("unknown path", "GET /api/nothing", "", 404, "no such path: /api/nothing");
         row("wrong method", "POST /api/boards/5/message", "", 405, "POST is not allowed here; allowed: PUT");
     }
@@ -301,6 +323,60 @@ private slots:
         QCOMPARE(service.http("GET", "/api/counters").json()["counters"].toObject(), (QJsonObject { { "c", 7 } }));
         QVERIFY(service.http("GET", "/api/boards/4").json()["alerts"][0]["secondsLeft"].toInt() > 590);
         QCOMPARE(service.stop(SIGTERM), 0);
+    }
+
+    void olderStoreUpgraded()
+    {
+        const QString path = store("v1.sqlite");
+        {
+            QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "v1");
+            db.setDatabaseName(path);
+            QVERIFY(db.open());
+            for (const char *sql :
+                 { "CREATE TABLE journal (id INTEGER PRIMARY KEY AUTOINCREMENT, time INTEGER, "
+                   "board INTEGER, text TEXT, source TEXT, bytes BLOB)",
+                   "INSERT INTO journal VALUES (7, 0, 3, 'OLD', 'playlist', x'0d33')", "PRAGMA user_version = 1" })
+                QVERIFY(QSqlQuery(db).exec(sql));
+        }
+        QSqlDatabase::removeDatabase("v1");
+        Service service;
+        QVERIFY(service.start({ "--data", path, udp() }));
+        QCOMPARE(service.http("GET", "/api/journal").json()["journal"][0].toObject(),
+                 json(R"({"id":7,"time":"1970-01-01T00:00:00.000Z","board":3,"text":"OLD","textLength":3,)"
+                      R"("source":"playlist","failed":false,"bytes":"\r3","hex":"0d 33","byteLength":2})"));
+        QCOMPARE(service.stop(), 0);
+    }
+
+    // Whether anything is sent or not, a serial line that goes away ends
+    // the service within a second; a frame it refused is journaled so.
+    void lineGone_data()
+    {
+        QTest::addColumn<bool>("sending");
+        QTest::newRow("nothing sent") << false;
+        QTest::newRow("a frame sent after") << true;
+    }
+    void lineGone()
+    {
+        QFETCH(bool, sending);
+        PseudoTerminal terminal;
+        QVERIFY(terminal.isValid());
+        terminal.mapAs(8);
+        Service service;
+        QVERIFY(service.start({ "--data", store(QString("gone%1.sqlite").arg(sending)), "COM8" }));
+        QCOMPARE(service.http("PUT", "/api/boards/1/message", R"({"text":"A"})").status, 200);
+        QVERIFY(terminal.read().endsWith("\r1AA\r1D"));
+        QElapsedTimer clock;
+        clock.start();
+        terminal.closeMaster();
+        if (sending) {
+            QCOMPARE(service.http("PUT", "/api/boards/1/message", R"({"text":"B"})").status, 200);
+            QVERIFY(!service.http("GET", "/api/health").json()["open"].toBool());
+            const QJsonValue last = service.http("GET", "/api/journal?limit=1").json()["journal"][0];
+            QVERIFY(last["text"] == "B" && last["failed"].toBool());
+        }
+        QVERIFY(service.process.waitForFinished(1000));
+        QCOMPARE(service.process.exitCode(), 1);
+        QVERIFY2(clock.elapsed() < 1000, qPrintable(QString::number(clock.elapsed())));
     }
 
     void serialLineNotReadHoldsNoBacklog()

@@ -21,6 +21,9 @@ int of(Outcome::Kind kind)
         return 405;
     case Outcome::BoardEmpty:
         return 409;
+    case Outcome::TextTooLongForDatagram:
+    case Outcome::CursorInvalid:
+        return 400;
     case Outcome::RequestTimeout:
         return 408;
     case Outcome::LengthRequired:

@@ -14,31 +14,54 @@ void JournalController::addRoutes(ApiServer &server)
                  [this](const ApiRequest &r) { return list(r); });
 }
 
-ApiReply JournalController::list(const ApiRequest &request)
+Outcome JournalController::page(const QUrlQuery &query, ServeStore::JournalPage &page)
 {
-    const QUrlQuery query = request.query();
-    int board = -1;
     if (query.hasQueryItem(QStringLiteral("board"))) {
         const auto parsed = ContentJson::board(query.queryItemValue(QStringLiteral("board")));
         if (!parsed.ok())
-            return ApiReply::error(parsed.error);
-        board = parsed.value;
+            return parsed.error;
+        page.board = parsed.value;
     }
-    int limit = defaultLimit;
+    page.limit = defaultLimit;
     if (query.hasQueryItem(QStringLiteral("limit"))) {
         bool ok = false;
-        limit = query.queryItemValue(QStringLiteral("limit")).toInt(&ok);
-        if (!ok || limit < 1 || limit > maxLimit)
-            return ApiReply::error({ Outcome::LimitInvalid, QStringLiteral("limit") });
+        page.limit = query.queryItemValue(QStringLiteral("limit")).toInt(&ok);
+        if (!ok || page.limit < 1 || page.limit > maxLimit)
+            return { Outcome::LimitInvalid, QStringLiteral("limit") };
     }
+    if (query.hasQueryItem(QStringLiteral("before"))) {
+        bool ok = false;
+        page.before = query.queryItemValue(QStringLiteral("before")).toLongLong(&ok);
+        if (!ok || page.before < 1)
+            return { Outcome::CursorInvalid, QStringLiteral("before") };
+    }
+    return {};
+}
+
+QJsonObject JournalController::entry(const ServeStore::JournalEntry &entry)
+{
+    return QJsonObject { { QStringLiteral("id"), entry.id },
+                         { QStringLiteral("time"), entry.time.toUTC().toString(Qt::ISODateWithMs) },
+                         { QStringLiteral("board"), entry.board },
+                         { QStringLiteral("text"), entry.text },
+                         { QStringLiteral("textLength"), entry.textLength },
+                         { QStringLiteral("source"), entry.source },
+                         { QStringLiteral("failed"), entry.failed },
+                         { QStringLiteral("bytes"), Windows1252::toUnicode(entry.bytes) },
+                         { QStringLiteral("hex"), QString::fromLatin1(entry.bytes.toHex(' ')) },
+                         { QStringLiteral("byteLength"), entry.byteLength } };
+}
+
+ApiReply JournalController::list(const ApiRequest &request)
+{
+    ServeStore::JournalPage wanted;
+    if (const Outcome read = page(request.query(), wanted); !read.ok())
+        return ApiReply::error(read);
+    const QList<ServeStore::JournalEntry> found = m_control.journal(wanted);
     QJsonArray entries;
-    for (const ServeStore::JournalEntry &entry : m_control.journal(board, limit)) {
-        entries.append(QJsonObject { { QStringLiteral("time"), entry.time.toUTC().toString(Qt::ISODateWithMs) },
-                                     { QStringLiteral("board"), entry.board },
-                                     { QStringLiteral("text"), entry.text },
-                                     { QStringLiteral("source"), entry.source },
-                                     { QStringLiteral("bytes"), Windows1252::toUnicode(entry.bytes) },
-                                     { QStringLiteral("hex"), QString::fromLatin1(entry.bytes.toHex(' ')) } });
-    }
-    return ApiReply::json(QJsonObject { { QStringLiteral("journal"), entries } });
+    for (const ServeStore::JournalEntry &one : found)
+        entries.append(entry(one));
+    // A full page may have older entries behind it: the cursor to them.
+    const QJsonValue next = found.size() == wanted.limit ? QJsonValue(found.last().id) : QJsonValue();
+    return ApiReply::json(QJsonObject { { QStringLiteral("journal"), entries }, { QStringLiteral("next"), next } });
 }

@@ -161,6 +161,9 @@ void MqttBridge::received(const QString &topic, const QByteArray &payload, bool 
 
 Outcome MqttBridge::command(const QStringList &levels, const QByteArray &payload)
 {
+    // Ending the alerts needs nothing from the payload, so no payload fails it.
+    if (levels[1] == u"alert" && levels[2] == u"clear")
+        return m_control.clearAlerts(levels[0]);
     if (payload.size() > maxPayload)
         return { Outcome::MqttPayloadTooLarge };
     QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
@@ -179,8 +182,6 @@ Outcome MqttBridge::command(const QStringList &levels, const QByteArray &payload
 
     const QString &board = levels[0];
     const QString &what = levels[1];
-    if (what == u"alert" && verb == u"clear")
-        return m_control.clearAlerts(board);
     if (verb != u"set")
         return { Outcome::MqttTopicUnknown };
     if (what == u"mode")
