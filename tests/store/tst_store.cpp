@@ -15,7 +15,8 @@ class tst_Store : public QObject
     QTemporaryDir m_folder;
 
 private slots:
-    // What another program left at the path, or "open": a store of ours holds it.
+    // What was at the path: SQL another program ran, a text of one byte, a FIFO,
+    // or "open": a store of ours holds it.
     void refused_data()
     {
         QTest::addColumn<QString>("before");
@@ -26,8 +27,8 @@ private slots:
                                        << "newer VaroServe (store version 99)";
         QTest::newRow("a store still open") << "open"
                                             << "failed: database is locked";
-        QTest::newRow("text under a page") << "text"
-                                           << "is not a database";
+        QTest::newRow("one byte, for SQLite an empty database") << "text"
+                                                                << "is not a database";
         QTest::newRow("a FIFO") << "fifo"
                                 << "is not a regular file";
     }
@@ -43,7 +44,7 @@ private slots:
         } else if (before == "fifo") {
             QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
         } else if (before == "text") {
-            QVERIFY(file.open(QIODevice::WriteOnly) && file.write("not a db") == 8);
+            QVERIFY(file.open(QIODevice::WriteOnly) && file.write("x") == 1);
             file.close();
         } else {
             QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", path);
@@ -60,7 +61,8 @@ private slots:
         ServeStore store;
         const QString told = MessageText::of(store.open(path));
         QVERIFY2(told.contains(said), qPrintable(told));
-        QCOMPARE(bytes(), was); // left as it was: none of our tables
+        // Left as it was: none of our tables.
+        QCOMPARE(bytes(), was);
     }
 
     // Each time the newest alert is deleted and the store opened again.
