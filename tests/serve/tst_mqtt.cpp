@@ -100,7 +100,8 @@ void TestMqtt::initTestCase()
     });
     startBroker();
     // Left by an earlier run for a board since emptied: withdrawn at connection.
-    QCOMPARE(pub("t/6/state", "{}", true) + pub("ha/sensor/t_board6/config", "{}", true), 0);
+    pub("t/6/state", "{}", true);
+    pub("ha/sensor/t_board6/config", "{}", true);
     m_service.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     m_service.start(VAROSERVE,
                     { "--listen", "127.0.0.1:0", "--data", m_dir.filePath("store.sqlite"), "--mqtt",
@@ -198,7 +199,6 @@ void TestMqtt::refused_data()
     row("a byte over 64 KiB", "t/3/message/set", QByteArray(65537, 'a'), "64 KiB");
     row("alert not JSON", "t/3/alert/set", "{", "malformed JSON");
     row("unknown command", "t/3/colour/set", "red", "not a command topic");
-    row("a counter past its largest", "t/counter/n/add", "9223372036854775807", "by must be");
 }
 
 void TestMqtt::refused()
@@ -252,7 +252,8 @@ void TestMqtt::brokerRestart()
     QCOMPARE(json(seen("t/3/state").last().toUtf8())["text"].toString(), "N=42");
     QTRY_COMPARE(seen("t/error").size(), errors + 1);
     QVERIFY(seen("t/error").last().contains("retained"));
-    QCOMPARE(pub("a/b", "22"), 0); // listened to again
+    // Listened to again.
+    QCOMPARE(pub("a/b", "22"), 0);
     QVERIFY(frame(build(4, 0, 99, "T=22C")));
     QCOMPARE(pub("t/8/message/set", "AGAIN"), 0);
     QVERIFY(frame(build(8, 0, 99, "AGAIN")));
