@@ -3,11 +3,14 @@
 #include "engine/ContentJson.h"
 #include "engine/LiveText.h"
 #include "rules/MessageText.h"
+#include "serve/BoardControl.h"
+#include "serve/api/ApiStatus.h"
 
 #include "ManualClock.h"
 
 #include <QJsonDocument>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTest>
 
 // A line that records whole frames, and says when it was written while busy.
@@ -59,9 +62,11 @@ static void row(const char *name, const QString &script, const char *log, const 
 }
 
 // Each command of the script, then the texts of the frames it sent (board 5
-// bare, others "N:"); "()" is the empty text. Commands: s start, +N seconds
-// on, bN board, pJSON playlist, mI,MODE item I's mode, aID,PRIO,SECS,TEXT
-// alert, rID remove, c clear, nNAME=V counter, tTOPIC=V bus value, busy,
+// bare, others "N:"), "()" the empty text, after the HTTP status of a change
+// refused. Changes go through BoardControl and a store. Commands: s start,
+// +N seconds on, bN board, pJSON playlist, mJSON the current item's mode,
+// aPRIO,SECS,TEXT alert, rID remove, c clear, nNAME=V counter, tTOPIC=V bus
+// value, x the store fails from now on, S the stored alerts (board:id), busy,
 // ready, wMS the engine's timer, fFRAME the last frame's bytes ('/' for CR).
 void tst_engine::script_data()
 {
@@ -81,11 +86,17 @@ void tst_engine::script_data()
     row("both dates are included", R"(p[{"text":"A","firstDate":"2026-12-08","lastDate":"2026-12-08"}];s;+1;+86399;+1)",
         "|()|A||()", "23:59:59");
     row("until 24:00 runs to midnight", R"(p[{"text":"A","from":"23:00","until":"24:00"}];s;+1)", "|A|()", "23:59:59");
-    row("an alert pre-empts; the interrupted item resumes with its full seconds",
-        R"(p[{"text":"A","seconds":10},{"text":"B","seconds":10}];s;+6;a1,5,20,X;w5000;+20;+9;+1)", "|A||X||A||B");
-    row("the engine wakes at an alert's end", R"(p[{"text":"A"}];s;a1,5,3,X;w3000;+3)", "|A|X||A", "09:00:30");
+    row("an alert pre-empts; the item it stopped resumes, whole; a mode set meanwhile is the first's",
+        R"(p[{"text":"A","seconds":10},{"text":"B","seconds":10}];s;+16;a5,20,X;m2;w5000;+20;+9;+1;f/5C2/5B99/5AA/5D)",
+        "|A|B|X|||B||A|");
+    row("the engine wakes at an alert's end", R"(p[{"text":"A"}];s;a5,3,X;w3000;+3)", "|A|X||A", "09:00:30");
     row("priority wins, ties go to the newest, removal uncovers the next",
-        R"(p[{"text":"A"}];s;a1,5,60,X;a2,3,60,Y;a3,5,60,Z;r3;r1;c)", "|A|X||Z|X|Y|A");
+        R"(p[{"text":"A"}];s;a5,60,X;a3,60,Y;a5,60,Z;+1;a5,60,W;r4;r3;r1;c)", "|A|X||Z||W|Z|X|Y|A");
+    row("another board's alert is unknown, a clear leaves others; no playlist: 409",
+        R"(b1;a5,60,X;b2;a5,60,Y;s;r1;m"blink";S;b1;c;S)", "||||1:X,2:Y|404|409| 1:1 2:2||1:()| 2:2");
+    row("a change the store refuses reaches no board",
+        R"(p[{"text":"A{counter:n}"}];b6;a5,60,X;s;x;r1;c;b5;p[{"text":"B"}];m2;nn=1;a5,60,Y;p[])",
+        "|||A0,6:X||500|500||500|500|500|500|500");
     row("board and brightness in decimal, mode by name; the last frame is the one recorded",
         R"(b42;p[{"text":"HI","mode":"center","brightness":5}];s;f/42C2/42B05/42AHI/42D)", "||42:HI|");
     row("line break to space, controls dropped, outer spaces trimmed, ? outside the code page",
@@ -94,18 +105,17 @@ void tst_engine::script_data()
         "|Gr\u00fc\u00dfe \u20ac ?|");
     row("a wall clock set back restarts the turn", R"(p[{"text":"A","seconds":10},{"text":"B"}];s;+5;+-3600;+9;+1)",
         "|A||||B");
-    row("an item's mode changes in place, its turn kept", R"(p[{"text":"A","seconds":10},{"text":"B"}];s;+4;m0,2;+6)",
-        "|A||A|B");
+    row("the shown item's mode changes in place; a new playlist starts at its first",
+        R"(p[{"text":"A","seconds":10},{"text":"B"}];s;+10;m2;+9;+1;+10;p[{"text":"C"},{"text":"D"}])",
+        "|A|B|B||A|B|C");
     row("the minute of {time} and a counter re-send the board",
         R"(p[{"text":"{time} {counter:n}"}];s;w1000;nn=1;+1;nn=1)", "|09:00 0||09:00 1|09:01 1|", "09:00:59");
     row("the local date, whatever the clock's zone", R"(p[{"text":"{date} {time}"}];s)", "|2026-12-08 00:30",
         "23:30:00Z");
     row("a value off the bus re-sends; another topic does nothing", R"(p[{"text":"T={mqtt:a/b}"}];s;ta/b=21.5;tc=9)",
         "|T=|T=21.5|");
-    row("busy line: intermediate states skipped, the newest goes whole",
-        R"(p[{"text":"{counter:n}"}];s;busy;nn=1;nn=2;ready)", "|0||||2");
-    row("busy line: a state back to what was sent is not sent again",
-        R"(p[{"text":"{counter:n}"}];s;busy;nn=1;nn=0;ready)", "|0||||");
+    row("busy line: only the newest goes, and not when it is what was sent",
+        R"(p[{"text":"{counter:n}"}];s;busy;nn=1;nn=0;ready;busy;nn=1;nn=2;ready)", "|0||||||||2");
     row("busy line: each board gets its newest, in the order they changed",
         R"(s;busy;b7;p[{"text":"C"}];b5;p[{"text":"D"}];b7;p[{"text":"E"}];ready)", "||||||||7:E,D");
     row("start sends each board with content once, nothing before",
@@ -117,19 +127,29 @@ void tst_engine::script()
 {
     QFETCH(QDateTime, start);
     QFETCH(QString, script);
+    QTemporaryDir folder;
+    ServeStore store;
+    // A store that fails to open fails every change.
+    store.open(folder.filePath("store"));
     ManualClock clock(start);
     RecordingSink sink;
     BoardEngine engine(clock, sink);
+    BoardControl control(store, engine, clock);
     auto *timer = engine.findChild<QTimer *>();
     QSignalSpy frames(&engine, &BoardEngine::frameSent);
     QVERIFY(timer && frames.isValid());
-    int board = 5;
+    QString board = "5";
     QStringList log;
     for (const QString &command : script.split(u';')) {
         const QString arg = command.mid(1);
         const QStringList args = arg.split(u',');
         const QStringList pair = arg.split(u'=');
+        const QJsonValue json = QJsonDocument::fromJson("[" + arg.toUtf8() + ']').array().at(0);
         const qsizetype before = sink.sent.size();
+        Outcome outcome;
+        qint64 id = 0;
+        // A refusal's status, the stored alerts.
+        QString said;
         if (command == u"busy" || command == u"ready") {
             sink.lineBusy = command == u"busy";
             if (!sink.lineBusy)
@@ -149,43 +169,48 @@ void tst_engine::script()
             case 'w':
                 QCOMPARE(timer->interval(), arg.toInt());
                 break;
-            case 'p': {
-                const auto items = ContentJson::playlist(QJsonDocument::fromJson(arg.toUtf8()).array());
-                QVERIFY(items.ok());
-                engine.setPlaylist(board, items.value);
+            case 'p':
+                outcome = control.setPlaylist(board, json);
                 break;
-            }
-            case 'm': {
-                PlaylistItem item = engine.playlist(board).at(args[0].toInt());
-                item.mode = args[1].toInt();
-                QVERIFY(engine.setItem(board, args[0].toInt(), item));
+            case 'm':
+                outcome = control.setMode(board, json);
                 break;
-            }
             case 'a':
-                engine.addAlert(board,
-                                Alert { args[0].toInt(), args[3], 0, 99, args[1].toInt(), clock.now(),
-                                        clock.now().addSecs(args[2].toInt()) });
+                outcome = control.raiseAlert(board,
+                                             QJsonObject { { "priority", args[0].toInt() },
+                                                           { "seconds", args[1].toInt() },
+                                                           { "text", args[2] } },
+                                             id);
                 break;
             case 'r':
-                QVERIFY(engine.removeAlert(board, arg.toInt()));
+                outcome = control.deleteAlert(board, arg);
                 break;
             case 'c':
-                engine.clearAlerts(board);
+                outcome = control.clearAlerts(board);
                 break;
             case 'n':
-                engine.setCounter(pair[0], pair[1].toLongLong());
+                outcome = control.setCounter(pair[0], pair[1].toLongLong(), id);
+                break;
+            case 'x':
+                store.close();
+                break;
+            case 'S':
+                for (const ServeStore::StoredAlert &alert : store.alerts())
+                    said += QString(" %1:%2").arg(alert.board).arg(alert.id);
                 break;
             case 't':
                 engine.setTopicValue(pair[0], pair[1]);
                 break;
             case 'b':
-                board = arg.toInt();
+                board = arg;
                 break;
             default:
                 QFAIL(qPrintable(command));
             }
         }
-        log.append(Windows1252::toUnicode(sink.sent.mid(before).join(',')));
+        if (!outcome.ok())
+            said = QString::number(ApiStatus::of(outcome.kind));
+        log.append(said + Windows1252::toUnicode(sink.sent.mid(before).join(',')));
     }
     QTEST(log.join(u'|'), "log");
     QCOMPARE(engine.lastSent(sink.lastBoard).bytes, sink.last);

@@ -1,4 +1,5 @@
 #include "serve/mqtt/HaDiscovery.h"
+#include "serve/mqtt/MqttClient.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -14,6 +15,7 @@ private slots:
     void entity_data();
     void entity();
     void distinctAcrossServices();
+    void retryDelay();
 };
 
 void TestMqttDiscovery::entity_data()
@@ -72,6 +74,14 @@ void TestMqttDiscovery::distinctAcrossServices()
             }
     QCOMPARE(ids.size(), 1600);
     QCOMPARE(devices.size(), 400);
+}
+
+// A broker that stays away is tried again after 1, 2, 4 ... seconds, never more than 30 apart.
+void TestMqttDiscovery::retryDelay()
+{
+    QCOMPARE(MqttClient::nextRetryMs(MqttClient::firstRetryMs), 2000);
+    QCOMPARE(MqttClient::nextRetryMs(16000), 30000);
+    QCOMPARE(MqttClient::nextRetryMs(30000), 30000);
 }
 
 QTEST_APPLESS_MAIN(TestMqttDiscovery)

@@ -149,9 +149,14 @@ void MqttClient::lose(const QString &reason)
     if (!refused) // already told, with the broker's reason
         emit event({ Outcome::MqttLost, address(), {}, 0, reason });
     m_retry.start(m_retryMs);
-    m_retryMs = qMin(m_retryMs * 2, maxRetryMs);
+    m_retryMs = nextRetryMs(m_retryMs);
     if (wasConnected)
         emit disconnected();
+}
+
+int MqttClient::nextRetryMs(int retryMs)
+{
+    return qMin(retryMs * 2, maxRetryMs);
 }
 
 QString MqttClient::address() const

@@ -38,6 +38,8 @@ public:
     static constexpr int firstRetryMs = 1000;
     static constexpr int maxRetryMs = 30000;
     static constexpr int keepAliveSeconds = 30;
+    // The delay after a retry that waited retryMs.
+    static int nextRetryMs(int retryMs);
 
     explicit MqttClient(const Settings &settings, QObject *parent = nullptr);
     ~MqttClient() override;

@@ -1,0 +1,83 @@
+#include "rules/MessageText.h"
+#include "store/ServeStore.h"
+
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <sys/stat.h>
+
+// VaroServe's store alone, on files of the test's own folder.
+class tst_Store : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir m_folder;
+
+private slots:
+    // What was at the path: SQL another program ran, a text of one byte, a FIFO,
+    // or "open": a store of ours holds it.
+    void refused_data()
+    {
+        QTest::addColumn<QString>("before");
+        QTest::addColumn<QString>("said");
+        QTest::newRow("another program's database") << "CREATE TABLE notes (text)"
+                                                    << "is a database of another program";
+        QTest::newRow("a newer store") << "PRAGMA user_version = 99"
+                                       << "newer VaroServe (store version 99)";
+        QTest::newRow("a store still open") << "open"
+                                            << "failed: database is locked";
+        QTest::newRow("one byte, for SQLite an empty database") << "text"
+                                                                << "is not a database";
+        QTest::newRow("a FIFO") << "fifo"
+                                << "is not a regular file";
+    }
+    void refused()
+    {
+        QFETCH(QString, before);
+        QFETCH(QString, said);
+        const QString path = m_folder.filePath(QTest::currentDataTag());
+        QFile file(path);
+        ServeStore holder;
+        if (before == "open") {
+            QVERIFY(holder.open(path).ok());
+        } else if (before == "fifo") {
+            QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+        } else if (before == "text") {
+            QVERIFY(file.open(QIODevice::WriteOnly) && file.write("x") == 1);
+            file.close();
+        } else {
+            QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", path);
+            db.setDatabaseName(path);
+            QVERIFY(db.open());
+            db.exec(before);
+            db.close();
+        }
+        const auto bytes = [&file] {
+            file.close();
+            return QFileInfo(file).isFile() && file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+        };
+        const QByteArray was = bytes();
+        ServeStore store;
+        const QString told = MessageText::of(store.open(path));
+        QVERIFY2(told.contains(said), qPrintable(told));
+        // Left as it was: none of our tables.
+        QCOMPARE(bytes(), was);
+    }
+
+    // Each time the newest alert is deleted and the store opened again.
+    void alertIdsAreNeverGivenAgain()
+    {
+        ServeStore store;
+        qint64 id = 0;
+        for (const qint64 expected : { 1, 2, 3 }) {
+            QVERIFY(store.open(m_folder.filePath("ids")).ok());
+            QVERIFY(store.addAlert(1, "{}", QDateTime::currentDateTime(), id).ok());
+            QCOMPARE(id, expected);
+            QVERIFY(store.deleteAlert(id).ok());
+        }
+    }
+};
+
+QTEST_GUILESS_MAIN(tst_Store)
+#include "tst_store.moc"
