@@ -460,6 +460,9 @@ private slots:
         QTest::newRow("HTTP/1.0 asking to keep the connection")
                 << "GET /api/health HTTP/1.0\r\nConnection: Keep-Alive\r\n\r\n" + get << QByteArray("{")
                 << QByteArray("keep-alive") << true;
+        QTest::newRow("refused after a request taken: answered in their order")
+                << get + "GET /x HTTP/1.1\r\nX: 1\r\n 2\r\n\r\n"
+                << QByteArray("{") << QByteArray() << false;
     }
     void manners()
     {

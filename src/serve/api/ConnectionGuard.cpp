@@ -76,7 +76,7 @@ void ConnectionGuard::onReadyRead()
     const qsizetype available = m_socket->bytesAvailable();
     const qsizetype seen = qMin(m_seenLeft, available);
     m_seenLeft = available;
-    if (available > seen) {
+    if (available > seen && m_refusal.ok()) {
         // While answers wait, only their going out is progress.
         if (!m_paused && m_socket->bytesToWrite() == 0)
             m_timer.start(idleMs);
@@ -212,6 +212,8 @@ void ConnectionGuard::answered()
 {
     const Manner manner = m_requests.isEmpty() ? Manner {} : m_requests.takeFirst();
     m_answerEnds.append(m_written + m_socket->bytesToWrite());
+    if (!m_refusal.ok() && m_requests.isEmpty() && !manner.close)
+        return refuse(std::exchange(m_refusal, {}));
     if (manner.body)
         fitReadBuffer();
     if (manner.close)
@@ -251,8 +253,16 @@ void ConnectionGuard::resume()
         QMetaObject::invokeMethod(m_socket, &QAbstractSocket::readyRead, Qt::QueuedConnection);
 }
 
+// The requests framed before the refused one are answered first, in their
+// order; the server reads no further than them.
 void ConnectionGuard::refuse(const Outcome &outcome)
 {
+    const qsizetype whole = m_requests.size() - (m_bodyLeft > 0 ? 1 : 0);
+    if (whole > 0) {
+        m_refusal = outcome;
+        m_timer.start(idleMs); // if they never get their answers, the connection is closed
+        return;
+    }
     m_socket->write(ApiStatus::closingAnswer(outcome));
     finish();
 }
@@ -297,7 +307,7 @@ void ConnectionGuard::onWritten(qint64 bytes)
 void ConnectionGuard::onTimeout()
 {
     const bool halfSent = !m_head.isEmpty() || m_bodyLeft > 0;
-    if (!m_closing && halfSent && m_socket->bytesToWrite() == 0)
+    if (!m_closing && m_refusal.ok() && halfSent && m_socket->bytesToWrite() == 0)
         return refuse({ Outcome::RequestTimeout });
     close();
 }

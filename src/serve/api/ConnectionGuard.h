@@ -94,6 +94,7 @@ private:
     qint64 m_written = 0;
     bool m_paused = false; // what arrives is held from the server
     bool m_closing = false; // no more requests: the answers go out, then the close
+    Outcome m_refusal; // waits for the answers to the requests before it
     QTimer m_timer;
 };
 
