@@ -21,8 +21,37 @@ int of(Outcome::Kind kind)
         return 405;
     case Outcome::BoardEmpty:
         return 409;
-    case Outcome::TextTooLongForDatagram:
+    // A request, or its content, that does not pass its check.
+    case Outcome::RequestMalformed:
+    case Outcome::RequestLengthAmbiguous:
+    case Outcome::BoardNumberInvalid:
+    case Outcome::BrightnessInvalid:
+    case Outcome::LimitInvalid:
     case Outcome::CursorInvalid:
+    case Outcome::JsonMalformed:
+    case Outcome::NotAnObject:
+    case Outcome::FieldUnknown:
+    case Outcome::FieldMissing:
+    case Outcome::NotText:
+    case Outcome::ModeInvalid:
+    case Outcome::BrightnessOutOfRange:
+    case Outcome::SecondsInvalid:
+    case Outcome::AlertSecondsInvalid:
+    case Outcome::PriorityInvalid:
+    case Outcome::DaysInvalid:
+    case Outcome::FromInvalid:
+    case Outcome::UntilInvalid:
+    case Outcome::UntilEqualsFrom:
+    case Outcome::DateInvalid:
+    case Outcome::DatesReversed:
+    case Outcome::PlaylistInvalid:
+    case Outcome::TextFieldUnknown:
+    case Outcome::TextFieldMalformed:
+    case Outcome::TextTooLong:
+    case Outcome::TextTooLongForDatagram:
+    case Outcome::BoardOutOfRange:
+    case Outcome::CounterNameInvalid:
+    case Outcome::CounterValueInvalid:
         return 400;
     case Outcome::RequestTimeout:
         return 408;
@@ -48,11 +77,16 @@ int of(Outcome::Kind kind)
     case Outcome::SendFailed:
     case Outcome::ListCreateFailed:
     case Outcome::ListWriteFailed:
+    // The bus's own, never the answer to a request.
+    case Outcome::MqttPayloadTooLarge:
+    case Outcome::MqttTopicUnknown:
+    case Outcome::MqttCommandRetained:
+    case Outcome::MqttConnected:
+    case Outcome::MqttLost:
+    case Outcome::MqttRefused:
         return 500;
-    default:
-        // Everything else is a request's content that does not pass its check.
-        return 400;
     }
+    return 500;
 }
 
 QByteArray reason(int status)
