@@ -71,8 +71,6 @@ private slots:
 
         row("items take turns, each for its own seconds",
             R"(p[{"text":"A","seconds":2},{"text":"B","seconds":3}];s;w2000;+1;+1;+2;+1)", "|A|||B||A");
-        row("the only allowed item is sent once and stays", R"(p[{"text":"A","seconds":1}];s;+5;+3600)", "|A||");
-        row("until's minute is not shown", R"(p[{"text":"A","until":"09:01"}];s;+59;+1)", "|A||()");
         row("across midnight: Monday's window runs into Tuesday, not Tuesday's",
             R"(p[{"text":"A","days":["mon"],"from":"22:00","until":"02:00"}];s;+1;+14399;+1;+72000)", "|()|A||()|",
             "21:59:59");
@@ -219,8 +217,6 @@ private slots:
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("expanded");
 
-        QTest::newRow("doubled braces are literal") << "{{time}} }}{{"
-                                                    << "{time} }{";
         QTest::newRow("since counts whole days, 0 before the date") << "{since:2026-12-01} {since:2026-12-08}"
                                                                     << "6 0";
         QTest::newRow("until counts down, 0 once passed") << "{until:2026-12-25} {until:2026-12-06}"
