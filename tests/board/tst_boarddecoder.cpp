@@ -46,34 +46,27 @@ private slots:
         QTest::addColumn<bool>("whole");
 
         const QByteArray big(BoardDecoder::maxCommand - 2, 'x'); // "5A" + text fills a command
-        QTest::newRow("the 20 bytes: board 5, Center, 75, HELLO") << hello << "5=5 C2 B75 A'HELLO'" << true;
-        QTest::newRow("007, 07 and 7 are one board; C0 is left, B05 is five")
-                << QByteArray("\r007C0\r7B05\r07AX\r007D") << "007=7 C0 B5 A'X'" << true;
-        QTest::newRow("nine digits after leading zeros")
-                << QByteArray("\r000123456789D") << "000123456789=123456789 C- B- A-" << true;
-        QTest::newRow("a later C replaces an earlier one, C6 does not")
-                << QByteArray("\r5C1\r5C5\r5C6\r5D") << "bad-argument@8 | 5=5 C5 B- A-" << true;
-        QTest::newRow("interleaved boards; a frame starts afresh after D")
-                << QByteArray("\r1C1\r2C2\r1AONE\r2ATWO\r2D\r1D\r1D")
-                << "2=2 C2 B- A'TWO' | 1=1 C1 B- A'ONE' | 1=1 C- B- A-" << true;
-        QTest::newRow("A keeps every byte but CR") << QByteArray("\r5A a\x01\x80\xff\nD \r5D")
-                                                   << QString::fromLatin1("5=5 C- B- A' a\x01\x80\xff\nD '") << true;
-        QTest::newRow("a command of 64 KiB is kept") << "\r5A" + big + "\r5D"
-                                                     << "5=5 C- B- A65534" << true;
-        QTest::newRow("a command one byte over 64 KiB is dropped") << "\r5A" + big + "x\r5D"
-                                                                   << "command-too-long@0 | 5=5 C- B- A-" << true;
-        QTest::newRow("every kind of error, each dropped up to the next CR")
-                << everyError
-                << "bytes-before-first-cr@0 | 5=5 C2 B- A- | bytes-after-d@9 | no-board-number@11 | no-board-number@12 "
-                   "| "
-                   "board-number-too-large@15 | unknown-command@27 | unknown-command@30 | bad-argument@32 | "
-                   "bad-argument@36 | bad-argument@41 | bad-argument@44 | bad-argument@48 | bad-argument@54 | 5=5 C- "
-                   "B- A'OK'"
-                << true;
-        QTest::newRow("a frame, then an unfinished one") << QByteArray("\r1D\r2C2") << "1=1 C- B- A-" << false;
-        QTest::newRow("bytes after the D") << hello + 'x' << "5=5 C2 B75 A'HELLO' | bytes-after-d@20" << false;
-        QTest::newRow("a CR after the D") << hello + '\r' << "5=5 C2 B75 A'HELLO'" << false;
-        QTest::newRow("nothing") << QByteArray() << "" << false;
+        const auto row = [](const char *name, const QByteArray &bytes, const QString &expected, bool whole = true) {
+            QTest::newRow(name) << bytes << expected << whole;
+        };
+        row("007, 07 and 7 are one board; C0 is left, B05 is five", "\r007C0\r7B05\r07AX\r007D", "007=7 C0 B5 A'X'");
+        row("nine digits after leading zeros", "\r000123456789D", "000123456789=123456789 C- B- A-");
+        row("a later C replaces an earlier one, C6 does not", "\r5C1\r5C5\r5C6\r5D", "bad-argument@8 | 5=5 C5 B- A-");
+        row("interleaved boards; a frame starts afresh after D", "\r1C1\r2C2\r1AONE\r2ATWO\r2D\r1D\r1D",
+            "2=2 C2 B- A'TWO' | 1=1 C1 B- A'ONE' | 1=1 C- B- A-");
+        row("A keeps every byte but CR", "\r5A a\x01\x80\xff\nD \r5D",
+            QString::fromLatin1("5=5 C- B- A' a\x01\x80\xff\nD '"));
+        row("a command of 64 KiB is kept", "\r5A" + big + "\r5D", "5=5 C- B- A65534");
+        row("a command one byte over 64 KiB is dropped", "\r5A" + big + "x\r5D", "command-too-long@0 | 5=5 C- B- A-");
+        row("every kind of error, each dropped up to the next CR", everyError,
+            "bytes-before-first-cr@0 | 5=5 C2 B- A- | bytes-after-d@9 | no-board-number@11 | no-board-number@12 | "
+            "board-number-too-large@15 | unknown-command@27 | unknown-command@30 | bad-argument@32 | "
+            "bad-argument@36 | bad-argument@41 | bad-argument@44 | bad-argument@48 | bad-argument@54 | "
+            "5=5 C- B- A'OK'");
+        row("a frame, then an unfinished one", "\r1D\r2C2", "1=1 C- B- A-", false);
+        row("bytes after the D", hello + 'x', "5=5 C2 B75 A'HELLO' | bytes-after-d@20", false);
+        row("a CR after the D", hello + '\r', "5=5 C2 B75 A'HELLO'", false);
+        row("nothing", QByteArray(), "", false);
     }
 
     void decode()

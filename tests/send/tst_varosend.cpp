@@ -3,7 +3,6 @@
 
 #include <QElapsedTimer>
 #include <QProcess>
-#include <QSettings>
 #include <QTest>
 
 #include <fcntl.h>

@@ -12,77 +12,72 @@ class TestMqttDiscovery : public QObject
     Q_OBJECT
 
 private slots:
-    void entity_data();
-    void entity();
-    void distinctAcrossServices();
-    void retryDelay();
+    void entity_data()
+    {
+        QTest::addColumn<int>("index");
+        QTest::addColumn<QString>("component");
+        QTest::addColumn<QString>("command");
+        QTest::addColumn<QString>("limits"); // min max mode, or the options
+
+        QTest::newRow("text longer than Home Assistant takes") << 0 << "text"
+                                                               << "p/q/99/message/set"
+                                                               << "0 255 text";
+        QTest::newRow("select without the modes in wire order") << 1 << "select"
+                                                                << "p/q/99/mode/set"
+                                                                << "  left,right,center,slow,medium,fast";
+        QTest::newRow("number past brightness 99") << 2 << "number"
+                                                   << "p/q/99/brightness/set"
+                                                   << "0 99 slider";
+        QTest::newRow("sensor with nothing to read") << 3 << "sensor"
+                                                     << ""
+                                                     << "  ";
+    }
+
+    // Board 99 of prefix p/q: a '/' is no character of an object id.
+    void entity()
+    {
+        QFETCH(int, index);
+        QFETCH(QString, component);
+        QFETCH(QString, command);
+        QFETCH(QString, limits);
+
+        const HaDiscovery discovery("ha", "p/q");
+        const HaDiscovery::Message message = discovery.announce(99).value(index);
+        QCOMPARE(message.topic, "ha/" + component + "/p_2fq_board99/config");
+        const QJsonObject json = QJsonDocument::fromJson(message.payload).object();
+        QCOMPARE(json["command_topic"].toString(), command);
+        QCOMPARE(json["state_topic"].toString(), "p/q/99/state");
+        QCOMPARE(json["availability_topic"].toString(), "p/q/status");
+        QVERIFY(json["value_template"].toString().startsWith("{{ value_json."));
+        QCOMPARE(json["min"].toVariant().toString() + ' ' + json["max"].toVariant().toString() + ' '
+                         + json["mode"].toString() + json["options"].toVariant().toStringList().join(','),
+                 limits);
+    }
+
+    // Prefixes that differ only in characters an id cannot hold, every board:
+    // no id shared, one device (same id, same name) per board.
+    void distinctAcrossServices()
+    {
+        QSet<QString> ids, devices;
+        for (const QString &prefix : { "line/1", "line_1", "line-1", "line1" })
+            for (int board = 0; board < 100; ++board)
+                for (const HaDiscovery::Message &message : HaDiscovery("homeassistant", prefix).announce(board)) {
+                    const QJsonObject json = QJsonDocument::fromJson(message.payload).object();
+                    ids << json["unique_id"].toString();
+                    devices << json["device"]["identifiers"][0].toString() + json["device"]["name"].toString();
+                }
+        QCOMPARE(ids.size(), 1600);
+        QCOMPARE(devices.size(), 400);
+    }
+
+    // A broker that stays away is tried again after 1, 2, 4 ... seconds, never more than 30 apart.
+    void retryDelay()
+    {
+        QCOMPARE(MqttClient::nextRetryMs(MqttClient::firstRetryMs), 2000);
+        QCOMPARE(MqttClient::nextRetryMs(16000), 30000);
+        QCOMPARE(MqttClient::nextRetryMs(30000), 30000);
+    }
 };
-
-void TestMqttDiscovery::entity_data()
-{
-    QTest::addColumn<int>("index");
-    QTest::addColumn<QString>("component");
-    QTest::addColumn<QString>("command");
-    QTest::addColumn<QString>("limits"); // min max mode, or the options
-
-    QTest::newRow("text longer than Home Assistant takes") << 0 << "text"
-                                                           << "p/q/99/message/set"
-                                                           << "0 255 text";
-    QTest::newRow("select without the modes in wire order") << 1 << "select"
-                                                            << "p/q/99/mode/set"
-                                                            << "  left,right,center,slow,medium,fast";
-    QTest::newRow("number past brightness 99") << 2 << "number"
-                                               << "p/q/99/brightness/set"
-                                               << "0 99 slider";
-    QTest::newRow("sensor with nothing to read") << 3 << "sensor"
-                                                 << ""
-                                                 << "  ";
-}
-
-// Board 99 of prefix p/q: a '/' is no character of an object id.
-void TestMqttDiscovery::entity()
-{
-    QFETCH(int, index);
-    QFETCH(QString, component);
-    QFETCH(QString, command);
-    QFETCH(QString, limits);
-
-    const HaDiscovery discovery("ha", "p/q");
-    const HaDiscovery::Message message = discovery.announce(99).value(index);
-    QCOMPARE(message.topic, "ha/" + component + "/p_2fq_board99/config");
-    const QJsonObject json = QJsonDocument::fromJson(message.payload).object();
-    QCOMPARE(json["command_topic"].toString(), command);
-    QCOMPARE(json["state_topic"].toString(), "p/q/99/state");
-    QCOMPARE(json["availability_topic"].toString(), "p/q/status");
-    QVERIFY(json["value_template"].toString().startsWith("{{ value_json."));
-    QCOMPARE(json["min"].toVariant().toString() + ' ' + json["max"].toVariant().toString() + ' '
-                     + json["mode"].toString() + json["options"].toVariant().toStringList().join(','),
-             limits);
-}
-
-// Prefixes that differ only in characters an id cannot hold, every board:
-// no id shared, one device (same id, same name) per board.
-void TestMqttDiscovery::distinctAcrossServices()
-{
-    QSet<QString> ids, devices;
-    for (const QString &prefix : { "line/1", "line_1", "line-1", "line1" })
-        for (int board = 0; board < 100; ++board)
-            for (const HaDiscovery::Message &message : HaDiscovery("homeassistant", prefix).announce(board)) {
-                const QJsonObject json = QJsonDocument::fromJson(message.payload).object();
-                ids << json["unique_id"].toString();
-                devices << json["device"]["identifiers"][0].toString() + json["device"]["name"].toString();
-            }
-    QCOMPARE(ids.size(), 1600);
-    QCOMPARE(devices.size(), 400);
-}
-
-// A broker that stays away is tried again after 1, 2, 4 ... seconds, never more than 30 apart.
-void TestMqttDiscovery::retryDelay()
-{
-    QCOMPARE(MqttClient::nextRetryMs(MqttClient::firstRetryMs), 2000);
-    QCOMPARE(MqttClient::nextRetryMs(16000), 30000);
-    QCOMPARE(MqttClient::nextRetryMs(30000), 30000);
-}
 
 QTEST_APPLESS_MAIN(TestMqttDiscovery)
 #include "tst_mqttdiscovery.moc"
