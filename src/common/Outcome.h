@@ -71,7 +71,7 @@ struct Outcome
         CounterValueInvalid, // limit: the largest magnitude
         // The service's MQTT link and the commands it takes from the bus.
         MqttPayloadTooLarge,
-        MqttTopicUnknown,
+        MqttTopicUnknown, // description: the command topics
         MqttCommandRetained,
         MqttConnected, // subject: HOST:PORT
         MqttLost, // subject: HOST:PORT; description: the reason

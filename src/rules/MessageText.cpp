@@ -161,8 +161,7 @@ QString of(const Outcome &outcome)
     case Outcome::MqttPayloadTooLarge:
         return QStringLiteral("payload larger than 64 KiB");
     case Outcome::MqttTopicUnknown:
-        return QStringLiteral("not a command topic: N/message/set, N/mode/set, N/brightness/set, N/alert/set, "
-                              "N/alert/clear, counter/NAME/set or counter/NAME/add");
+        return QStringLiteral("not a command topic: ") + outcome.description;
     case Outcome::MqttCommandRetained:
         return QStringLiteral("a retained command is not applied: publish it without the retain flag");
     case Outcome::MqttConnected:

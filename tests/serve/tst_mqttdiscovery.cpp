@@ -1,5 +1,6 @@
 #include "serve/mqtt/HaDiscovery.h"
 #include "serve/mqtt/MqttClient.h"
+#include "serve/mqtt/MqttTopics.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -71,6 +72,31 @@ private slots:
     }
 
     // A broker that stays away is tried again after 1, 2, 4 ... seconds, never more than 30 apart.
+    // Which command a topic under the prefix names; -1 none.
+    void commands_data()
+    {
+        QTest::addColumn<QString>("topic");
+        QTest::addColumn<int>("command");
+        using C = MqttTopics::Command;
+        QTest::newRow("a board's message") << "p/5/message/set" << int(C::Message);
+        QTest::newRow("alerts ended") << "p/5/alert/clear" << int(C::AlertClear);
+        QTest::newRow("a counter named as a board's command") << "p/counter/message/set" << int(C::CounterSet);
+        QTest::newRow("a counter added to") << "p/counter/n/add" << int(C::CounterAdd);
+        QTest::newRow("add on a board") << "p/5/message/add" << -1;
+        QTest::newRow("unknown command") << "p/5/colour/set" << -1;
+    }
+    void commands()
+    {
+        QFETCH(QString, topic);
+        const auto command = MqttTopics::command(topic.mid(2).split(u'/'));
+        QTEST(command ? int(*command) : -1, "command");
+        // Every command arrives by exactly one of the subscriptions.
+        const QStringList filters = MqttTopics::filters("p");
+        const auto by = std::count_if(filters.cbegin(), filters.cend(),
+                                      [&](const QString &filter) { return MqttClient::matches(filter, topic); });
+        QCOMPARE(by, command || topic.endsWith("/set") ? 1 : 0);
+    }
+
     void retryDelay()
     {
         QCOMPARE(MqttClient::nextRetryMs(MqttClient::firstRetryMs), 2000);

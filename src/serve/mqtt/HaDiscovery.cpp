@@ -2,6 +2,7 @@
 
 #include "common/AppInfo.h"
 #include "protocol/PresentMode.h"
+#include "serve/mqtt/MqttTopics.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -42,7 +43,6 @@ QString HaDiscovery::configTopic(const QString &component, int board) const
 QList<HaDiscovery::Message> HaDiscovery::announce(int board) const
 {
     const QString id = objectId(board);
-    const QString base = QStringLiteral("%1/%2/").arg(m_prefix).arg(board);
     const QJsonObject device { { QStringLiteral("identifiers"), QJsonArray { id } },
                                { QStringLiteral("name"), QStringLiteral("%1 board %2").arg(m_prefix).arg(board) },
                                { QStringLiteral("manufacturer"), AppInfo::maker },
@@ -50,8 +50,8 @@ QList<HaDiscovery::Message> HaDiscovery::announce(int board) const
     const auto entity = [&](const QString &name, const QString &key) {
         return QJsonObject { { QStringLiteral("name"), name },
                              { QStringLiteral("unique_id"), id + u'_' + key },
-                             { QStringLiteral("availability_topic"), m_prefix + QStringLiteral("/status") },
-                             { QStringLiteral("state_topic"), base + QStringLiteral("state") },
+                             { QStringLiteral("availability_topic"), MqttTopics::status(m_prefix) },
+                             { QStringLiteral("state_topic"), MqttTopics::state(m_prefix, board) },
                              { QStringLiteral("qos"), 1 },
                              { QStringLiteral("device"), device } };
     };
@@ -60,14 +60,16 @@ QList<HaDiscovery::Message> HaDiscovery::announce(int board) const
     const QString shownText = QStringLiteral("{{ value_json.text[:%1] }}").arg(textMax);
 
     QJsonObject text = entity(QStringLiteral("Message"), QStringLiteral("message"));
-    text.insert(QStringLiteral("command_topic"), base + QStringLiteral("message/set"));
+    text.insert(QStringLiteral("command_topic"),
+                MqttTopics::commandTopic(m_prefix, board, MqttTopics::Command::Message));
     text.insert(QStringLiteral("value_template"), shownText);
     text.insert(QStringLiteral("min"), 0);
     text.insert(QStringLiteral("max"), textMax);
     text.insert(QStringLiteral("mode"), QStringLiteral("text"));
 
     QJsonObject select = entity(QStringLiteral("Mode"), QStringLiteral("mode"));
-    select.insert(QStringLiteral("command_topic"), base + QStringLiteral("mode/set"));
+    select.insert(QStringLiteral("command_topic"),
+                  MqttTopics::commandTopic(m_prefix, board, MqttTopics::Command::Mode));
     select.insert(QStringLiteral("options"), QJsonArray::fromStringList(PresentMode::keywords));
     select.insert(QStringLiteral("value_template"),
                   QStringLiteral("{{ value_json.mode if value_json.mode is string else %1[value_json.mode] }}")
@@ -75,7 +77,8 @@ QList<HaDiscovery::Message> HaDiscovery::announce(int board) const
                                                          .toJson(QJsonDocument::Compact))));
 
     QJsonObject number = entity(QStringLiteral("Brightness"), QStringLiteral("brightness"));
-    number.insert(QStringLiteral("command_topic"), base + QStringLiteral("brightness/set"));
+    number.insert(QStringLiteral("command_topic"),
+                  MqttTopics::commandTopic(m_prefix, board, MqttTopics::Command::Brightness));
     number.insert(QStringLiteral("value_template"), QStringLiteral("{{ value_json.brightness }}"));
     number.insert(QStringLiteral("min"), 0);
     number.insert(QStringLiteral("max"), 99);
@@ -84,7 +87,7 @@ QList<HaDiscovery::Message> HaDiscovery::announce(int board) const
 
     QJsonObject sensor = entity(QStringLiteral("Showing"), QStringLiteral("showing"));
     sensor.insert(QStringLiteral("value_template"), shownText);
-    sensor.insert(QStringLiteral("json_attributes_topic"), base + QStringLiteral("state"));
+    sensor.insert(QStringLiteral("json_attributes_topic"), MqttTopics::state(m_prefix, board));
 
     const QJsonObject configs[] = { text, select, number, sensor };
     QList<Message> messages;

@@ -5,18 +5,13 @@
 #include "rules/MessageText.h"
 #include "serve/BoardControl.h"
 #include "serve/mqtt/MqttClient.h"
+#include "serve/mqtt/MqttTopics.h"
 
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QStringDecoder>
 
-#include <mosquitto.h>
-
 namespace {
-
-// The three filters are disjoint, so the broker never hands one message over
-// twice for matching two of them.
-const char *const commandFilters[] = { "%1/+/+/set", "%1/counter/+/add", "%1/+/alert/clear" };
 
 // A JSON document, or the parser's reason worded as the API words it.
 ContentJson::Parsed<QJsonValue> json(const QByteArray &payload)
@@ -62,18 +57,20 @@ MqttBridge::MqttBridge(MqttClient &client, BoardControl &control, BoardEngine &e
     connect(&engine, &BoardEngine::topicsChanged, this, &MqttBridge::listenToTopics);
 }
 
-QString MqttBridge::commandFilter(int index) const
+bool MqttBridge::isCommand(const QString &topic) const
 {
-    return QString::fromLatin1(commandFilters[index]).arg(m_settings.prefix);
+    const QStringList filters = MqttTopics::filters(m_settings.prefix);
+    return std::any_of(filters.cbegin(), filters.cend(),
+                       [&topic](const QString &filter) { return MqttClient::matches(filter, topic); });
 }
 
 void MqttBridge::connected()
 {
-    for (int i = 0; i < 3; ++i)
-        m_client.subscribe(commandFilter(i));
+    for (const QString &filter : MqttTopics::filters(m_settings.prefix))
+        m_client.subscribe(filter);
     m_topics.clear();
     listenToTopics();
-    m_client.publish(m_settings.prefix + QStringLiteral("/status"), "online", true);
+    m_client.publish(MqttTopics::status(m_settings.prefix), "online", true);
     // Every board, also those with nothing: a retained state or config that
     // an earlier run left for a board since emptied is cleared here.
     for (int board = 0; board < BoardEngine::boardCount; ++board)
@@ -88,7 +85,7 @@ bool MqttBridge::known(int board) const
 
 QString MqttBridge::stateTopic(int board) const
 {
-    return QStringLiteral("%1/%2/state").arg(m_settings.prefix).arg(board);
+    return MqttTopics::state(m_settings.prefix, board);
 }
 
 void MqttBridge::publishBoard(int board, bool always)
@@ -121,10 +118,7 @@ void MqttBridge::listenToTopics()
 {
     QSet<QString> wanted;
     for (const QString &topic : m_engine.topics()) {
-        bool covered = false;
-        for (int i = 0; i < 3 && !covered; ++i)
-            mosquitto_topic_matches_sub(commandFilter(i).toUtf8().constData(), topic.toUtf8().constData(), &covered);
-        if (!covered)
+        if (!isCommand(topic))
             wanted.insert(topic);
     }
     for (const QString &topic : m_topics - wanted)
@@ -142,11 +136,7 @@ void MqttBridge::received(const QString &topic, const QByteArray &payload, bool 
     const QString head = m_settings.prefix + u'/';
     if (!topic.startsWith(head))
         return;
-    const QStringList levels = topic.mid(head.size()).split(u'/');
-    bool isCommand = false;
-    for (int i = 0; i < 3 && !isCommand; ++i)
-        mosquitto_topic_matches_sub(commandFilter(i).toUtf8().constData(), topic.toUtf8().constData(), &isCommand);
-    if (!isCommand)
+    if (!isCommand(topic))
         return; // a {mqtt:} topic under our prefix
     // A retained command is replayed at every subscription; applied, it would
     // undo whatever changed since it was published.
@@ -154,15 +144,18 @@ void MqttBridge::received(const QString &topic, const QByteArray &payload, bool 
         refuse(topic, { Outcome::MqttCommandRetained });
         return;
     }
-    const Outcome outcome = command(levels, payload);
+    const Outcome outcome = command(topic.mid(head.size()).split(u'/'), payload);
     if (!outcome.ok())
         refuse(topic, outcome);
 }
 
 Outcome MqttBridge::command(const QStringList &levels, const QByteArray &payload)
 {
+    const std::optional<MqttTopics::Command> command = MqttTopics::command(levels);
+    if (!command)
+        return { Outcome::MqttTopicUnknown, {}, CommMode::None, 0, MqttTopics::described() };
     // Ending the alerts needs nothing from the payload, so no payload fails it.
-    if (levels[1] == u"alert" && levels[2] == u"clear")
+    if (*command == MqttTopics::Command::AlertClear)
         return m_control.clearAlerts(levels[0]);
     if (payload.size() > maxPayload)
         return { Outcome::MqttPayloadTooLarge };
@@ -171,32 +164,34 @@ Outcome MqttBridge::command(const QStringList &levels, const QByteArray &payload
     if (decoder.hasError() || text.contains(QChar(0)))
         return { Outcome::NotText, QStringLiteral("payload") };
 
-    const QString &verb = levels[2];
-    qint64 unused = 0;
-    if (levels[0] == u"counter") {
-        if (verb == u"add")
-            return m_control.addCounter(
-                    levels[1], text.trimmed().isEmpty() ? QJsonValue(QJsonValue::Undefined) : scalar(text), unused);
-        return m_control.setCounter(levels[1], scalar(text), unused);
-    }
-
     const QString &board = levels[0];
-    const QString &what = levels[1];
-    if (verb != u"set")
-        return { Outcome::MqttTopicUnknown };
-    if (what == u"mode")
+    qint64 unused = 0;
+    switch (*command) {
+    case MqttTopics::Command::CounterAdd:
+        return m_control.addCounter(
+                levels[1], text.trimmed().isEmpty() ? QJsonValue(QJsonValue::Undefined) : scalar(text), unused);
+    case MqttTopics::Command::CounterSet:
+        return m_control.setCounter(levels[1], scalar(text), unused);
+    case MqttTopics::Command::Mode:
         return m_control.setMode(board, scalar(text));
-    if (what == u"brightness")
+    case MqttTopics::Command::Brightness:
         return m_control.setBrightness(board, scalar(text));
-    if (what == u"alert") {
+    case MqttTopics::Command::AlertSet: {
         const auto alert = json(payload);
         return alert.ok() ? m_control.raiseAlert(board, alert.value, unused) : alert.error;
     }
-    if (what != u"message")
-        return { Outcome::MqttTopicUnknown };
-    // A JSON object is the API's message; anything else is the text itself,
-    // shown as the current item (or the first, while an alert shows) or, on
-    // a board without a playlist, left and 99.
+    case MqttTopics::Command::Message:
+    case MqttTopics::Command::AlertClear:
+        break;
+    }
+    return message(board, text, payload);
+}
+
+// A JSON object is the API's message; anything else is the text itself,
+// shown as the current item (or the first, while an alert shows) or, on a
+// board without a playlist, left and 99.
+Outcome MqttBridge::message(const QString &board, const QString &text, const QByteArray &payload)
+{
     const auto object = json(payload);
     if (object.ok() && object.value.isObject())
         return m_control.setMessage(board, object.value);
@@ -215,14 +210,14 @@ Outcome MqttBridge::command(const QStringList &levels, const QByteArray &payload
 
 void MqttBridge::stop()
 {
-    m_client.stop(m_settings.prefix + QStringLiteral("/status"), "offline");
+    m_client.stop(MqttTopics::status(m_settings.prefix), "offline");
 }
 
 void MqttBridge::refuse(const QString &topic, const Outcome &outcome)
 {
     const QString why = MessageText::of(outcome);
     emit logLine(QStringLiteral("%1: %2").arg(topic, why));
-    m_client.publish(m_settings.prefix + QStringLiteral("/error"),
+    m_client.publish(MqttTopics::error(m_settings.prefix),
                      QJsonDocument(QJsonObject { { QStringLiteral("topic"), topic }, { QStringLiteral("error"), why } })
                              .toJson(QJsonDocument::Compact),
                      false);

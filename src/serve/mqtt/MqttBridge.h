@@ -40,12 +40,13 @@ private:
     void connected();
     void received(const QString &topic, const QByteArray &payload, bool retained);
     Outcome command(const QStringList &levels, const QByteArray &payload);
+    Outcome message(const QString &board, const QString &text, const QByteArray &payload);
     void refuse(const QString &topic, const Outcome &outcome);
     void publishBoard(int board, bool always);
     void showingChanged(int board);
     void listenToTopics();
     bool known(int board) const;
-    QString commandFilter(int index) const;
+    bool isCommand(const QString &topic) const;
     QString stateTopic(int board) const;
 
     MqttClient &m_client;

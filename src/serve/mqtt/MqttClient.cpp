@@ -154,6 +154,13 @@ void MqttClient::lose(const QString &reason)
         emit disconnected();
 }
 
+bool MqttClient::matches(const QString &filter, const QString &topic)
+{
+    bool result = false;
+    mosquitto_topic_matches_sub(filter.toUtf8().constData(), topic.toUtf8().constData(), &result);
+    return result;
+}
+
 int MqttClient::nextRetryMs(int retryMs)
 {
     return qMin(retryMs * 2, maxRetryMs);

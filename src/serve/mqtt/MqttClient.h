@@ -40,6 +40,8 @@ public:
     static constexpr int keepAliveSeconds = 30;
     // The delay after a retry that waited retryMs.
     static int nextRetryMs(int retryMs);
+    // Whether a subscription with the filter gets messages on the topic.
+    static bool matches(const QString &filter, const QString &topic);
 
     explicit MqttClient(const Settings &settings, QObject *parent = nullptr);
     ~MqttClient() override;

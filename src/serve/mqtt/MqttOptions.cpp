@@ -1,5 +1,7 @@
 #include "serve/mqtt/MqttOptions.h"
 
+#include "serve/mqtt/MqttTopics.h"
+
 #include "common/PrivateFile.h"
 
 #include <QCommandLineParser>
@@ -111,5 +113,5 @@ Outcome MqttOptions::readCredentials()
 
 MqttClient::Settings MqttOptions::clientSettings() const
 {
-    return { host, port, clientId, user, password, prefix + QStringLiteral("/status"), "offline" };
+    return { host, port, clientId, user, password, MqttTopics::status(prefix), "offline" };
 }
