@@ -71,6 +71,19 @@ private slots:
             QVERIFY(store.deleteAlert(id).ok());
         }
     }
+
+    // Ids 1 and 2 go, the newest journalLimit stay.
+    void journalKeepsItsNewest()
+    {
+        ServeStore store;
+        QVERIFY(store.open(m_folder.filePath("journal")).ok());
+        const ServeStore::JournalEntry entry { QDateTime::currentDateTime(), 1, "x", "playlist", "\r1Ax" };
+        const Outcome added = store.appendJournal(QList<ServeStore::JournalEntry>(ServeStore::journalLimit + 2, entry));
+        QVERIFY2(added.ok(), qPrintable(MessageText::of(added)));
+        const auto oldest = store.journal({ -1, 4, 10 });
+        QCOMPARE(oldest.size(), 1);
+        QCOMPARE(oldest.first().id, 3);
+    }
 };
 
 QTEST_GUILESS_MAIN(tst_Store)
