@@ -217,6 +217,8 @@ private slots:
         const QByteArray fits(65492, 'x');
         row("a text that just fits one datagram", "PUT /api/boards/1/message", "{\"text\":\"" + fits + "\"}", 200, "",
             { "\r1C0\r1B99\r1A" + fits + "\r1D" });
+        row("the list of boards: the text cut, its whole length given", "GET /api/boards", "", 200,
+            "\"text\":\"" + QString(400, 'x') + "\",\"textLength\":65492}");
         row("journal: the text cut, its whole length given", "GET /api/journal?board=1", "", 200,
             "\"text\":\"" + QString(200, 'x') + "\",\"textLength\":65492,");
         row("a character more on board 42 is refused", "PUT /api/boards/42/message", "{\"text\":\"x" + fits + "\"}",

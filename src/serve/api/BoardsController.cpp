@@ -30,10 +30,15 @@ void BoardsController::addRoutes(ApiServer &server)
                  [this](const ApiRequest &r) { return putMessage(r); });
 }
 
-QJsonObject BoardsController::showing(int board) const
+QJsonObject BoardsController::showing(int board, bool cut) const
 {
-    const Showing now = m_control.engine().showing(board);
+    Showing now = m_control.engine().showing(board);
+    const qsizetype length = now.text.size();
+    if (cut)
+        now.text.truncate(listHead);
     QJsonObject json = ContentJson::toJson(now);
+    if (cut)
+        json.insert(QStringLiteral("textLength"), length);
     if (now.ends.isValid()) {
         const qint64 left = m_control.clock().now().msecsTo(now.ends);
         json.insert(QStringLiteral("secondsLeft"), left > 0 ? (left + 999) / 1000 : 0);
@@ -41,23 +46,26 @@ QJsonObject BoardsController::showing(int board) const
     return json;
 }
 
-QJsonObject BoardsController::summary(int board) const
+QJsonObject BoardsController::summary(int board, bool cut) const
 {
     const BoardEngine::Sent sent = m_control.engine().lastSent(board);
+    const QByteArray bytes = cut ? sent.bytes.left(listHead) : sent.bytes;
+    QJsonObject frame { { QStringLiteral("time"), timeJson(sent.time) },
+                        { QStringLiteral("bytes"), Windows1252::toUnicode(bytes) },
+                        { QStringLiteral("hex"), QString::fromLatin1(bytes.toHex(' ')) } };
+    if (cut)
+        frame.insert(QStringLiteral("byteLength"), sent.bytes.size());
     return { { QStringLiteral("board"), board },
-             { QStringLiteral("showing"), showing(board) },
+             { QStringLiteral("showing"), showing(board, cut) },
              { QStringLiteral("alertCount"), int(m_control.engine().alerts(board).size()) },
-             { QStringLiteral("sent"),
-               QJsonObject { { QStringLiteral("time"), timeJson(sent.time) },
-                             { QStringLiteral("bytes"), Windows1252::toUnicode(sent.bytes) },
-                             { QStringLiteral("hex"), QString::fromLatin1(sent.bytes.toHex(' ')) } } } };
+             { QStringLiteral("sent"), frame } };
 }
 
 ApiReply BoardsController::list() const
 {
     QJsonArray boards;
     for (const int board : m_control.engine().boards())
-        boards.append(summary(board));
+        boards.append(summary(board, true));
     return ApiReply::json(QJsonObject { { QStringLiteral("boards"), boards } });
 }
 

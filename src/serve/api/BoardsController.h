@@ -19,7 +19,7 @@ public:
     void addRoutes(ApiServer &server);
 
     // What a board shows now, with the seconds until it gives way.
-    QJsonObject showing(int board) const;
+    QJsonObject showing(int board, bool cut = false) const;
 
 private:
     ApiReply list() const;
@@ -27,7 +27,11 @@ private:
     ApiReply putPlaylist(const ApiRequest &request);
     ApiReply putMessage(const ApiRequest &request);
     ApiReply deletePlaylist(const ApiRequest &request);
-    QJsonObject summary(int board) const;
+    // In the list, a text and a frame are cut to their first listHead
+    // characters or bytes, their whole sizes given, so that a hundred boards
+    // of 64 KiB texts make a small answer.
+    static constexpr int listHead = 400;
+    QJsonObject summary(int board, bool cut = false) const;
 
     BoardControl &m_control;
 };

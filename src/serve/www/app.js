@@ -270,11 +270,12 @@ function why(showing) {
 }
 
 // A text may be 64 KiB long: a card shows its start and says how long it is.
-const clip = (text, max = 400) =>
-  String(text ?? '').length > max ? `${String(text).slice(0, max)}… (${text.length} characters)` : String(text ?? '');
+// The list of boards sends only the start, with the whole length beside it.
+const clip = (text, max = 400, length = String(text ?? '').length) =>
+  length > max ? `${String(text).slice(0, max)}… (${length} characters)` : String(text ?? '');
 
 // Frame bytes with the carriage returns made visible.
-const frameText = (bytes) => clip(bytes).replace(/\r/g, '⏎');
+const frameText = (bytes, length) => clip(bytes, 400, length).replace(/\r/g, '⏎');
 
 function timeText(iso) {
   if (!iso) return 'none yet';
@@ -354,14 +355,15 @@ function updateCard(number, card, board) {
   const showing = board.showing || {};
   const sent = board.sent || {};
   const node = card.node;
-  node.querySelector('.shows').textContent = clip(showing.text);
+  node.querySelector('.shows').textContent = clip(showing.text, 400, showing.textLength);
   node.querySelector('.why').textContent = why(showing);
   node.querySelector('.sent').textContent = timeText(sent.time);
-  node.querySelector('.bytes').textContent = frameText(sent.bytes);
-  const key = JSON.stringify([showing.text, showing.mode, showing.brightness, sent.time]);
+  node.querySelector('.bytes').textContent = frameText(sent.bytes, sent.byteLength);
+  const key = JSON.stringify([showing.text, showing.textLength, showing.mode, showing.brightness, sent.time]);
   if (key !== card.key) {
     card.key = key;
-    card.face.canvas.setAttribute('aria-label', `Board ${number} face: ${clip(showing.text, 100)}`);
+    const label = clip(showing.text, 100, showing.textLength);
+    card.face.canvas.setAttribute('aria-label', `Board ${number} face: ${label}`);
     card.face.load(`/api/boards/${number}/face.png`).catch(() => (card.key = ''));
   }
 }
@@ -686,8 +688,8 @@ function renderJournal(entries) {
       el('span', timeText(entry.time).replace(/ \(.*/, ''), 'when'),
       el('span', `board ${entry.board}`, 'which'),
       el('span', entry.source ?? '', 'source'),
-      el('q', clip(entry.text)),
-      el('code', frameText(entry.bytes), 'bytes'),
+      el('q', clip(entry.text, 400, entry.textLength)),
+      el('code', frameText(entry.bytes, entry.byteLength), 'bytes'),
     );
     list.append(row);
   }
