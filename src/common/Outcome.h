@@ -41,6 +41,7 @@ struct Outcome
         Unauthorized,
         AlertUnknown, // subject: the id
         BoardEmpty, // subject: the board; it has no playlist to change
+        AlertsFull, // subject: the board; limit: the live alerts it holds
         LimitInvalid, // subject: the parameter
         CursorInvalid, // subject: the parameter
         // Board content read from JSON (API, bus, store). subject: the field

@@ -102,6 +102,10 @@ QString of(const Outcome &outcome)
         return QStringLiteral("no such alert: ") + outcome.subject;
     case Outcome::BoardEmpty:
         return QStringLiteral("board %1 has no playlist whose item could change").arg(outcome.subject);
+    case Outcome::AlertsFull:
+        return QStringLiteral("board %1 holds %2 live alerts already: end one first")
+                .arg(outcome.subject)
+                .arg(outcome.limit);
     case Outcome::LimitInvalid:
         return outcome.subject + QStringLiteral(" must be a whole number from 1 to 1000");
     case Outcome::CursorInvalid:

@@ -165,6 +165,8 @@ Outcome BoardControl::raiseAlert(const QString &board, const QJsonValue &json, q
         return alert.error;
     if (const Outcome fit = fits(number.value, alert.value.text, QStringLiteral("text")); !fit.ok())
         return fit;
+    if (m_engine.alerts(number.value).size() >= alertsLimit)
+        return { Outcome::AlertsFull, QString::number(number.value), CommMode::None, 0, {}, 0, alertsLimit };
     m_store.dropAlertsEndedBy(now);
     const Outcome stored
             = m_store.addAlert(number.value, compact(ContentJson::record(alert.value)), alert.value.ends, id);

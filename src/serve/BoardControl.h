@@ -38,6 +38,8 @@ public:
     Outcome raiseAlert(const QString &board, const QJsonValue &alert, qint64 &id);
     Outcome deleteAlert(const QString &board, const QString &id); // AlertUnknown: none on that board
     Outcome clearAlerts(const QString &board, int *cleared = nullptr);
+    // A board holds at most this many live alerts; one more is AlertsFull.
+    static constexpr int alertsLimit = 100;
     Outcome setCounter(const QString &name, const QJsonValue &value, qint64 &result);
     Outcome addCounter(const QString &name, const QJsonValue &by, qint64 &result); // undefined by: 1
     // The current item's mode or brightness (the item that shows, or the

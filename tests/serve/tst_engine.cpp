@@ -41,9 +41,9 @@ QDateTime at(const QByteArray &time)
 }
 
 // At nine unless the row says otherwise.
-static void row(const char *name, const QString &script, const char *log, const QByteArray &start = "09:00:00")
+static void row(const char *name, const QString &script, const QString &log, const QByteArray &start = "09:00:00")
 {
-    QTest::newRow(name) << at(start) << script << QString(log);
+    QTest::newRow(name) << at(start) << script << log;
 }
 
 static void no(const char *name, const char *kind, const QString &json, const QString &error)
@@ -87,6 +87,9 @@ private slots:
         row("the engine wakes at an alert's end", R"(p[{"text":"A"}];s;a5,3,X;w3000;+3)", "|A|X||A", "09:00:30");
         row("priority wins, ties go to the newest, removal uncovers the next",
             R"(p[{"text":"A"}];s;a5,60,X;a3,60,Y;a5,60,Z;+1;a5,60,W;r4;r3;r1;c)", "|A|X||Z||W|Z|X|Y|A");
+        row("a board holds 100 live alerts: one more is 409, and fits once one ends",
+            "s;" + QString("a5,60,X;").repeated(100) + "a5,60,Y;r1;a5,60,Z",
+            "|X" + QString("|").repeated(99) + "|409||Z");
         row("another board's alert is unknown, a clear leaves others; no playlist: 409",
             R"(b1;a5,60,X;b2;a5,60,Y;s;r1;m"blink";S;b1;c;S)", "||||1:X,2:Y|404|409| 1:1 2:2||1:()| 2:2");
         row("a change the store refuses reaches no board",

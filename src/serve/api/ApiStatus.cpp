@@ -20,6 +20,7 @@ int of(Outcome::Kind kind)
     case Outcome::MethodNotAllowed:
         return 405;
     case Outcome::BoardEmpty:
+    case Outcome::AlertsFull:
         return 409;
     // A request, or its content, that does not pass its check.
     case Outcome::RequestMalformed:
