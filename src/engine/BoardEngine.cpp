@@ -154,7 +154,7 @@ void BoardEngine::update()
 
 void BoardEngine::lineReady()
 {
-    flush();
+    flush(localNow());
 }
 
 void BoardEngine::contentEdited(int board)
@@ -162,7 +162,7 @@ void BoardEngine::contentEdited(int board)
     recountTopics();
     const QDateTime now = localNow();
     refresh(board, now);
-    flush();
+    flush(now);
     arm(now);
     emit contentChanged(board);
 }
@@ -172,7 +172,7 @@ void BoardEngine::refreshAll()
     const QDateTime now = localNow();
     for (int board = 0; board < boardCount; ++board)
         refresh(board, now);
-    flush();
+    flush(now);
     arm(now);
 }
 
@@ -210,7 +210,7 @@ void BoardEngine::refresh(int board, const QDateTime &now)
         emit showingChanged(board);
 }
 
-void BoardEngine::flush()
+void BoardEngine::flush(const QDateTime &now)
 {
     if (m_flushing)
         return; // a sink that reports ready from inside write()
@@ -220,7 +220,7 @@ void BoardEngine::flush()
         BoardState &state = m_boards[board];
         const QByteArray frame = std::exchange(state.pending, {});
         state.sentBytes = frame;
-        state.sentTime = localNow();
+        state.sentTime = now;
         const bool taken = m_sink.write(board, frame);
         emit frameSent(board, frame, state.pendingShowing, !taken);
     }
@@ -264,10 +264,11 @@ void BoardEngine::arm(const QDateTime &now)
     m_timer.start(int(std::max<qint64>(wait, 1)));
 }
 
-// Schedules and fields read local time, whatever time zone the clock reports in.
+// Schedules and fields read local time, whatever time zone the clock reports
+// in; read once for each wake-up and handed down.
 QDateTime BoardEngine::localNow() const
 {
-    return m_clock.now().toLocalTime();
+    return m_zone.local(m_clock.now());
 }
 
 LiveValues BoardEngine::values(const QDateTime &now) const

@@ -5,6 +5,7 @@
 #include "engine/BoardState.h"
 #include "engine/Clock.h"
 #include "engine/FrameSink.h"
+#include "engine/LocalZone.h"
 #include "engine/PlaylistItem.h"
 #include "engine/Showing.h"
 
@@ -57,6 +58,9 @@ public:
     };
     Sent lastSent(int board) const;
     bool started() const { return m_started; }
+    // The clock's time as schedules and fields read it: local, at the zone's
+    // offset of that minute.
+    QDateTime localNow() const;
 
     void start(); // every board with content sends its current frame once
     void update(); // re-evaluate at clock.now(); tests call it after moving the clock
@@ -72,14 +76,14 @@ signals:
 private:
     void refresh(int board, const QDateTime &now);
     void refreshAll();
-    void flush();
+    void flush(const QDateTime &now);
     void contentEdited(int board);
     void recountTopics();
     void arm(const QDateTime &now); // the timer, to the next moment anything can change
-    QDateTime localNow() const;
     LiveValues values(const QDateTime &now) const;
 
     const Clock &m_clock;
+    mutable LocalZone m_zone;
     FrameSink &m_sink;
     std::array<BoardState, boardCount> m_boards;
     QMap<QString, qint64> m_counters;

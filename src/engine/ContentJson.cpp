@@ -411,7 +411,7 @@ Parsed<Alert> alertRecord(const QJsonValue &json)
         const QDateTime time = QDateTime::fromString(read.at(key).toString(), Qt::ISODateWithMs);
         if (read.error.ok() && !time.isValid())
             read.error = failure(Outcome::DateInvalid, read.name(key));
-        (qstrcmp(key, "raised") == 0 ? stored.raised : stored.ends) = time.toLocalTime();
+        (qstrcmp(key, "raised") == 0 ? stored.raised : stored.ends) = time.toUTC();
     }
     parsed.error = read.error;
     return parsed;

@@ -7,8 +7,13 @@
 #include "ManualClock.h"
 
 #include <QJsonDocument>
+#include <QScopeGuard>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTest>
+
+#include <cstdio>
+#include <ctime>
 
 // A line that records whole frames, and says when it was written while busy.
 class RecordingSink : public FrameSink
@@ -44,6 +49,8 @@ private slots:
     void accepted();
     void refused_data();
     void refused();
+    void zoneFileChanged_data();
+    void zoneFileChanged();
 };
 
 // A time on Monday 7 December 2026.
@@ -307,6 +314,42 @@ void tst_engine::refused()
     else if (kind == "board")
         error = ContentJson::board(json).error;
     QTEST(MessageText::of(error), "error");
+}
+
+void tst_engine::zoneFileChanged_data()
+{
+    QTest::addColumn<bool>("inPlace");
+    QTest::newRow("a new file renamed over it") << false;
+    QTest::newRow("written over in place") << true;
+}
+
+// TZ names a file that is changed from Berlin's zone to Tokyo's under a
+// running engine: {time} follows at the next minute.
+void tst_engine::zoneFileChanged()
+{
+    QFETCH(bool, inPlace);
+    QTemporaryDir folder;
+    const QString zone = folder.filePath("zone");
+    QVERIFY(QFile::copy("/usr/share/zoneinfo/Europe/Berlin", zone));
+    const QByteArray pinned = qgetenv("TZ");
+    qputenv("TZ", ":" + QFile::encodeName(zone));
+    const auto unpin = qScopeGuard([&pinned] {
+        qputenv("TZ", pinned);
+        tzset();
+    });
+    ManualClock clock(QDateTime(QDate(2026, 12, 7), QTime(9, 0, 30), Qt::UTC));
+    RecordingSink sink;
+    BoardEngine engine(clock, sink);
+    engine.setPlaylist(5, { PlaylistItem { "{time}" } });
+    engine.start();
+    QFile tokyo("/usr/share/zoneinfo/Asia/Tokyo");
+    QFile written(inPlace ? zone : zone + ".new");
+    QVERIFY(tokyo.open(QIODevice::ReadOnly) && written.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    QVERIFY(written.write(tokyo.readAll()) > 0 && written.flush());
+    QVERIFY(inPlace || std::rename(qPrintable(written.fileName()), qPrintable(zone)) == 0);
+    clock.advance(30000);
+    engine.update();
+    QCOMPARE(sink.sent, QList<QByteArray>({ "10:00", "18:01" }));
 }
 
 QTEST_GUILESS_MAIN(tst_engine)
