@@ -11,6 +11,11 @@ bool isBoard(int board)
     return board >= 0 && board < BoardEngine::boardCount;
 }
 
+qint64 minuteOf(const QDateTime &local)
+{
+    return local.date().toJulianDay() * 1440 + local.time().msecsSinceStartOfDay() / 60000;
+}
+
 } // namespace
 
 BoardEngine::BoardEngine(const Clock &clock, FrameSink &sink, QObject *parent)
@@ -144,12 +149,26 @@ void BoardEngine::start()
     }
     m_queue.clear();
     m_started = true;
+    m_updated = {};
     update();
 }
 
+// A board changes by itself only at its next change or with the minute, so
+// a wake-up re-evaluates the boards that are due; all of them in a new
+// minute, after a clock set back, and at the start.
 void BoardEngine::update()
 {
-    refreshAll();
+    const QDateTime now = localNow();
+    const bool all = !m_updated.isValid() || now < m_latest || minuteOf(now) != minuteOf(m_updated);
+    for (int board = 0; board < boardCount; ++board) {
+        const QDateTime next = m_boards[board].nextChange();
+        if (all || (next.isValid() && next <= now))
+            refresh(board, now);
+    }
+    if (all)
+        m_updated = m_latest = now;
+    flush(now);
+    arm(now);
 }
 
 void BoardEngine::lineReady()
@@ -169,15 +188,13 @@ void BoardEngine::contentEdited(int board)
 
 void BoardEngine::refreshAll()
 {
-    const QDateTime now = localNow();
-    for (int board = 0; board < boardCount; ++board)
-        refresh(board, now);
-    flush(now);
-    arm(now);
+    m_updated = {};
+    update();
 }
 
 void BoardEngine::refresh(int board, const QDateTime &now)
 {
+    m_latest = std::max(m_latest, now);
     BoardState &state = m_boards[board];
     const bool expired = state.dropExpired(now);
     const Showing shown = state.evaluate(now, values(now));

@@ -90,6 +90,8 @@ private:
     QHash<QString, QString> m_topicValues;
     QSet<QString> m_topics;
     QList<int> m_queue; // boards with a pending frame, in the order they changed
+    QDateTime m_updated; // when every board was last re-evaluated
+    QDateTime m_latest; // the latest time any board was evaluated at: earlier means the clock was set back
     QTimer m_timer { this };
     bool m_started = false;
     bool m_flushing = false;

@@ -101,6 +101,8 @@ void tst_engine::script_data()
         "|Gr\u00fc\u00dfe \u20ac ?|");
     row("a wall clock set back restarts the turn", R"(p[{"text":"A","seconds":10},{"text":"B"}];s;+5;+-3600;+9;+1)",
         "|A||||B");
+    row("a clock set back within its minute restarts the turn too",
+        R"(p[{"text":"A","seconds":10},{"text":"B"}];s;+5;+-10;+9;+1)", "|A||||B", "09:00:30");
     row("an item's mode changes in place, its turn kept", R"(p[{"text":"A","seconds":10},{"text":"B"}];s;+4;m0,2;+6)",
         "|A||A|B");
     row("the minute of {time} and a counter re-send the board",
