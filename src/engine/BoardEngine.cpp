@@ -23,6 +23,7 @@ BoardEngine::BoardEngine(const Clock &clock, FrameSink &sink, QObject *parent)
     , m_clock(clock)
     , m_sink(sink)
 {
+    m_nextChange.fill(noChange);
     m_timer.setSingleShot(true);
     m_timer.setTimerType(Qt::PreciseTimer);
     connect(&m_timer, &QTimer::timeout, this, &BoardEngine::update);
@@ -160,9 +161,9 @@ void BoardEngine::update()
 {
     const QDateTime now = localNow();
     const bool all = !m_updated.isValid() || now < m_latest || minuteOf(now) != minuteOf(m_updated);
+    const qint64 at = now.toMSecsSinceEpoch();
     for (int board = 0; board < boardCount; ++board) {
-        const QDateTime next = m_boards[board].nextChange();
-        if (all || (next.isValid() && next <= now))
+        if (all || m_nextChange[board] <= at)
             refresh(board, now);
     }
     if (all)
@@ -198,6 +199,9 @@ void BoardEngine::refresh(int board, const QDateTime &now)
     BoardState &state = m_boards[board];
     const bool expired = state.dropExpired(now);
     const Showing shown = state.evaluate(now, values(now));
+    const QDateTime next = state.nextChange();
+    m_nextChange[board] = next.isValid() ? next.toMSecsSinceEpoch() : noChange;
+    m_hasContent[board] = state.hasContent(now);
     const bool changed = shown != state.showing;
     if (changed || state.frame.isEmpty()) {
         state.showing = shown;
@@ -206,7 +210,7 @@ void BoardEngine::refresh(int board, const QDateTime &now)
     }
     // Nothing is sent to a board that never had content; one that lost it
     // is sent the empty frame once.
-    if (m_started && (state.hasContent(now) || !state.sentBytes.isEmpty())) {
+    if (m_started && (m_hasContent[board] || !state.sentBytes.isEmpty())) {
         if (state.frame == state.sentBytes) {
             if (!state.pending.isEmpty() && m_queue.removeOne(board))
                 state.pending.clear();
@@ -264,19 +268,14 @@ void BoardEngine::recountTopics()
 // One timer for every board, to the earliest moment anything can change by
 // itself: a turn's end, an alert's end, or the next minute (schedules,
 // {time}, the date).
+// What each board awaits is kept as it was last evaluated.
 void BoardEngine::arm(const QDateTime &now)
 {
     if (!m_started)
         return;
-    qint64 wait = maxSleepMs;
-    bool content = false;
-    for (const BoardState &state : m_boards) {
-        const QDateTime next = state.nextChange();
-        if (next.isValid())
-            wait = std::min(wait, now.msecsTo(next));
-        content = content || state.hasContent(now);
-    }
-    if (content)
+    const qint64 next = *std::min_element(m_nextChange.cbegin(), m_nextChange.cend());
+    qint64 wait = next == noChange ? maxSleepMs : std::min<qint64>(maxSleepMs, next - now.toMSecsSinceEpoch());
+    if (std::find(m_hasContent.cbegin(), m_hasContent.cend(), true) != m_hasContent.cend())
         wait = std::min<qint64>(wait, 60000 - now.time().msecsSinceStartOfDay() % 60000);
     m_timer.start(int(std::max<qint64>(wait, 1)));
 }

@@ -19,6 +19,7 @@
 #include <QTimer>
 
 #include <array>
+#include <limits>
 
 // What every board on one line shows and when: playlists, schedules,
 // alerts and live fields, turned into frames for the line. Frames go out
@@ -86,6 +87,11 @@ private:
     mutable LocalZone m_zone;
     FrameSink &m_sink;
     std::array<BoardState, boardCount> m_boards;
+    // As each board was last evaluated: its next change in milliseconds
+    // since the epoch (noChange: none), and whether it has content.
+    static constexpr qint64 noChange = std::numeric_limits<qint64>::max();
+    std::array<qint64, boardCount> m_nextChange;
+    std::array<bool, boardCount> m_hasContent = {};
     QMap<QString, qint64> m_counters;
     QHash<QString, QString> m_topicValues;
     QSet<QString> m_topics;
