@@ -267,8 +267,8 @@ void BoardEngine::recountTopics()
 
 // One timer for every board, to the earliest moment anything can change by
 // itself: a turn's end, an alert's end, or the next minute (schedules,
-// {time}, the date).
-// What each board awaits is kept as it was last evaluated.
+// {time}, the date). Each board's next change is the one kept when it was
+// last evaluated.
 void BoardEngine::arm(const QDateTime &now)
 {
     if (!m_started)
