@@ -6,8 +6,13 @@
 # REQUESTS (default 2000) from one client, then REQUESTS from each of 8
 # clients at once; requests per second, request -> datagram latency (median,
 # p99), and the service's resident memory (VmRSS) while 100,000 requests pass.
-# Then REQUESTS MQTT message/set publishes through a local mosquitto, one at
-# a time: publish -> datagram latency (median, p99).
+# Then 100 boards, each a playlist of 3 items at 1 s with {time} and {date},
+# set 10 ms apart, and no client: the service's CPU over 20 s (share of one
+# core, per frame; a new minute re-sends every board), then its system calls
+# per frame besides the sends and its stat calls, counted by strace over
+# 10 s. Then REQUESTS MQTT message/set publishes through a local mosquitto,
+# one at a time: publish -> datagram latency (median, p99).
+# REQUESTS 0: the playlists alone.
 set -e
 cd "$(dirname "$0")/.."
 program=$(readlink -f "${1:-build/VaroServe}")
@@ -15,9 +20,11 @@ program=$(readlink -f "${1:-build/VaroServe}")
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 tests/sandbox.sh env XDG_CONFIG_HOME="$work/config" /usr/bin/python3 - "$program" "${2:-2000}" "$work" <<'EOF'
-import atexit, http.client, json, multiprocessing, os, re, socket, statistics, struct, subprocess, sys, threading, time
+import atexit, http.client, json, multiprocessing, os, re, shutil, signal, socket, statistics, struct, subprocess, sys, threading, time
 
 program, requests, work = sys.argv[1], int(sys.argv[2]), sys.argv[3]
+if shutil.which("strace") is None:
+    sys.exit("no strace: scripts/deps.sh installs it, for the system calls' figures")
 receiver = socket.socket(socket.AF_INET, socket.SOCK_DGRAM)
 receiver.setsockopt(socket.SOL_SOCKET, socket.SO_RCVBUF, 8 << 20)
 receiver.bind(("", 0))
@@ -29,9 +36,11 @@ said = service.stderr.readline()
 port = int(re.search(r"127\.0\.0\.1:(\d+)/", said).group(1))
 
 arrived = {}
+received = [0]  # datagrams, a text that comes again counted again
 def receive():
     while True:
         data = receiver.recv(70000)
+        received[0] += 1
         arrived[data[data.index(b"A", 4) + 1:data.rindex(b"\r")]] = time.perf_counter_ns()
 threading.Thread(target=receive, daemon=True).start()
 
@@ -70,19 +79,81 @@ def run(name, clients, count):
              "  (%d datagrams missing)" % lost if lost else ""))
 
 print("VaroServe %s over UDP, %s" % (program, said.strip().split(", ")[0]))
-print("VmRSS at start: %.1f MiB" % rss())
-run("one client", 1, requests)
-run("8 clients at once", 8, requests)
-done, step = 0, 10000
-while done < 100000:
-    run_start = time.perf_counter()
-    with multiprocessing.Pool(8) as pool:
-        pool.map(client, [("m%d-%d" % (done, c), step // 8) for c in range(8)])
-    done += step
-    if done in (10000, 50000, 100000):
-        print("VmRSS after %6d more requests: %.1f MiB" % (done, rss()))
-service.terminate()
-print("exit status after SIGTERM: %d" % service.wait())
+def requests_cases():
+    print("VmRSS at start: %.1f MiB" % rss())
+    run("one client", 1, requests)
+    run("8 clients at once", 8, requests)
+    done, step = 0, 10000
+    while done < 100000:
+        with multiprocessing.Pool(8) as pool:
+            pool.map(client, [("m%d-%d" % (done, c), step // 8) for c in range(8)])
+        done += step
+        if done in (10000, 50000, 100000):
+            print("VmRSS after %6d more requests: %.1f MiB" % (done, rss()))
+    service.terminate()
+    print("exit status after SIGTERM: %d" % service.wait())
+
+def cpu_seconds(pid):
+    with open("/proc/%d/stat" % pid) as stat:
+        fields = stat.read().rsplit(")", 1)[1].split()
+    return (int(fields[11]) + int(fields[12])) / os.sysconf("SC_CLK_TCK")
+
+def datagrams_during(seconds):
+    before = received[0]
+    time.sleep(seconds)
+    return received[0] - before
+
+def playlists_case():
+    quiet = subprocess.Popen([program, "--listen", "127.0.0.1:0", "--data", work + "/playlists.sqlite", "UDP%d" % line],
+                             stderr=subprocess.PIPE, text=True)
+    atexit.register(quiet.kill)
+    quiet_port = int(re.search(r"127\.0\.0\.1:(\d+)/", quiet.stderr.readline()).group(1))
+    connection = http.client.HTTPConnection("127.0.0.1", quiet_port)
+    for board in range(100):
+        items = [{"text": "%d-%s {time}" % (board, name) + (" {date}" if name != "one" else ""), "seconds": 1}
+                 for name in ("one", "two", "three")]
+        connection.request("PUT", "/api/boards/%d/playlist" % board, json.dumps(items),
+                           {"Content-Type": "application/json"})
+        reply = connection.getresponse()
+        reply.read()
+        if reply.status != 200:
+            sys.exit("answer %d" % reply.status)
+        time.sleep(0.01)  # boards set at different moments: their turns end apart
+    connection.close()
+    time.sleep(3)  # past the first turns
+    seconds, start = 20, cpu_seconds(quiet.pid)
+    frames = datagrams_during(seconds)
+    used = cpu_seconds(quiet.pid) - start
+    rate = frames / seconds
+    print("%-22s %6d frames a second  CPU %.1f %% of a core  %.2f ms CPU per frame"
+          % ("100 playlists, 3 x 1 s", rate, 100 * used / seconds, 1000 * used / max(frames, 1)))
+    counts = work + "/strace.txt"
+    traced = time.perf_counter()
+    tracer = subprocess.Popen(["strace", "-c", "-f", "-q", "-o", counts, "-p", str(quiet.pid)])
+    time.sleep(10)
+    tracer.send_signal(signal.SIGINT)
+    traced = time.perf_counter() - traced
+    tracer.wait()
+    calls = {}
+    with open(counts) as table:
+        for row in table:
+            cells = row.split()
+            if len(cells) >= 5 and cells[-1].isidentifier() and cells[3].isdigit() and cells[-1] != "total":
+                calls[cells[-1]] = int(cells[3])
+    sends = sum(calls.get(name, 0) for name in ("sendto", "sendmsg", "sendmmsg"))
+    stats = sum(calls.get(name, 0) for name in ("stat", "lstat", "fstat", "newfstatat", "statx"))
+    # strace slows the service down: stat calls a second at the untraced rate.
+    print("%-22s %6d sends in %.0f s  %.2f other system calls per frame  %.2f stat calls per frame, %.0f a second"
+          % ("  under strace", sends, traced, (sum(calls.values()) - sends) / max(sends, 1), stats / max(sends, 1),
+             stats / max(sends, 1) * rate))
+    quiet.terminate()
+    print("exit status after SIGTERM (playlists): %d" % quiet.wait())
+
+if requests > 0:
+    requests_cases()
+playlists_case()
+if requests == 0:
+    sys.exit(0)
 
 # The bus: a local broker, a service joined to it, and a client of ours that
 # publishes message/set with QoS 1, one at a time, each timed from its

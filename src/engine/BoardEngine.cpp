@@ -11,6 +11,11 @@ bool isBoard(int board)
     return board >= 0 && board < BoardEngine::boardCount;
 }
 
+qint64 minuteOf(const QDateTime &local)
+{
+    return local.date().toJulianDay() * 1440 + local.time().msecsSinceStartOfDay() / 60000;
+}
+
 } // namespace
 
 BoardEngine::BoardEngine(const Clock &clock, FrameSink &sink, QObject *parent)
@@ -18,6 +23,7 @@ BoardEngine::BoardEngine(const Clock &clock, FrameSink &sink, QObject *parent)
     , m_clock(clock)
     , m_sink(sink)
 {
+    m_nextChange.fill(noChange);
     m_timer.setSingleShot(true);
     m_timer.setTimerType(Qt::PreciseTimer);
     connect(&m_timer, &QTimer::timeout, this, &BoardEngine::update);
@@ -144,17 +150,31 @@ void BoardEngine::start()
     }
     m_queue.clear();
     m_started = true;
+    m_updated = {};
     update();
 }
 
+// A board changes by itself only at its next change or with the minute, so
+// a wake-up re-evaluates the boards that are due; all of them in a new
+// minute, after a clock set back, and at the start.
 void BoardEngine::update()
 {
-    refreshAll();
+    const QDateTime now = localNow();
+    const bool all = !m_updated.isValid() || now < m_latest || minuteOf(now) != minuteOf(m_updated);
+    const qint64 at = now.toMSecsSinceEpoch();
+    for (int board = 0; board < boardCount; ++board) {
+        if (all || m_nextChange[board] <= at)
+            refresh(board, now);
+    }
+    if (all)
+        m_updated = m_latest = now;
+    flush(now);
+    arm(now);
 }
 
 void BoardEngine::lineReady()
 {
-    flush();
+    flush(localNow());
 }
 
 void BoardEngine::contentEdited(int board)
@@ -162,25 +182,26 @@ void BoardEngine::contentEdited(int board)
     recountTopics();
     const QDateTime now = localNow();
     refresh(board, now);
-    flush();
+    flush(now);
     arm(now);
     emit contentChanged(board);
 }
 
 void BoardEngine::refreshAll()
 {
-    const QDateTime now = localNow();
-    for (int board = 0; board < boardCount; ++board)
-        refresh(board, now);
-    flush();
-    arm(now);
+    m_updated = {};
+    update();
 }
 
 void BoardEngine::refresh(int board, const QDateTime &now)
 {
+    m_latest = std::max(m_latest, now);
     BoardState &state = m_boards[board];
     const bool expired = state.dropExpired(now);
     const Showing shown = state.evaluate(now, values(now));
+    const QDateTime next = state.nextChange();
+    m_nextChange[board] = next.isValid() ? next.toMSecsSinceEpoch() : noChange;
+    m_hasContent[board] = state.hasContent(now);
     const bool changed = shown != state.showing;
     if (changed || state.frame.isEmpty()) {
         state.showing = shown;
@@ -189,7 +210,7 @@ void BoardEngine::refresh(int board, const QDateTime &now)
     }
     // Nothing is sent to a board that never had content; one that lost it
     // is sent the empty frame once.
-    if (m_started && (state.hasContent(now) || !state.sentBytes.isEmpty())) {
+    if (m_started && (m_hasContent[board] || !state.sentBytes.isEmpty())) {
         if (state.frame == state.sentBytes) {
             if (!state.pending.isEmpty() && m_queue.removeOne(board))
                 state.pending.clear();
@@ -210,7 +231,7 @@ void BoardEngine::refresh(int board, const QDateTime &now)
         emit showingChanged(board);
 }
 
-void BoardEngine::flush()
+void BoardEngine::flush(const QDateTime &now)
 {
     if (m_flushing)
         return; // a sink that reports ready from inside write()
@@ -220,7 +241,7 @@ void BoardEngine::flush()
         BoardState &state = m_boards[board];
         const QByteArray frame = std::exchange(state.pending, {});
         state.sentBytes = frame;
-        state.sentTime = localNow();
+        state.sentTime = now;
         const bool taken = m_sink.write(board, frame);
         emit frameSent(board, frame, state.pendingShowing, !taken);
     }
@@ -246,28 +267,24 @@ void BoardEngine::recountTopics()
 
 // One timer for every board, to the earliest moment anything can change by
 // itself: a turn's end, an alert's end, or the next minute (schedules,
-// {time}, the date).
+// {time}, the date). Each board's next change is the one kept when it was
+// last evaluated.
 void BoardEngine::arm(const QDateTime &now)
 {
     if (!m_started)
         return;
-    qint64 wait = maxSleepMs;
-    bool content = false;
-    for (const BoardState &state : m_boards) {
-        const QDateTime next = state.nextChange();
-        if (next.isValid())
-            wait = std::min(wait, now.msecsTo(next));
-        content = content || state.hasContent(now);
-    }
-    if (content)
+    const qint64 next = *std::min_element(m_nextChange.cbegin(), m_nextChange.cend());
+    qint64 wait = next == noChange ? maxSleepMs : std::min<qint64>(maxSleepMs, next - now.toMSecsSinceEpoch());
+    if (std::find(m_hasContent.cbegin(), m_hasContent.cend(), true) != m_hasContent.cend())
         wait = std::min<qint64>(wait, 60000 - now.time().msecsSinceStartOfDay() % 60000);
     m_timer.start(int(std::max<qint64>(wait, 1)));
 }
 
-// Schedules and fields read local time, whatever time zone the clock reports in.
+// Schedules and fields read local time, whatever time zone the clock reports
+// in; read once for each wake-up and handed down.
 QDateTime BoardEngine::localNow() const
 {
-    return m_clock.now().toLocalTime();
+    return m_zone.local(m_clock.now());
 }
 
 LiveValues BoardEngine::values(const QDateTime &now) const

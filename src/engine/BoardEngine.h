@@ -5,6 +5,7 @@
 #include "engine/BoardState.h"
 #include "engine/Clock.h"
 #include "engine/FrameSink.h"
+#include "engine/LocalZone.h"
 #include "engine/PlaylistItem.h"
 #include "engine/Showing.h"
 
@@ -18,6 +19,7 @@
 #include <QTimer>
 
 #include <array>
+#include <limits>
 
 // What every board on one line shows and when: playlists, schedules,
 // alerts and live fields, turned into frames for the line. Frames go out
@@ -57,6 +59,9 @@ public:
     };
     Sent lastSent(int board) const;
     bool started() const { return m_started; }
+    // The clock's time as schedules and fields read it: local, at the zone's
+    // offset of that minute.
+    QDateTime localNow() const;
 
     void start(); // every board with content sends its current frame once
     void update(); // re-evaluate at clock.now(); tests call it after moving the clock
@@ -72,20 +77,27 @@ signals:
 private:
     void refresh(int board, const QDateTime &now);
     void refreshAll();
-    void flush();
+    void flush(const QDateTime &now);
     void contentEdited(int board);
     void recountTopics();
     void arm(const QDateTime &now); // the timer, to the next moment anything can change
-    QDateTime localNow() const;
     LiveValues values(const QDateTime &now) const;
 
     const Clock &m_clock;
+    mutable LocalZone m_zone;
     FrameSink &m_sink;
     std::array<BoardState, boardCount> m_boards;
+    // As each board was last evaluated: its next change in milliseconds
+    // since the epoch (noChange: none), and whether it has content.
+    static constexpr qint64 noChange = std::numeric_limits<qint64>::max();
+    std::array<qint64, boardCount> m_nextChange;
+    std::array<bool, boardCount> m_hasContent = {};
     QMap<QString, qint64> m_counters;
     QHash<QString, QString> m_topicValues;
     QSet<QString> m_topics;
     QList<int> m_queue; // boards with a pending frame, in the order they changed
+    QDateTime m_updated; // when every board was last re-evaluated
+    QDateTime m_latest; // the latest time any board was evaluated at: earlier means the clock was set back
     QTimer m_timer { this };
     bool m_started = false;
     bool m_flushing = false;

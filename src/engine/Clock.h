@@ -8,14 +8,16 @@ class Clock
 {
 public:
     virtual ~Clock() = default;
-    virtual QDateTime now() const = 0; // local time
+    // The current instant, in whatever time zone the clock keeps; the
+    // engine's LocalZone turns it into local time.
+    virtual QDateTime now() const = 0;
 };
 
-// The system's local time; it follows the TZ of the process.
+// The system's time, in UTC: reading it looks at no time-zone file.
 class SystemClock : public Clock
 {
 public:
-    QDateTime now() const override { return QDateTime::currentDateTime(); }
+    QDateTime now() const override { return QDateTime::currentDateTimeUtc(); }
 };
 
 #endif

@@ -365,9 +365,8 @@ QJsonObject toJson(const Alert &alert, const QDateTime &now)
 
 QJsonObject toJson(const Showing &showing)
 {
-    static const QStringList sources = { QStringLiteral("none"), QStringLiteral("playlist"), QStringLiteral("alert") };
     QJsonObject json {
-        { QStringLiteral("source"), sources.at(showing.source) }, { QStringLiteral("text"), showing.text },
+        { QStringLiteral("source"), sourceName(showing.source) }, { QStringLiteral("text"), showing.text },
         { QStringLiteral("mode"), modeName(showing.mode) },       { QStringLiteral("brightness"), showing.brightness },
         { QStringLiteral("itemCount"), showing.itemCount },       { QStringLiteral("since"), timeJson(showing.since) },
         { QStringLiteral("ends"), timeJson(showing.ends) },
@@ -411,7 +410,7 @@ Parsed<Alert> alertRecord(const QJsonValue &json)
         const QDateTime time = QDateTime::fromString(read.at(key).toString(), Qt::ISODateWithMs);
         if (read.error.ok() && !time.isValid())
             read.error = failure(Outcome::DateInvalid, read.name(key));
-        (qstrcmp(key, "raised") == 0 ? stored.raised : stored.ends) = time.toLocalTime();
+        (qstrcmp(key, "raised") == 0 ? stored.raised : stored.ends) = time.toUTC();
     }
     parsed.error = read.error;
     return parsed;
@@ -420,6 +419,12 @@ Parsed<Alert> alertRecord(const QJsonValue &json)
 QString modeName(int mode)
 {
     return PresentMode::isValid(mode) ? PresentMode::keywords.at(mode) : QString::number(mode);
+}
+
+QString sourceName(Showing::Source source)
+{
+    static const QStringList sources = { QStringLiteral("none"), QStringLiteral("playlist"), QStringLiteral("alert") };
+    return sources.at(source);
 }
 
 } // namespace ContentJson

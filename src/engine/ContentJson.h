@@ -57,6 +57,7 @@ QJsonObject record(const Alert &alert);
 Parsed<Alert> alertRecord(const QJsonValue &json);
 
 QString modeName(int mode);
+QString sourceName(Showing::Source source); // none, playlist, alert
 
 } // namespace ContentJson
 

@@ -122,6 +122,34 @@ Parse parse(const QString &text)
     return result;
 }
 
+void appendDigits(QString &out, int value, int digits)
+{
+    for (int unit = digits == 4 ? 1000 : 10; unit > 0; unit /= 10)
+        out += QChar(u'0' + value / unit % 10);
+}
+
+// HH:MM and YYYY-MM-DD as QTime and QDate write them, without their locale
+// and calendar machinery: a board's frame is written often.
+void appendTime(QString &out, const QTime &time)
+{
+    appendDigits(out, time.hour(), 2);
+    out += u':';
+    appendDigits(out, time.minute(), 2);
+}
+
+void appendDate(QString &out, const QDate &day)
+{
+    if (day.year() < 0 || day.year() > 9999) {
+        out += day.toString(Qt::ISODate);
+        return;
+    }
+    appendDigits(out, day.year(), 4);
+    out += u'-';
+    appendDigits(out, day.month(), 2);
+    out += u'-';
+    appendDigits(out, day.day(), 2);
+}
+
 qint64 widestLength(const Parse &parsed)
 {
     qint64 length = 0;
@@ -162,10 +190,10 @@ QString expand(const QString &text, const LiveValues &values)
             out += segment.text;
             break;
         case Segment::Time:
-            out += values.now.time().toString(QStringLiteral("HH:mm"));
+            appendTime(out, values.now.time());
             break;
         case Segment::Date:
-            out += today.toString(Qt::ISODate);
+            appendDate(out, today);
             break;
         case Segment::Counter:
             out += QString::number(values.counters ? values.counters->value(segment.text) : 0);

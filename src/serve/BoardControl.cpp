@@ -69,8 +69,7 @@ QStringList BoardControl::load()
 
 void BoardControl::journalFrame(int board, const QByteArray &frame, const Showing &showing, bool failed)
 {
-    const QString source = ContentJson::toJson(showing).value(QStringLiteral("source")).toString();
-    m_journal.append({ m_clock.now(), board, showing.text, source, frame, failed });
+    m_journal.append({ m_clock.now(), board, showing.text, ContentJson::sourceName(showing.source), frame, failed });
     if (!m_journalTimer.isActive())
         m_journalTimer.start(journalBatchMs);
 }

@@ -54,10 +54,11 @@ public:
     const BoardEngine &engine() const { return m_engine; }
     const Clock &clock() const { return m_clock; }
     QList<ServeStore::JournalEntry> journal(const ServeStore::JournalPage &page);
-    // The journal is written in batches, a few times a second: frames are
-    // not changes a client waits for, and one transaction for many is cheap.
+    // The journal is written in batches, once a second: frames are not
+    // changes a client waits for (reading the journal writes what is
+    // pending first), and one transaction for many is cheap.
     void flushJournal();
-    static constexpr int journalBatchMs = 100;
+    static constexpr int journalBatchMs = 1000;
 
 signals:
     void journalFailed(const Outcome &outcome);

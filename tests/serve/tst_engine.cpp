@@ -9,9 +9,13 @@
 #include "ManualClock.h"
 
 #include <QJsonDocument>
+#include <QScopeGuard>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <cstdio>
+#include <ctime>
 
 // A line that records whole frames, and says when it was written while busy.
 class RecordingSink : public FrameSink
@@ -103,6 +107,8 @@ private slots:
             "|Gr\u00fc\u00dfe \u20ac ?|");
         row("a wall clock set back restarts the turn", R"(p[{"text":"A","seconds":10},{"text":"B"}];s;+5;+-3600;+9;+1)",
             "|A||||B");
+        row("a clock set back within its minute restarts the turn too",
+            R"(p[{"text":"A","seconds":10},{"text":"B"}];s;+5;+-10;+9;+1)", "|A||||B", "09:00:30");
         row("the shown item's mode changes in place; a new playlist starts at its first",
             R"(p[{"text":"A","seconds":10},{"text":"B"}];s;+10;m2;+9;+1;+10;p[{"text":"C"},{"text":"D"}])",
             "|A|B|B||A|B|C");
@@ -325,6 +331,43 @@ private slots:
         else if (kind == "board")
             error = ContentJson::board(json).error;
         QTEST(MessageText::of(error), "error");
+    }
+
+    void zoneFileChanged_data()
+    {
+        QTest::addColumn<bool>("inPlace");
+        QTest::newRow("a new file renamed over it") << false;
+        QTest::newRow("written over in place") << true;
+    }
+    // TZ names a file that is changed from Berlin's zone to Tokyo's under a
+    // running engine: {time} follows at the next minute.
+    void zoneFileChanged()
+    {
+        QFETCH(bool, inPlace);
+        if (!QFile::exists("/usr/share/zoneinfo/Asia/Tokyo"))
+            QSKIP("The time-zone database is missing: apt-get install tzdata");
+        QTemporaryDir folder;
+        const QString zone = folder.filePath("zone");
+        QVERIFY(QFile::copy("/usr/share/zoneinfo/Europe/Berlin", zone));
+        const QByteArray pinned = qgetenv("TZ");
+        qputenv("TZ", ":" + QFile::encodeName(zone));
+        const auto unpin = qScopeGuard([&pinned] {
+            qputenv("TZ", pinned);
+            tzset();
+        });
+        ManualClock clock(QDateTime(QDate(2026, 12, 7), QTime(9, 0, 30), Qt::UTC));
+        RecordingSink sink;
+        BoardEngine engine(clock, sink);
+        engine.setPlaylist(5, { PlaylistItem { "{time}" } });
+        engine.start();
+        QFile tokyo("/usr/share/zoneinfo/Asia/Tokyo");
+        QFile written(inPlace ? zone : zone + ".new");
+        QVERIFY(tokyo.open(QIODevice::ReadOnly) && written.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        QVERIFY(written.write(tokyo.readAll()) > 0 && written.flush());
+        QVERIFY(inPlace || std::rename(qPrintable(written.fileName()), qPrintable(zone)) == 0);
+        clock.advance(30000);
+        engine.update();
+        QCOMPARE(sink.sent, QList<QByteArray>({ "10:00", "18:01" }));
     }
 };
 

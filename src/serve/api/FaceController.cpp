@@ -38,7 +38,7 @@ ApiReply FaceController::face(const ApiRequest &request) const
         return ApiReply::error(board.error);
     const QUrlQuery query = request.query();
     const BoardEngine &engine = m_control.engine();
-    const QDateTime now = m_control.clock().now();
+    const QDateTime now = engine.localNow();
     FaceState face;
     qint64 elapsedMs = 0;
     if (query.hasQueryItem(QStringLiteral("text"))) {
