@@ -9,11 +9,96 @@ namespace LiveText {
 
 namespace {
 
+// One kind of field: how it is written, how wide it can fill, what it
+// fills with. A new field is one row of fields() and its test.
+struct Field
+{
+    QString name; // {name} or {name:ARGUMENT}
+    bool argument; // a counter's name, a date, a topic
+    int widest; // characters it can fill at most
+    bool (*valid)(const QString &argument);
+    void (*fill)(QString &out, const QString &argument, const QDate &date, const LiveValues &values);
+};
+
+QDate readDate(const QString &text)
+{
+    if (text.size() != 10)
+        return {};
+    return QDate::fromString(text, QStringLiteral("yyyy-MM-dd"));
+}
+
+void appendDigits(QString &out, int value, int digits)
+{
+    for (int unit = digits == 4 ? 1000 : 10; unit > 0; unit /= 10)
+        out += QChar(u'0' + value / unit % 10);
+}
+
+// HH:MM and YYYY-MM-DD as QTime and QDate write them, without their locale
+// and calendar machinery: a board's frame is written often.
+void appendTime(QString &out, const QTime &time)
+{
+    appendDigits(out, time.hour(), 2);
+    out += u':';
+    appendDigits(out, time.minute(), 2);
+}
+
+void appendDate(QString &out, const QDate &day)
+{
+    if (day.year() < 0 || day.year() > 9999) {
+        out += day.toString(Qt::ISODate);
+        return;
+    }
+    appendDigits(out, day.year(), 4);
+    out += u'-';
+    appendDigits(out, day.month(), 2);
+    out += u'-';
+    appendDigits(out, day.day(), 2);
+}
+
+bool isDate(const QString &argument)
+{
+    return readDate(argument).isValid();
+}
+
+// The widest each field can fill: an HH:MM time, a date, a 64-bit number, a
+// count of days between any two dates Qt reads with four-digit years.
+const QList<Field> &fields()
+{
+    static const QList<Field> table {
+        { QStringLiteral("time"), false, 5, nullptr,
+          [](QString &out, const QString &, const QDate &, const LiveValues &values) {
+              appendTime(out, values.now.time());
+          } },
+        { QStringLiteral("date"), false, 10, nullptr,
+          [](QString &out, const QString &, const QDate &, const LiveValues &values) {
+              appendDate(out, values.now.date());
+          } },
+        { QStringLiteral("counter"), true, 20, validCounterName,
+          [](QString &out, const QString &name, const QDate &, const LiveValues &values) {
+              out += QString::number(values.counters ? values.counters->value(name) : 0);
+          } },
+        { QStringLiteral("since"), true, 7, isDate,
+          [](QString &out, const QString &, const QDate &date, const LiveValues &values) {
+              out += QString::number(std::max<qint64>(0, date.daysTo(values.now.date())));
+          } },
+        { QStringLiteral("until"), true, 7, isDate,
+          [](QString &out, const QString &, const QDate &date, const LiveValues &values) {
+              out += QString::number(std::max<qint64>(0, values.now.date().daysTo(date)));
+          } },
+        { QStringLiteral("mqtt"), true, maxTopicValue, validTopic,
+          [](QString &out, const QString &topic, const QDate &, const LiveValues &values) {
+              if (values.topics)
+                  out += values.topics->value(topic);
+          } },
+    };
+    return table;
+}
+
 struct Segment
 {
-    enum Kind { Literal, Time, Date, Counter, Since, Until, Mqtt } kind = Literal;
-    QString text; // Literal: the text; Counter, Mqtt: the name or topic
-    QDate date;
+    const Field *field = nullptr; // none: a literal
+    QString text; // a literal's text, or the field's argument
+    QDate date; // a date argument, read once
 };
 
 struct Parse
@@ -23,60 +108,19 @@ struct Parse
     QString field; // the offending field as written
 };
 
-// The widest each field can fill: an HH:MM time, a date, a 64-bit number, a
-// count of days between any two dates Qt reads with four-digit years.
-int widest(Segment::Kind kind)
-{
-    switch (kind) {
-    case Segment::Time:
-        return 5;
-    case Segment::Date:
-        return 10;
-    case Segment::Counter:
-        return 20;
-    case Segment::Since:
-    case Segment::Until:
-        return 7;
-    case Segment::Mqtt:
-        return maxTopicValue;
-    case Segment::Literal:
-        break;
-    }
-    return 0;
-}
-
-QDate readDate(const QString &text)
-{
-    if (text.size() != 10)
-        return {};
-    return QDate::fromString(text, QStringLiteral("yyyy-MM-dd"));
-}
-
-// One field between its braces; Literal with error kind set when it fails.
+// One field between its braces; false with the error kind set when it fails.
 bool readField(const QString &inner, Segment &segment, Outcome::Kind &error)
 {
     const qsizetype colon = inner.indexOf(u':');
     const QString name = colon < 0 ? inner : inner.left(colon);
-    const QString argument = colon < 0 ? QString() : inner.mid(colon + 1);
-    error = Outcome::TextFieldMalformed;
-    if (name == u"time" || name == u"date") {
-        segment.kind = name == u"time" ? Segment::Time : Segment::Date;
-        return colon < 0;
-    }
-    if (name == u"counter") {
-        segment.kind = Segment::Counter;
-        segment.text = argument;
-        return colon >= 0 && validCounterName(argument);
-    }
-    if (name == u"since" || name == u"until") {
-        segment.kind = name == u"since" ? Segment::Since : Segment::Until;
-        segment.date = readDate(argument);
-        return colon >= 0 && segment.date.isValid();
-    }
-    if (name == u"mqtt") {
-        segment.kind = Segment::Mqtt;
-        segment.text = argument;
-        return colon >= 0 && validTopic(argument);
+    for (const Field &field : fields()) {
+        if (field.name != name)
+            continue;
+        segment.field = &field;
+        segment.text = colon < 0 ? QString() : inner.mid(colon + 1);
+        segment.date = readDate(segment.text);
+        error = Outcome::TextFieldMalformed;
+        return (colon >= 0) == field.argument && (!field.valid || field.valid(segment.text));
     }
     error = Outcome::TextFieldUnknown;
     return false;
@@ -113,48 +157,20 @@ Parse parse(const QString &text)
         if (!readField(text.mid(i + 1, close - i - 1), segment, error))
             return fail(error, text.mid(i, close - i + 1));
         if (!literal.isEmpty())
-            result.segments.append(Segment { Segment::Literal, std::exchange(literal, {}), {} });
+            result.segments.append(Segment { nullptr, std::exchange(literal, {}), {} });
         result.segments.append(segment);
         i = close;
     }
     if (!literal.isEmpty())
-        result.segments.append(Segment { Segment::Literal, literal, {} });
+        result.segments.append(Segment { nullptr, literal, {} });
     return result;
-}
-
-void appendDigits(QString &out, int value, int digits)
-{
-    for (int unit = digits == 4 ? 1000 : 10; unit > 0; unit /= 10)
-        out += QChar(u'0' + value / unit % 10);
-}
-
-// HH:MM and YYYY-MM-DD as QTime and QDate write them, without their locale
-// and calendar machinery: a board's frame is written often.
-void appendTime(QString &out, const QTime &time)
-{
-    appendDigits(out, time.hour(), 2);
-    out += u':';
-    appendDigits(out, time.minute(), 2);
-}
-
-void appendDate(QString &out, const QDate &day)
-{
-    if (day.year() < 0 || day.year() > 9999) {
-        out += day.toString(Qt::ISODate);
-        return;
-    }
-    appendDigits(out, day.year(), 4);
-    out += u'-';
-    appendDigits(out, day.month(), 2);
-    out += u'-';
-    appendDigits(out, day.day(), 2);
 }
 
 qint64 widestLength(const Parse &parsed)
 {
     qint64 length = 0;
     for (const Segment &segment : parsed.segments)
-        length += segment.kind == Segment::Literal ? segment.text.size() : widest(segment.kind);
+        length += segment.field ? segment.field->widest : segment.text.size();
     return length;
 }
 
@@ -182,33 +198,12 @@ QString expand(const QString &text, const LiveValues &values)
     const Parse parsed = parse(text);
     if (parsed.error != Outcome::Done)
         return text; // never stored: checked before
-    const QDate today = values.now.date();
     QString out;
     for (const Segment &segment : parsed.segments) {
-        switch (segment.kind) {
-        case Segment::Literal:
+        if (segment.field)
+            segment.field->fill(out, segment.text, segment.date, values);
+        else
             out += segment.text;
-            break;
-        case Segment::Time:
-            appendTime(out, values.now.time());
-            break;
-        case Segment::Date:
-            appendDate(out, today);
-            break;
-        case Segment::Counter:
-            out += QString::number(values.counters ? values.counters->value(segment.text) : 0);
-            break;
-        case Segment::Since:
-            out += QString::number(std::max<qint64>(0, segment.date.daysTo(today)));
-            break;
-        case Segment::Until:
-            out += QString::number(std::max<qint64>(0, today.daysTo(segment.date)));
-            break;
-        case Segment::Mqtt:
-            if (values.topics)
-                out += values.topics->value(segment.text);
-            break;
-        }
     }
     return out;
 }
@@ -219,7 +214,7 @@ QSet<QString> topics(const QString &text)
     if (!text.contains(u"{mqtt:"))
         return found;
     for (const Segment &segment : parse(text).segments) {
-        if (segment.kind == Segment::Mqtt)
+        if (segment.field && segment.field->name == u"mqtt")
             found.insert(segment.text);
     }
     return found;

@@ -33,7 +33,6 @@ Outcome check(const QString &text, const QString &field);
 qint64 widestLength(const QString &text);
 QString expand(const QString &text, const LiveValues &values);
 QSet<QString> topics(const QString &text);
-bool usesCounter(const QString &text, const QString &name);
 // A payload as it is shown: controls dropped, at most maxTopicValue characters.
 QString topicValue(const QString &payload);
 bool validCounterName(const QString &name);
