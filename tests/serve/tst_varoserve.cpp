@@ -519,7 +519,7 @@ private slots:
         // The others are closed after the idle time; the half-sent one is told why.
         clients.back()->setReadBufferSize(0); // so that it reads to the end
         for (QTcpSocket *closed : { half.get(), idle.get(), clients.back().get() })
-            QTRY_COMPARE_WITH_TIMEOUT(closed->state(), QAbstractSocket::UnconnectedState, 12000);
+            QTRY_COMPARE_WITH_TIMEOUT(closed->state(), QAbstractSocket::UnconnectedState, 20000);
         QVERIFY(half->readAll().startsWith("HTTP/1.1 408 "));
         const qint64 grown = guarded.memory("VmHWM") - before;
         qInfo("memory grew by %lld KiB", grown);
