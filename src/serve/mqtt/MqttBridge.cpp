@@ -49,6 +49,7 @@ MqttBridge::MqttBridge(MqttClient &client, BoardControl &control, BoardEngine &e
     , m_engine(engine)
     , m_settings(options)
     , m_discovery(options.haPrefix, options.prefix)
+    , m_filters(MqttTopics::filters(options.prefix))
 {
     connect(&client, &MqttClient::connected, this, &MqttBridge::connected);
     connect(&client, &MqttClient::received, this, &MqttBridge::received);
@@ -59,14 +60,13 @@ MqttBridge::MqttBridge(MqttClient &client, BoardControl &control, BoardEngine &e
 
 bool MqttBridge::isCommand(const QString &topic) const
 {
-    const QStringList filters = MqttTopics::filters(m_settings.prefix);
-    return std::any_of(filters.cbegin(), filters.cend(),
+    return std::any_of(m_filters.cbegin(), m_filters.cend(),
                        [&topic](const QString &filter) { return MqttClient::matches(filter, topic); });
 }
 
 void MqttBridge::connected()
 {
-    for (const QString &filter : MqttTopics::filters(m_settings.prefix))
+    for (const QString &filter : m_filters)
         m_client.subscribe(filter);
     m_topics.clear();
     listenToTopics();

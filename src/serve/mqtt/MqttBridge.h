@@ -54,6 +54,7 @@ private:
     BoardEngine &m_engine;
     MqttOptions m_settings;
     HaDiscovery m_discovery;
+    const QStringList m_filters; // the command subscriptions
     QSet<QString> m_topics; // subscribed for {mqtt:TOPIC}
     QSet<int> m_announced; // boards whose discovery is on the broker
 };
