@@ -1,9 +1,9 @@
 #include "serve/api/JournalController.h"
 
 #include "common/Windows1252.h"
-#include "engine/ContentJson.h"
 #include "serve/BoardControl.h"
 #include "serve/api/ApiServer.h"
+#include "serve/content/ContentJson.h"
 
 #include <QJsonArray>
 #include <QJsonObject>
@@ -20,7 +20,7 @@ Outcome JournalController::page(const QUrlQuery &query, ServeStore::JournalPage 
         const auto parsed = ContentJson::board(query.queryItemValue(QStringLiteral("board")));
         if (!parsed.ok())
             return parsed.error;
-        page.board = parsed.value;
+        page.board = parsed.value.value();
     }
     page.limit = defaultLimit;
     if (query.hasQueryItem(QStringLiteral("limit"))) {

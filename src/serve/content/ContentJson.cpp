@@ -1,4 +1,4 @@
-#include "engine/ContentJson.h"
+#include "serve/content/ContentJson.h"
 
 #include "common/Windows1252.h"
 #include "engine/LiveText.h"
@@ -56,7 +56,7 @@ bool wholeNumber(const QJsonValue &json, qint64 &value)
     return ok;
 }
 
-Parsed<int> ranged(const QJsonValue &json, int low, int high, Outcome::Kind kind, const QString &field)
+Result<int> ranged(const QJsonValue &json, int low, int high, Outcome::Kind kind, const QString &field)
 {
     qint64 value = 0;
     if (!wholeNumber(json, value) || value < low || value > high)
@@ -64,7 +64,7 @@ Parsed<int> ranged(const QJsonValue &json, int low, int high, Outcome::Kind kind
     return { int(value), {} };
 }
 
-Parsed<int> minuteOfDay(const QJsonValue &json, int latest, Outcome::Kind kind, const QString &field)
+Result<int> minuteOfDay(const QJsonValue &json, int latest, Outcome::Kind kind, const QString &field)
 {
     static const QRegularExpression shape(QRegularExpression::anchoredPattern(u"([0-9]{2}):([0-5][0-9])"));
     const QRegularExpressionMatch match = shape.match(json.toString());
@@ -74,7 +74,7 @@ Parsed<int> minuteOfDay(const QJsonValue &json, int latest, Outcome::Kind kind, 
     return { minute, {} };
 }
 
-Parsed<QDate> date(const QJsonValue &json, const QString &field)
+Result<QDate> date(const QJsonValue &json, const QString &field)
 {
     if (json.isNull() || json.isUndefined())
         return {};
@@ -86,7 +86,7 @@ Parsed<QDate> date(const QJsonValue &json, const QString &field)
     return { day, {} };
 }
 
-Parsed<quint8> days(const QJsonValue &json, const QString &field)
+Result<quint8> days(const QJsonValue &json, const QString &field)
 {
     QStringList words;
     if (json.isString()) {
@@ -131,7 +131,7 @@ struct Reader
     QJsonValue at(const char *key) const { return fields.value(QLatin1String(key)); }
     QString name(const char *key) const { return prefix + QLatin1String(key); }
 
-    template<typename T> void take(T &into, const Parsed<T> &parsed)
+    template<typename T> void take(T &into, const Result<T> &parsed)
     {
         if (!error.ok())
             return;
@@ -159,13 +159,13 @@ struct Reader
     }
 };
 
-Parsed<PlaylistItem> itemAt(const QJsonValue &json, const QString &name, const QString &prefix)
+Result<PlaylistItem> itemAt(const QJsonValue &json, const QString &name, const QString &prefix)
 {
     static const QStringList keys
             = { QStringLiteral("text"),    QStringLiteral("mode"),      QStringLiteral("brightness"),
                 QStringLiteral("seconds"), QStringLiteral("days"),      QStringLiteral("from"),
                 QStringLiteral("until"),   QStringLiteral("firstDate"), QStringLiteral("lastDate") };
-    Parsed<PlaylistItem> parsed;
+    Result<PlaylistItem> parsed;
     parsed.error = object(json, name, prefix, keys);
     if (!parsed.ok())
         return parsed;
@@ -208,14 +208,14 @@ QJsonValue timeJson(const QDateTime &time)
 
 } // namespace
 
-Parsed<PlaylistItem> item(const QJsonValue &json)
+Result<PlaylistItem> item(const QJsonValue &json)
 {
     return itemAt(json, QStringLiteral("item"), QString());
 }
 
-Parsed<QList<PlaylistItem>> playlist(const QJsonValue &json)
+Result<QList<PlaylistItem>> playlist(const QJsonValue &json)
 {
-    Parsed<QList<PlaylistItem>> parsed;
+    Result<QList<PlaylistItem>> parsed;
     if (!json.isArray() || json.toArray().size() > maxItems) {
         parsed.error = failure(Outcome::PlaylistInvalid, QStringLiteral("playlist"));
         return parsed;
@@ -223,7 +223,7 @@ Parsed<QList<PlaylistItem>> playlist(const QJsonValue &json)
     const QJsonArray items = json.toArray();
     for (qsizetype i = 0; i < items.size(); ++i) {
         const QString name = QStringLiteral("items[%1]").arg(i);
-        const Parsed<PlaylistItem> one = itemAt(items.at(i), name, name + u'.');
+        const Result<PlaylistItem> one = itemAt(items.at(i), name, name + u'.');
         if (!one.ok()) {
             parsed.error = one.error;
             return parsed;
@@ -233,10 +233,10 @@ Parsed<QList<PlaylistItem>> playlist(const QJsonValue &json)
     return parsed;
 }
 
-Parsed<PlaylistItem> message(const QJsonValue &json)
+Result<PlaylistItem> message(const QJsonValue &json)
 {
     static const QStringList keys = { QStringLiteral("text"), QStringLiteral("mode"), QStringLiteral("brightness") };
-    Parsed<PlaylistItem> parsed;
+    Result<PlaylistItem> parsed;
     parsed.error = object(json, QStringLiteral("message"), QString(), keys);
     if (!parsed.ok())
         return parsed;
@@ -246,11 +246,11 @@ Parsed<PlaylistItem> message(const QJsonValue &json)
     return parsed;
 }
 
-Parsed<Alert> alert(const QJsonValue &json, const QDateTime &now)
+Result<Alert> alert(const QJsonValue &json, const QDateTime &now)
 {
     static const QStringList keys = { QStringLiteral("text"), QStringLiteral("mode"), QStringLiteral("brightness"),
                                       QStringLiteral("priority"), QStringLiteral("seconds") };
-    Parsed<Alert> parsed;
+    Result<Alert> parsed;
     parsed.error = object(json, QStringLiteral("alert"), QString(), keys);
     if (!parsed.ok())
         return parsed;
@@ -269,26 +269,35 @@ Parsed<Alert> alert(const QJsonValue &json, const QDateTime &now)
     return parsed;
 }
 
-Parsed<int> mode(const QJsonValue &json)
+Result<int> mode(const QJsonValue &json)
 {
     return ranged(Reader::modeIndex(json), 0, 5, Outcome::ModeInvalid, QStringLiteral("mode"));
 }
 
-Parsed<int> brightness(const QJsonValue &json)
+Result<int> brightness(const QJsonValue &json)
 {
     return ranged(json, 0, 99, Outcome::BrightnessOutOfRange, QStringLiteral("brightness"));
 }
 
-Parsed<int> board(const QString &text)
+Result<BoardNumber> board(const QString &text)
 {
     const bool digits = !text.isEmpty() && text.size() <= 2
             && std::all_of(text.begin(), text.end(), [](QChar ch) { return ch >= u'0' && ch <= u'9'; });
     if (!digits)
-        return { 0, failure(Outcome::BoardOutOfRange, QStringLiteral("board")) };
-    return { text.toInt(), {} };
+        return { {}, failure(Outcome::BoardOutOfRange, QStringLiteral("board")) };
+    return { BoardNumber(text.toInt()), {} };
 }
 
-Parsed<QString> counterName(const QString &name)
+Result<qint64> alertId(const QString &text)
+{
+    bool ok = false;
+    const qint64 id = text.toLongLong(&ok);
+    if (!ok)
+        return { 0, failure(Outcome::AlertUnknown, text) };
+    return { id, {} };
+}
+
+Result<QString> counterName(const QString &name)
 {
     if (!LiveText::validCounterName(name)) {
         return { {},
@@ -298,7 +307,7 @@ Parsed<QString> counterName(const QString &name)
     return { name, {} };
 }
 
-Parsed<qint64> counterValue(const QJsonValue &json, const QString &field)
+Result<qint64> counterValue(const QJsonValue &json, const QString &field)
 {
     qint64 value = 0;
     if (!wholeNumber(json, value) || value < -maxCounter || value > maxCounter)
@@ -306,7 +315,7 @@ Parsed<qint64> counterValue(const QJsonValue &json, const QString &field)
     return { value, {} };
 }
 
-Parsed<qint64> counterSum(qint64 value, qint64 by)
+Result<qint64> counterSum(qint64 value, qint64 by)
 {
     qint64 sum = 0;
     if (qAddOverflow(value, by, &sum) || sum < -maxCounter || sum > maxCounter)
@@ -314,7 +323,7 @@ Parsed<qint64> counterSum(qint64 value, qint64 by)
     return { sum, {} };
 }
 
-Parsed<QString> text(const QJsonValue &json, const QString &field)
+Result<QString> text(const QJsonValue &json, const QString &field)
 {
     if (!json.isString())
         return { {}, failure(Outcome::NotText, field) };
@@ -391,13 +400,13 @@ QJsonObject record(const Alert &alert)
     };
 }
 
-Parsed<Alert> alertRecord(const QJsonValue &json)
+Result<Alert> alertRecord(const QJsonValue &json)
 {
     static const QStringList keys
             = { QStringLiteral("id"),         QStringLiteral("text"),       QStringLiteral("mode"),
                 QStringLiteral("brightness"), QStringLiteral("priority"),   QStringLiteral("raised"),
                 QStringLiteral("ends"),       QStringLiteral("secondsLeft") };
-    Parsed<Alert> parsed;
+    Result<Alert> parsed;
     parsed.error = object(json, QStringLiteral("alert"), QString(), keys);
     if (!parsed.ok())
         return parsed;
