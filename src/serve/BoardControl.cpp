@@ -4,7 +4,10 @@
 #include "engine/Clock.h"
 #include "engine/LiveText.h"
 #include "protocol/BoardFrame.h"
+#include "serve/ServiceOutcome.h"
 #include "serve/content/ContentJson.h"
+#include "serve/content/ContentOutcome.h"
+#include "store/StoreOutcome.h"
 
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -96,7 +99,7 @@ Outcome BoardControl::fits(int board, const QString &text, const QString &field)
     const qint64 around = BoardFrame::build(QString::number(board), 0, QStringLiteral("99"), {}).size();
     if (LiveText::widestLength(text) + around <= m_frameLimit)
         return {};
-    Outcome refused { Outcome::TextTooLongForDatagram, field, CommMode::Udp, 0, QString::number(board) };
+    Outcome refused { ContentOutcome::TextTooLongForDatagram, field, CommMode::Udp, 0, QString::number(board) };
     refused.limit = m_frameLimit - around;
     return refused;
 }
@@ -146,7 +149,7 @@ Result<Alert> BoardControl::raiseAlert(BoardNumber board, Alert alert)
     if (const Outcome fit = fits(number, alert.text, QStringLiteral("text")); !fit.ok())
         return { {}, fit };
     if (m_engine.alerts(number).size() >= alertsLimit)
-        return { {}, { Outcome::AlertsFull, QString::number(number), CommMode::None, 0, {}, 0, alertsLimit } };
+        return { {}, { ServiceOutcome::AlertsFull, QString::number(number), CommMode::None, 0, {}, 0, alertsLimit } };
     m_store.dropAlertsEndedBy(m_clock.now());
     alert.id = 0; // the store gives it
     const Outcome stored = m_store.addAlert(number, compact(ContentJson::record(alert)), alert.ends, alert.id);
@@ -160,9 +163,9 @@ Outcome BoardControl::deleteAlert(BoardNumber board, qint64 id)
 {
     const QList<Alert> alerts = m_engine.alerts(board.value());
     if (std::none_of(alerts.cbegin(), alerts.cend(), [id](const Alert &alert) { return alert.id == id; }))
-        return { Outcome::AlertUnknown, QString::number(id) };
+        return { StoreOutcome::AlertUnknown, QString::number(id) };
     const Outcome deleted = m_store.deleteAlert(id);
-    if (deleted.ok() || deleted.kind == Outcome::AlertUnknown)
+    if (deleted.ok() || deleted.is(StoreOutcome::AlertUnknown))
         m_engine.removeAlert(board.value(), id);
     return deleted;
 }
@@ -200,7 +203,7 @@ Result<PlaylistItem> BoardControl::changeItem(BoardNumber board, const std::func
     const int number = board.value();
     QList<PlaylistItem> items = m_engine.playlist(number);
     if (items.isEmpty())
-        return { {}, { Outcome::BoardEmpty, QString::number(number) } };
+        return { {}, { ServiceOutcome::BoardEmpty, QString::number(number) } };
     const Showing showing = m_engine.showing(number);
     const int index = showing.source == Showing::Playlist ? showing.itemIndex : 0;
     change(items[index]);

@@ -4,6 +4,7 @@
 #include "common/PrivateFile.h"
 #include "rules/MessageText.h"
 #include "rules/PortSettings.h"
+#include "serve/ServiceOutcome.h"
 #include "transport/TransportArgument.h"
 #include "transport/UdpLink.h"
 
@@ -41,7 +42,7 @@ int Service::start()
             return fail(read, BadUsage);
         token = token.left(token.indexOf('\n')).trimmed();
         if (token.size() < tokenMinimum)
-            return fail({ Outcome::TokenTooShort, m_options.tokenFile }, BadUsage);
+            return fail({ ServiceOutcome::TokenTooShort, m_options.tokenFile }, BadUsage);
     }
     if (const Outcome read = m_options.mqtt.readCredentials(); !read.ok())
         return fail(read, BadUsage);

@@ -221,7 +221,7 @@ private slots:
                 }
             }
             if (!outcome.ok())
-                said = QString::number(ApiStatus::of(outcome.kind));
+                said = QString::number(ApiStatus::of(outcome));
             log.append(said + Windows1252::toUnicode(sink.sent.mid(before).join(',')));
         }
         QTEST(log.join(u'|'), "log");

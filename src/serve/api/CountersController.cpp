@@ -4,6 +4,7 @@
 #include "serve/BoardControl.h"
 #include "serve/api/ApiServer.h"
 #include "serve/content/ContentJson.h"
+#include "serve/content/ContentOutcome.h"
 
 #include <QJsonObject>
 
@@ -22,17 +23,17 @@ Outcome CountersController::field(const ApiRequest &request, const QString &name
         return read;
     value = QJsonValue(QJsonValue::Undefined);
     if (body.isUndefined())
-        return required ? Outcome { Outcome::FieldMissing, name } : Outcome();
+        return required ? Outcome { ContentOutcome::FieldMissing, name } : Outcome();
     if (!body.isObject())
-        return { Outcome::NotAnObject, QStringLiteral("body") };
+        return { ContentOutcome::NotAnObject, QStringLiteral("body") };
     const QJsonObject object = body.toObject();
     for (auto it = object.begin(); it != object.end(); ++it) {
         if (it.key() != name)
-            return { Outcome::FieldUnknown, it.key() };
+            return { ContentOutcome::FieldUnknown, it.key() };
     }
     value = object.value(name);
     if (required && value.isUndefined())
-        return { Outcome::FieldMissing, name };
+        return { ContentOutcome::FieldMissing, name };
     return {};
 }
 

@@ -7,6 +7,7 @@
 #include "serve/api/ApiRequest.h"
 #include "serve/api/ApiServer.h"
 #include "serve/content/ContentJson.h"
+#include "serve/content/ContentOutcome.h"
 
 #include <QBuffer>
 #include <QImageWriter>
@@ -82,7 +83,7 @@ ApiReply FaceController::face(const ApiRequest &request) const
         bool ok = false;
         const int first = query.queryItemValue(QStringLiteral("first")).toInt(&ok);
         if (!ok)
-            return ApiReply::error({ Outcome::CounterValueInvalid, QStringLiteral("first") });
+            return ApiReply::error({ ContentOutcome::CounterValueInvalid, QStringLiteral("first") });
         image = LedMatrix::render({ 0, face.brightness, face.text.mid(qMax(0, first), stripCells) }, stripCells, 0);
     } else {
         image = LedMatrix::render(face, columns, elapsedMs);

@@ -2,6 +2,7 @@
 
 #include "common/Windows1252.h"
 #include "serve/BoardControl.h"
+#include "serve/ServiceOutcome.h"
 #include "serve/api/ApiServer.h"
 #include "serve/content/ContentJson.h"
 
@@ -27,13 +28,13 @@ Outcome JournalController::page(const QUrlQuery &query, ServeStore::JournalPage 
         bool ok = false;
         page.limit = query.queryItemValue(QStringLiteral("limit")).toInt(&ok);
         if (!ok || page.limit < 1 || page.limit > maxLimit)
-            return { Outcome::LimitInvalid, QStringLiteral("limit") };
+            return { ServiceOutcome::LimitInvalid, QStringLiteral("limit") };
     }
     if (query.hasQueryItem(QStringLiteral("before"))) {
         bool ok = false;
         page.before = query.queryItemValue(QStringLiteral("before")).toLongLong(&ok);
         if (!ok || page.before < 1)
-            return { Outcome::CursorInvalid, QStringLiteral("before") };
+            return { ServiceOutcome::CursorInvalid, QStringLiteral("before") };
     }
     return {};
 }

@@ -4,7 +4,9 @@
 #include "rules/MessageText.h"
 #include "serve/BoardControl.h"
 #include "serve/content/ContentJson.h"
+#include "serve/content/ContentOutcome.h"
 #include "serve/mqtt/MqttClient.h"
+#include "serve/mqtt/MqttOutcome.h"
 #include "serve/mqtt/MqttTopics.h"
 
 #include <QJsonDocument>
@@ -19,9 +21,9 @@ Result<QJsonValue> json(const QByteArray &payload)
     QJsonParseError error;
     const QJsonDocument document = QJsonDocument::fromJson(payload, &error);
     if (error.error != QJsonParseError::NoError)
-        return {
-            {}, { Outcome::JsonMalformed, QStringLiteral("%1 at byte %2").arg(error.errorString()).arg(error.offset) }
-        };
+        return { {},
+                 { ContentOutcome::JsonMalformed,
+                   QStringLiteral("%1 at byte %2").arg(error.errorString()).arg(error.offset) } };
     return { document.isObject() ? QJsonValue(document.object()) : QJsonValue(document.array()), {} };
 }
 
@@ -141,7 +143,7 @@ void MqttBridge::received(const QString &topic, const QByteArray &payload, bool 
     // A retained command is replayed at every subscription; applied, it would
     // undo whatever changed since it was published.
     if (retained) {
-        refuse(topic, { Outcome::MqttCommandRetained });
+        refuse(topic, { MqttOutcome::CommandRetained });
         return;
     }
     const Outcome outcome = command(topic.mid(head.size()).split(u'/'), payload);
@@ -153,17 +155,17 @@ Outcome MqttBridge::command(const QStringList &levels, const QByteArray &payload
 {
     const std::optional<MqttTopics::Command> command = MqttTopics::command(levels);
     if (!command)
-        return { Outcome::MqttTopicUnknown, {}, CommMode::None, 0, MqttTopics::described() };
+        return { MqttOutcome::TopicUnknown, {}, CommMode::None, 0, MqttTopics::described() };
     const auto board = ContentJson::board(levels[0]); // on the topics that name one
     // Ending the alerts needs nothing from the payload, so no payload fails it.
     if (*command == MqttTopics::Command::AlertClear)
         return board.ok() ? m_control.clearAlerts(board.value).error : board.error;
     if (payload.size() > maxPayload)
-        return { Outcome::MqttPayloadTooLarge };
+        return { MqttOutcome::PayloadTooLarge };
     QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
     const QString text = decoder.decode(payload);
     if (decoder.hasError() || text.contains(QChar(0)))
-        return { Outcome::NotText, QStringLiteral("payload") };
+        return { ContentOutcome::NotText, QStringLiteral("payload") };
 
     switch (*command) {
     case MqttTopics::Command::CounterAdd:

@@ -1,4 +1,5 @@
 #include "serve/mqtt/MqttClient.h"
+#include "serve/mqtt/MqttOutcome.h"
 
 #include <QHostAddress>
 #include <QHostInfo>
@@ -147,7 +148,7 @@ void MqttClient::lose(const QString &reason)
     if (m_retry.isActive())
         return;
     if (!refused) // already told, with the broker's reason
-        emit event({ Outcome::MqttLost, address(), {}, 0, reason });
+        emit event({ MqttOutcome::Lost, address(), {}, 0, reason });
     m_retry.start(m_retryMs);
     m_retryMs = nextRetryMs(m_retryMs);
     if (wasConnected)
@@ -216,12 +217,12 @@ void MqttClient::onConnect(mosquitto *, void *self, int rc)
         // The broker closes the link after a refusal; the retry follows from there.
         client->m_refused = true;
         emit client->event(
-                { Outcome::MqttRefused, client->address(), {}, 0, QString::fromUtf8(mosquitto_connack_string(rc)) });
+                { MqttOutcome::Refused, client->address(), {}, 0, QString::fromUtf8(mosquitto_connack_string(rc)) });
         return;
     }
     client->m_connected = true;
     client->m_retryMs = firstRetryMs;
-    emit client->event({ Outcome::MqttConnected, client->address() });
+    emit client->event({ MqttOutcome::Connected, client->address() });
     emit client->connected();
 }
 
