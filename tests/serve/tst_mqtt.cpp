@@ -114,6 +114,8 @@ private slots:
 
         row("brightness 100", "t/3/brightness/set", "100", "brightness must be");
         row("board 100", "t/100/mode/set", "1", "board must be");
+        row("plain text to board 100", "t/100/message/set", "A", "board must be");
+        row("an alert to board 100 is read as JSON first", "t/100/alert/set", "{", "malformed JSON");
         row("not UTF-8", "t/3/message/set", "caf\xe9", "payload must be a text");
         row("counter at the 64-bit edge, as over HTTP", "t/counter/n/set", "9223372036854775807",
             "value must be a whole number from -9007199254740991 to 9007199254740991");
