@@ -178,23 +178,23 @@ Result<int> BoardControl::clearAlerts(BoardNumber board)
     return { m_engine.clearAlerts(board.value()), {} };
 }
 
-Result<qint64> BoardControl::storeCounter(const QString &name, qint64 value)
+Result<qint64> BoardControl::storeCounter(const CounterName &name, qint64 value)
 {
-    const Outcome stored = m_store.setCounter(name, value);
+    const Outcome stored = m_store.setCounter(name.text(), value);
     if (!stored.ok())
         return { 0, stored };
-    m_engine.setCounter(name, value);
+    m_engine.setCounter(name.text(), value);
     return { value, {} };
 }
 
-Result<qint64> BoardControl::setCounter(const QString &name, qint64 value)
+Result<qint64> BoardControl::setCounter(const CounterName &name, qint64 value)
 {
     return storeCounter(name, value);
 }
 
-Result<qint64> BoardControl::addCounter(const QString &name, qint64 by)
+Result<qint64> BoardControl::addCounter(const CounterName &name, qint64 by)
 {
-    const auto sum = ContentJson::counterSum(m_engine.counter(name), by);
+    const auto sum = ContentJson::counterSum(m_engine.counter(name.text()), by);
     return sum.ok() ? storeCounter(name, sum.value) : sum;
 }
 

@@ -5,6 +5,7 @@
 #include "engine/Alert.h"
 #include "engine/PlaylistItem.h"
 #include "serve/content/BoardNumber.h"
+#include "serve/content/CounterName.h"
 #include "store/ServeStore.h"
 
 #include <QObject>
@@ -42,9 +43,8 @@ public:
     Result<int> clearAlerts(BoardNumber board); // how many ended
     // A board holds at most this many live alerts; one more is AlertsFull.
     static constexpr int alertsLimit = 100;
-    // The counter's new value; the name is one ContentJson::counterName passed.
-    Result<qint64> setCounter(const QString &name, qint64 value);
-    Result<qint64> addCounter(const QString &name, qint64 by);
+    Result<qint64> setCounter(const CounterName &name, qint64 value); // the counter's new value
+    Result<qint64> addCounter(const CounterName &name, qint64 by);
     // The current item (the item that shows, or the first one while an alert
     // shows) with its mode or brightness changed; BoardEmpty without a playlist.
     Result<PlaylistItem> setMode(BoardNumber board, int mode);
@@ -69,7 +69,7 @@ signals:
 private:
     Outcome storePlaylist(int board, const QList<PlaylistItem> &items);
     Result<PlaylistItem> changeItem(BoardNumber board, const std::function<void(PlaylistItem &)> &change);
-    Result<qint64> storeCounter(const QString &name, qint64 value);
+    Result<qint64> storeCounter(const CounterName &name, qint64 value);
     Outcome fits(int board, const QString &text, const QString &field) const;
     Outcome fits(int board, const QList<PlaylistItem> &items) const;
     void journalFrame(int board, const QByteArray &frame, const Showing &showing, bool failed);

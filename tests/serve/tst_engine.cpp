@@ -201,7 +201,7 @@ private slots:
                     outcome = apply(Result<int>(), [&](int) { return control.clearAlerts(number.value); });
                     break;
                 case 'n':
-                    outcome = control.setCounter(pair[0], pair[1].toLongLong()).error;
+                    outcome = control.setCounter(ContentJson::counterName(pair[0]).value, pair[1].toLongLong()).error;
                     break;
                 case 'x':
                     store.close();

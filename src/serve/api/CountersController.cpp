@@ -61,7 +61,7 @@ ApiReply CountersController::set(const ApiRequest &request)
         return ApiReply::error(name.error);
     const auto number = ContentJson::counterValue(value, QStringLiteral("value"));
     const auto stored = number.ok() ? m_control.setCounter(name.value, number.value) : number;
-    return stored.ok() ? counter(name.value, stored.value) : ApiReply::error(stored.error);
+    return stored.ok() ? counter(name.value.text(), stored.value) : ApiReply::error(stored.error);
 }
 
 ApiReply CountersController::add(const ApiRequest &request)
@@ -74,5 +74,5 @@ ApiReply CountersController::add(const ApiRequest &request)
         return ApiReply::error(name.error);
     const auto step = by.isUndefined() ? Result<qint64> { 1, {} } : ContentJson::counterValue(by, QStringLiteral("by"));
     const auto sum = step.ok() ? m_control.addCounter(name.value, step.value) : step;
-    return sum.ok() ? counter(name.value, sum.value) : ApiReply::error(sum.error);
+    return sum.ok() ? counter(name.value.text(), sum.value) : ApiReply::error(sum.error);
 }

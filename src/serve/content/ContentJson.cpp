@@ -302,14 +302,14 @@ Result<qint64> alertId(const QString &text)
     return { id, {} };
 }
 
-Result<QString> counterName(const QString &name)
+Result<CounterName> counterName(const QString &name)
 {
     if (!LiveText::validCounterName(name)) {
         return { {},
                  Outcome { ContentOutcome::CounterNameInvalid, QStringLiteral("name"), CommMode::None, 0,
                            LiveText::topicValue(name.left(64)) } };
     }
-    return { name, {} };
+    return { CounterName(name), {} };
 }
 
 Result<qint64> counterValue(const QJsonValue &json, const QString &field)

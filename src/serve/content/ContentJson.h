@@ -6,6 +6,7 @@
 #include "engine/PlaylistItem.h"
 #include "engine/Showing.h"
 #include "serve/content/BoardNumber.h"
+#include "serve/content/CounterName.h"
 
 #include <QDateTime>
 #include <QJsonArray>
@@ -38,7 +39,7 @@ Result<int> mode(const QJsonValue &json); // a name or 0..5
 Result<int> brightness(const QJsonValue &json);
 Result<BoardNumber> board(const QString &text); // "0".."99"
 Result<qint64> alertId(const QString &text); // AlertUnknown when it is not a number
-Result<QString> counterName(const QString &name); // letters, digits, _ - . (1 to 64)
+Result<CounterName> counterName(const QString &name); // letters, digits, _ - . (1 to 64)
 // A counter is a whole number a JSON number holds exactly, from -maxCounter
 // to maxCounter, whether it comes as a number or as a text (off the bus).
 constexpr qint64 maxCounter = (qint64(1) << 53) - 1;
