@@ -14,18 +14,13 @@
 #include <QJsonValue>
 #include <QList>
 
-// The one place that reads and writes board content as JSON: the API, the
-// bus, the store and the page all go through it, so they refuse the same
-// things with the same words. A failure is an Outcome whose subject names
-// the field ("brightness", "items[3].from"); MessageText words it.
+// The one place that reads and writes board content: each front end (the
+// API, the bus, the page's face) decodes what it received with it into the
+// engine's types before it hands them to BoardControl, and the store's JSON
+// is read and written here, so all of them refuse the same things with the
+// same words. A failure is an Outcome whose subject names the field
+// ("brightness", "items[3].from"); MessageText words it.
 namespace ContentJson {
-
-template<typename T> struct Parsed
-{
-    T value {};
-    Outcome error;
-    bool ok() const { return error.ok(); }
-};
 
 constexpr int maxItems = 100;
 constexpr int maxItemSeconds = 86400;
