@@ -5,7 +5,7 @@ set -e
 packages="build-essential cmake qt6-base-dev qt6-serialport-dev libqt6serialport6-dev
           fonts-dejavu-core fonts-liberation2 iproute2 util-linux clang-format dpkg-dev desktop-file-utils
           qt6-httpserver-dev qt6-websockets-dev libqt6sql6-sqlite chromium chromium-driver python3-selenium
-          pkg-config libmosquitto-dev mosquitto mosquitto-clients strace tzdata"
+          pkg-config libmosquitto-dev libssl-dev openssl mosquitto mosquitto-clients strace tzdata"
 missing=""
 for package in $packages; do
     dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" \

@@ -44,6 +44,10 @@ MqttClient::MqttClient(const Settings &settings, QObject *parent)
     if (!m_settings.willTopic.isEmpty())
         mosquitto_will_set(m_mosq, m_settings.willTopic.toUtf8().constData(), int(m_settings.willPayload.size()),
                            m_settings.willPayload.constData(), 1, true);
+    if (m_settings.tls) {
+        mosquitto_int_option(m_mosq, MOSQ_OPT_SSL_CTX_WITH_DEFAULTS, 0); // the context as it is given
+        mosquitto_void_option(m_mosq, MOSQ_OPT_SSL_CTX, m_settings.tls->context());
+    }
     if (!m_settings.user.isEmpty())
         mosquitto_username_pw_set(m_mosq, m_settings.user.toUtf8().constData(),
                                   m_settings.password.toUtf8().constData());
@@ -92,7 +96,7 @@ void MqttClient::connectTo(const QString &address)
 {
     const int rc = mosquitto_connect_async(m_mosq, address.toUtf8().constData(), m_settings.port, keepAliveSeconds);
     if (rc != MOSQ_ERR_SUCCESS && rc != MOSQ_ERR_CONN_PENDING) {
-        lose(reasonOf(rc));
+        lose(failure(rc));
         return;
     }
     watchSocket();
@@ -111,8 +115,12 @@ void MqttClient::watchSocket()
     connect(m_readNotifier.get(), &QSocketNotifier::activated, this,
             [this] { afterLoop(mosquitto_loop_read(m_mosq, 1)); });
     m_writeNotifier = std::make_unique<QSocketNotifier>(fd, QSocketNotifier::Write);
-    connect(m_writeNotifier.get(), &QSocketNotifier::activated, this,
-            [this] { afterLoop(mosquitto_loop_write(m_mosq, 1)); });
+    // The library takes the next step of a TLS handshake only in its reader,
+    // also when the socket waits to be written.
+    connect(m_writeNotifier.get(), &QSocketNotifier::activated, this, [this] {
+        const int rc = m_settings.tls ? mosquitto_loop_read(m_mosq, 1) : MOSQ_ERR_SUCCESS;
+        afterLoop(rc == MOSQ_ERR_SUCCESS && mosquitto_socket(m_mosq) >= 0 ? mosquitto_loop_write(m_mosq, 1) : rc);
+    });
     updateWriteInterest();
     m_housekeeping.start();
 }
@@ -120,10 +128,18 @@ void MqttClient::watchSocket()
 void MqttClient::afterLoop(int rc)
 {
     if (rc != MOSQ_ERR_SUCCESS || mosquitto_socket(m_mosq) < 0) {
-        lose(rc != MOSQ_ERR_SUCCESS ? reasonOf(rc) : reasonOf(MOSQ_ERR_CONN_LOST));
+        lose(failure(rc != MOSQ_ERR_SUCCESS ? rc : MOSQ_ERR_CONN_LOST));
         return;
     }
     updateWriteInterest();
+}
+
+// A certificate that did not verify is told as such, not as the library's
+// "TLS error".
+QString MqttClient::failure(int rc) const
+{
+    const QString refusal = m_settings.tls ? m_settings.tls->takeRefusal() : QString();
+    return refusal.isEmpty() ? reasonOf(rc) : refusal;
 }
 
 void MqttClient::updateWriteInterest()

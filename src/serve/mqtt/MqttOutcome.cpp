@@ -19,6 +19,8 @@ QString words(const Outcome &outcome)
     case MqttOutcome::Refused:
         return QStringLiteral("MQTT broker ") + outcome.subject + QStringLiteral(" refused the connection: ")
                 + outcome.description;
+    case MqttOutcome::TlsFileInvalid:
+        return QStringLiteral("\"%1\" cannot be used for TLS: %2").arg(outcome.subject, outcome.description);
     }
     return {};
 }

@@ -12,6 +12,7 @@ enum class MqttOutcome {
     Connected, // subject: HOST:PORT
     Lost, // subject: HOST:PORT; description: the reason
     Refused, // subject: HOST:PORT; description: the broker's reason
+    TlsFileInvalid, // subject: the file (or host); description: the TLS library's reason
 };
 
 const OutcomeArea &outcomeArea(MqttOutcome kind);
