@@ -110,8 +110,10 @@ Outcome MqttTls::load(const Files &files, const QString &host)
     if (!key || SSL_CTX_use_PrivateKey(context, key.get()) != 1)
         return invalid(files.key);
     if (SSL_CTX_check_private_key(context) != 1)
-        return {
-            MqttOutcome::TlsFileInvalid, files.key, {}, 0, QStringLiteral("it is not the key of %1").arg(files.certificate)
-        };
+        return { MqttOutcome::TlsFileInvalid,
+                 files.key,
+                 {},
+                 0,
+                 QStringLiteral("it is not the key of %1").arg(files.certificate) };
     return {};
 }
