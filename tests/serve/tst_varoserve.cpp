@@ -10,6 +10,7 @@
 #include <QRegularExpression>
 #include <QSqlDatabase>
 #include <QSqlQuery>
+#include <QTcpServer>
 #include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QTest>
@@ -159,6 +160,28 @@ class tst_VaroServe : public QObject
         while (line.hasPendingDatagrams() || line.waitForReadyRead(100))
             received << line.receiveDatagram().data();
         return received;
+    }
+
+    // Whole frames only, sorted, once the line has been quiet for a while.
+    static Frames received(QTcpSocket &line)
+    {
+        QByteArray bytes;
+        while (line.waitForReadyRead(500))
+            bytes += line.readAll();
+        static const QRegularExpression frame("\r(\\d+)C.*?\r\\1D");
+        Frames whole;
+        qsizetype end = 0;
+        for (auto match = frame.globalMatch(QString::fromLatin1(bytes)); match.hasNext();) {
+            const auto next = match.next();
+            if (next.capturedStart() != end)
+                break;
+            whole << next.captured().toLatin1();
+            end = next.capturedEnd();
+        }
+        if (end != bytes.size())
+            whole << "stray: " + bytes.mid(end);
+        std::sort(whole.begin(), whole.end());
+        return whole;
     }
 
 private slots:
@@ -319,6 +342,7 @@ private slots:
         QTest::newRow("transport as the window words it")
                 << QStringList { "tcp80" } << 1 << "The command line argument \"tcp80\"is not recognized";
         QTest::newRow("no TRANSPORT") << QStringList {} << 2 << "Missing TRANSPORT";
+        QTest::newRow("TCP with no port") << QStringList { "TCP:127.0.0.1" } << 2 << "\"TCP:127.0.0.1\" names no port";
         QTest::newRow("open address without a token")
                 << QStringList { "--listen", "0.0.0.0:8470", "UDP9" } << 2 << "give --token-file";
         QTest::newRow("token file others can read")
@@ -413,6 +437,57 @@ private slots:
         QVERIFY(service.process.waitForFinished(1000));
         QCOMPARE(service.process.exitCode(), 1);
         QVERIFY2(clock.elapsed() < 1000, qPrintable(QString::number(clock.elapsed())));
+    }
+
+    // A device server that refuses at the start, accepts, drops the
+    // connection in the middle of a long frame and comes back: while it is
+    // away health says so and only each board's newest frame waits; back,
+    // every board gets its current frame, whole, and nothing else.
+    void tcpLineComesBack()
+    {
+        QTcpServer device;
+        QVERIFY(device.listen(QHostAddress::LocalHost));
+        const quint16 port = device.serverPort();
+        device.close();
+        Service service;
+        QVERIFY(service.start({ "--data", store("tcp.sqlite"), QString("TCP:127.0.0.1:%1").arg(port) }));
+        const auto health = [&service] { return service.http("GET", "/api/health").json(); };
+        const auto put = [&service](int board, const QString &text) {
+            return service
+                    .http("PUT", QString("/api/boards/%1/message").arg(board).toUtf8(),
+                          QJsonDocument(QJsonObject { { "text", text } }).toJson())
+                    .status;
+        };
+        const auto connection = [&device, port] {
+            if (!device.isListening() && !device.listen(QHostAddress::LocalHost, port))
+                return std::unique_ptr<QTcpSocket>();
+            device.waitForNewConnection(10000); // the service tries again after 1 s, 2, 4
+            return std::unique_ptr<QTcpSocket>(device.nextPendingConnection());
+        };
+        QVERIFY(!health()["open"].toBool());
+        QCOMPARE(put(1, "A"), 200);
+        QCOMPARE(put(2, "B"), 200);
+        QCOMPARE(put(3, "E"), 200); // unchanged from here on
+        const QByteArray board3 = "\r3C0\r3B99\r3AE\r3D";
+        std::unique_ptr<QTcpSocket> line = connection();
+        QVERIFY(line);
+        QCOMPARE(received(*line), (Frames { "\r1C0\r1B99\r1AA\r1D", "\r2C0\r2B99\r2AB\r2D", board3 }));
+        QVERIFY(health()["open"].toBool());
+
+        QCOMPARE(put(1, QString(600, u'x')), 200); // 0.6 s on the wire
+        QCOMPARE(put(2, "C"), 200); // waits for it
+        QVERIFY(line->waitForReadyRead(2000));
+        line->abort();
+        device.close();
+        QTRY_VERIFY(!health()["open"].toBool());
+        for (int i = 0; i < 50; ++i)
+            QCOMPARE(put(1, QString("n%1").arg(i)), 200);
+        QCOMPARE(health()["bytesWaiting"].toInt(), 0);
+        line = connection();
+        QVERIFY(line);
+        QCOMPARE(received(*line), (Frames { "\r1C0\r1B99\r1An49\r1D", "\r2C0\r2B99\r2AC\r2D", board3 }));
+        QVERIFY(health()["open"].toBool());
+        QCOMPARE(service.stop(), 0);
     }
 
     void serialLineNotReadHoldsNoBacklog()

@@ -127,6 +127,12 @@ int of(const Outcome &outcome)
     case Outcome::PortNotAvailable:
     case Outcome::PortCannotOpen:
     case Outcome::SendFailed:
+    case Outcome::TcpPortMissing:
+    case Outcome::TcpHostMissing:
+    case Outcome::TcpPortInvalid:
+    case Outcome::TcpCannotConnect:
+    case Outcome::TcpRetrying:
+    case Outcome::TcpConnected:
     case Outcome::ListCreateFailed:
     case Outcome::ListWriteFailed:
         return 500;

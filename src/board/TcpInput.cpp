@@ -1,0 +1,44 @@
+#include "board/TcpInput.h"
+
+#include "transport/TransportArgument.h"
+
+#include <QHostInfo>
+#include <QTcpSocket>
+
+TcpInput::TcpInput(const QString &host, quint16 port)
+    : m_host(host)
+    , m_port(port)
+{
+    connect(&m_server, &QTcpServer::newConnection, this, &TcpInput::accept);
+}
+
+bool TcpInput::open(QString &reason)
+{
+    const QHostInfo found = QHostInfo::fromName(m_host);
+    if (found.addresses().isEmpty()) {
+        reason = found.errorString();
+        return false;
+    }
+    if (m_server.listen(found.addresses().constFirst(), m_port))
+        return true;
+    reason = m_server.errorString();
+    return false;
+}
+
+QString TcpInput::title() const
+{
+    return QStringLiteral("TCP ") + TransportArgument::address(m_host, m_port);
+}
+
+void TcpInput::accept()
+{
+    while (QTcpSocket *socket = m_server.nextPendingConnection()) {
+        const QString source = TransportArgument::address(socket->peerAddress().toString(), socket->peerPort());
+        connect(socket, &QTcpSocket::readyRead, this,
+                [this, socket, source] { emit received(socket->readAll(), source); });
+        connect(socket, &QTcpSocket::disconnected, this, [this, socket, source] {
+            emit ended(source);
+            socket->deleteLater();
+        });
+    }
+}
