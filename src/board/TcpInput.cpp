@@ -14,12 +14,18 @@ TcpInput::TcpInput(const QString &host, quint16 port)
 
 bool TcpInput::open(QString &reason)
 {
-    const QHostInfo found = QHostInfo::fromName(m_host);
-    if (found.addresses().isEmpty()) {
-        reason = found.errorString();
-        return false;
+    // An address as written is taken as it is: looking it up would ask the
+    // name service for its name first.
+    QHostAddress address(m_host);
+    if (address.isNull()) {
+        const QHostInfo found = QHostInfo::fromName(m_host);
+        if (found.addresses().isEmpty()) {
+            reason = found.errorString();
+            return false;
+        }
+        address = found.addresses().constFirst();
     }
-    if (m_server.listen(found.addresses().constFirst(), m_port))
+    if (m_server.listen(address, m_port))
         return true;
     reason = m_server.errorString();
     return false;
