@@ -70,7 +70,7 @@ int Service::start()
     connect(&m_sink, &TransportSink::failed, this, [this](const Outcome &outcome) {
         const QString text = MessageText::of(outcome);
         if (text != std::exchange(m_lastFailure, text))
-            Console::error(text);
+            Console::error(outcome.kind == Outcome::TcpRetrying ? QStringLiteral("VaroServe: ") + text : text);
         // A serial line that went away: whoever supervises the service
         // (systemd) may open it again. The answer being written goes first.
         if (m_sink.isGone())

@@ -123,6 +123,9 @@ Outcome TcpLink::drain(int timeoutMs)
     const QDeadlineTimer deadline(timeoutMs);
     while (isConnected() && m_socket.bytesToWrite() > 0 && !deadline.hasExpired())
         m_socket.waitForBytesWritten(int(qMax<qint64>(1, deadline.remainingTime())));
+    // Kept open, a connection that ended was told of when it did.
+    if (!isConnected() && m_keepOpen)
+        return {};
     if (!isConnected())
         return failure(Outcome::SendFailed, m_reason.isEmpty() ? m_socket.errorString() : m_reason);
     const qint64 unsent = m_socket.bytesToWrite();
