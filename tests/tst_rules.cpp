@@ -63,8 +63,6 @@ private slots:
         row(" tcp:[::1]:65535 |TCP in any case, IPv6 in brackets, the highest port", CommMode::Tcp, 65535);
         row("TCP:::1:5000|IPv6 without brackets", CommMode::None);
         row("TCP:host:0|TCP port 0", CommMode::None);
-        row("TCP:host: 5 |TCP port with spaces", CommMode::Tcp, 5);
-        row("TCP:host:+5|TCP port with a sign", CommMode::None);
     }
 
     void argument()

@@ -53,10 +53,6 @@ private slots:
                 << "Comm Port \"COM32768\" is not available on this system\rInvalid port number";
         QTest::newRow("TCP server refuses") << "TCP:127.0.0.1:1"
                                             << "Unable to connect to TCP 127.0.0.1:1\rConnection refused";
-        QTest::newRow("TCP port missing, the way to write it") << "TCP:host"
-                                                               << "The command line argument \"TCP:host\" names no "
-                                                                  "port\rPlease specify it as \"TCP:HOST:PORT\", where "
-                                                                  "PORT is from 1 to 65535.";
     }
 
     void openFailures()
