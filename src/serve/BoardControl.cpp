@@ -152,7 +152,7 @@ Result<Alert> BoardControl::raiseAlert(BoardNumber board, Alert alert)
         return { {}, { ServiceOutcome::AlertsFull, QString::number(number), CommMode::None, 0, {}, 0, alertsLimit } };
     m_store.dropAlertsEndedBy(m_clock.now());
     alert.id = 0; // the store gives it
-    const Outcome stored = m_store.addAlert(number, compact(ContentJson::record(alert)), alert.ends, alert.id);
+    const Outcome stored = m_store.addAlert({ number }, compact(ContentJson::record(alert)), alert.ends, {}, alert.id);
     if (!stored.ok())
         return { {}, stored };
     m_engine.addAlert(number, alert);
@@ -164,7 +164,7 @@ Outcome BoardControl::deleteAlert(BoardNumber board, qint64 id)
     const QList<Alert> alerts = m_engine.alerts(board.value());
     if (std::none_of(alerts.cbegin(), alerts.cend(), [id](const Alert &alert) { return alert.id == id; }))
         return { StoreOutcome::AlertUnknown, QString::number(id) };
-    const Outcome deleted = m_store.deleteAlert(id);
+    const Outcome deleted = m_store.deleteAlert(id, board.value());
     if (deleted.ok() || deleted.is(StoreOutcome::AlertUnknown))
         m_engine.removeAlert(board.value(), id);
     return deleted;
