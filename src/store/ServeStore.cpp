@@ -7,8 +7,14 @@
 #include <QSqlRecord>
 #include <QVariant>
 
+#include <cerrno>
+#include <cstring>
 #include <limits>
 #include <vector>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -91,8 +97,10 @@ Outcome ServeStore::open(const QString &path)
         if (existing.read(sizeof header - 1) != QByteArray(header))
             return { StoreOutcome::NotDatabase, path, {}, 0, QStringLiteral("it does not begin as SQLite's files do") };
     }
-    if (!file.exists() && !QDir().mkpath(file.absolutePath()))
-        return failure(QStringLiteral("Unable to create the folder \"%1\"").arg(file.absolutePath()));
+    if (!file.exists()) {
+        if (const Outcome made = createPrivately(file); !made.ok())
+            return made;
+    }
 
     m_db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_connection);
     if (!m_db.isValid())
@@ -135,6 +143,24 @@ Outcome ServeStore::open(const QString &path)
     if (!query.exec(QStringLiteral("BEGIN IMMEDIATE")) || !query.exec(QStringLiteral("COMMIT")))
         return failure(query.lastError().text());
 
+    return {};
+}
+
+// A new store, its folders and the files SQLite adds beside it (which take
+// the store's own mode) are for the service's user alone.
+Outcome ServeStore::createPrivately(const QFileInfo &file) const
+{
+    const QByteArray folder = QFile::encodeName(file.absolutePath());
+    for (qsizetype slash = folder.indexOf('/', 1); slash >= 0; slash = folder.indexOf('/', slash + 1))
+        ::mkdir(folder.left(slash).constData(), 0700);
+    ::mkdir(folder.constData(), 0700);
+    if (!QFileInfo(file.absolutePath()).isDir())
+        return failure(QStringLiteral("Unable to create the folder \"%1\"").arg(file.absolutePath()));
+    const int made = ::open(QFile::encodeName(file.absoluteFilePath()).constData(),
+                            O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    if (made < 0)
+        return failure(QString::fromLocal8Bit(::strerror(errno)));
+    ::close(made);
     return {};
 }
 

@@ -5,6 +5,7 @@
 
 #include <QByteArray>
 #include <QDateTime>
+#include <QFileInfo>
 #include <QList>
 #include <QMap>
 #include <QSqlDatabase>
@@ -105,6 +106,7 @@ public:
 
 private:
     Outcome failure(const QString &description) const;
+    Outcome createPrivately(const QFileInfo &file) const;
     QSqlQuery &statement(const char *sql);
     Outcome exec(QSqlQuery &query) const;
     Outcome migrate(int version);

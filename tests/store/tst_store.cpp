@@ -134,6 +134,20 @@ private slots:
         QCOMPARE(store.boards().keys(), (QList<int> { 1, 3 }));
     }
 
+    // A new store, the folders made for it and SQLite's files beside it.
+    void createdForItsOwnerAlone()
+    {
+        const QString path = m_folder.filePath("made/for/it.sqlite");
+        ServeStore store;
+        QVERIFY(store.open(path).ok());
+        QVERIFY(store.setCounter("c", 1).ok());
+        for (const QString &made : { m_folder.filePath("made"), m_folder.filePath("made/for"), path, path + "-wal" }) {
+            struct stat status;
+            QCOMPARE(::stat(QFile::encodeName(made).constData(), &status), 0);
+            QCOMPARE(status.st_mode & 0777, S_ISDIR(status.st_mode) ? 0700u : 0600u);
+        }
+    }
+
     // Ids 1 and 2 go, the newest journalLimit stay.
     void journalKeepsItsNewest()
     {
