@@ -91,6 +91,7 @@ int Service::start()
     m_api = std::make_unique<ApiServer>(token);
     m_boards.addRoutes(*m_api);
     m_alerts.addRoutes(*m_api);
+    m_groups.addRoutes(*m_api);
     m_counters.addRoutes(*m_api);
     m_journal.addRoutes(*m_api);
     m_health.addRoutes(*m_api);

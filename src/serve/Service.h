@@ -11,6 +11,7 @@
 #include "serve/api/BoardsController.h"
 #include "serve/api/CountersController.h"
 #include "serve/api/FaceController.h"
+#include "serve/api/GroupsController.h"
 #include "serve/api/HealthController.h"
 #include "serve/api/JournalController.h"
 #include "serve/api/PageController.h"
@@ -58,6 +59,7 @@ private:
     std::unique_ptr<ApiServer> m_api;
     BoardsController m_boards { m_control };
     AlertsController m_alerts { m_control };
+    GroupsController m_groups { m_control };
     CountersController m_counters { m_control };
     JournalController m_journal { m_control };
     HealthController m_health { m_sink };

@@ -241,6 +241,31 @@ private slots:
             "\"text\":\"" + QString(200, 'x') + "\",\"textLength\":65492,");
         row("a character more on board 42 is refused", "PUT /api/boards/42/message", "{\"text\":\"x" + fits + "\"}",
             400, "text is too long for one UDP datagram: board 42 takes at most 65488 characters");
+        row("a board declared, with no content", "PUT /api/boards/21", R"({"name":" Hall\nB ","groups":["hall-b"]})",
+            200, R"("groups":["hall-b"],"name":"Hall B")");
+        row("a board in two groups", "PUT /api/boards/22", R"({"groups":["hall-b","yard","yard"]})", 200,
+            R"("groups":["hall-b","yard"],"name":null)");
+        row("all is no board's group", "PUT /api/boards/23", R"({"groups":["all"]})", 400,
+            "groups[0] must be a group's");
+        row("a name of 41 characters", "PUT /api/boards/23", "{\"name\":\"" + QByteArray(41, 'n') + "\"}", 400,
+            "name must have at most 40 characters");
+        row("17 groups", "PUT /api/boards/23",
+            R"({"groups":["a","b","c","d","e","f","g","h","i","j","k","l","m","n","o","p","q"]})", 400,
+            "groups must be a list of at most 16 groups");
+        row("the groups", "GET /api/groups", "", 200, R"({"groups":{"hall-b":[21,22],"yard":[22]}})");
+        row("a message to a group", "PUT /api/groups/hall-b/message", R"({"text":"GO"})", 200, R"({"boards":[21,22]})",
+            { "\r21C0\r21B99\r21AGO\r21D", "\r22C0\r22B99\r22AGO\r22D" });
+        row("a group no board is in", "PUT /api/groups/nobody/playlist", "[]", 404,
+            R"(no board is in the group \"nobody\")");
+        row("a group alert: one id on its boards", "POST /api/groups/hall-b/alerts", R"({"text":"FIRE","seconds":60})",
+            201, R"({"boards":[21,22],"id":2})", { "\r21C0\r21B99\r21AFIRE\r21D", "\r22C0\r22B99\r22AFIRE\r22D" });
+        row("a group alert ended on one board", "DELETE /api/boards/21/alerts/2", "", 204, "",
+            { "\r21C0\r21B99\r21AGO\r21D" });
+        row("the group alert ended on the rest", "DELETE /api/groups/hall-b/alerts/2", "", 204, "",
+            { "\r22C0\r22B99\r22AGO\r22D" });
+        row("a group alert ended before", "DELETE /api/groups/hall-b/alerts/2", "", 404, "no such alert: 2");
+        row("a declaration forgotten, its content kept", "DELETE /api/boards/21", "", 204, "");
+        row("a board not declared", "DELETE /api/boards/21", "", 404, "board 21 is not declared");
         row("unknown path", "GET /api/nothing", "", 404, "no such path: /api/nothing");
         row("wrong method", "POST /api/boards/5/message", "", 405, "POST is not allowed here; allowed: PUT");
         row("a body of exactly 1 MiB is taken", "PUT /api/boards/1/message",
@@ -356,6 +381,7 @@ private slots:
                      200);
             QCOMPARE(service.http("PUT", "/api/counters/c", R"({"value":7})").status, 200);
             QCOMPARE(service.http("POST", "/api/boards/4/alerts", R"({"text":"ALERT","seconds":600})").status, 201);
+            QCOMPARE(service.http("PUT", "/api/boards/9", R"({"groups":["gate"]})").status, 200);
             frames();
             QCOMPARE(service.stop(SIGKILL), -1);
         }
@@ -367,6 +393,7 @@ private slots:
         QCOMPARE(sent, (Frames { "\r2C0\r2B99\r2AA 7\r2D", "\r4C0\r4B99\r4AALERT\r4D" }));
         QCOMPARE(service.http("GET", "/api/boards/2").json()["playlist"].toArray().size(), 2);
         QCOMPARE(service.http("GET", "/api/counters").json()["counters"].toObject(), (QJsonObject { { "c", 7 } }));
+        QCOMPARE(service.http("GET", "/api/groups").body, "{\"groups\":{\"gate\":[9]}}\n");
         QVERIFY(service.http("GET", "/api/boards/4").json()["alerts"][0]["secondsLeft"].toInt() > 590);
         QCOMPARE(service.http("DELETE", "/api/boards/4/alerts/1").status, 204);
         QCOMPARE(service.stop(SIGTERM), 0);

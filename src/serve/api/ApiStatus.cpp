@@ -52,6 +52,9 @@ int of(ContentOutcome kind)
     case ContentOutcome::BoardOutOfRange:
     case ContentOutcome::CounterNameInvalid:
     case ContentOutcome::CounterValueInvalid:
+    case ContentOutcome::NameTooLong:
+    case ContentOutcome::GroupInvalid:
+    case ContentOutcome::GroupsTooMany:
         return 400;
     }
     return 500;
@@ -63,6 +66,8 @@ int of(ServiceOutcome kind)
     case ServiceOutcome::Unauthorized:
         return 401;
     case ServiceOutcome::PathUnknown:
+    case ServiceOutcome::GroupUnknown:
+    case ServiceOutcome::BoardNotDeclared:
         return 404;
     case ServiceOutcome::MethodNotAllowed:
         return 405;

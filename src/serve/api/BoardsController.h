@@ -29,6 +29,8 @@ private:
     ApiReply putPlaylist(const ApiRequest &request);
     ApiReply putMessage(const ApiRequest &request);
     ApiReply deletePlaylist(const ApiRequest &request);
+    ApiReply declare(const ApiRequest &request);
+    ApiReply forget(const ApiRequest &request);
     // In the list, a text and a frame are cut to their first listHead
     // characters or bytes, their whole sizes given, so that a hundred boards
     // of 64 KiB texts make a small answer.
