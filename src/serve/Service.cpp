@@ -96,6 +96,8 @@ int Service::start()
     m_journal.addRoutes(*m_api);
     m_health.addRoutes(*m_api);
     m_face.addRoutes(*m_api);
+    m_fields.addRoutes(*m_api);
+    m_push.addRoutes(*m_api);
     m_page.addRoutes(*m_api);
     if (const Outcome listening = m_api->listen(m_options.listenAddress, m_options.listenPort); !listening.ok())
         return fail(listening, Failed);

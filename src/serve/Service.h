@@ -11,10 +11,12 @@
 #include "serve/api/BoardsController.h"
 #include "serve/api/CountersController.h"
 #include "serve/api/FaceController.h"
+#include "serve/api/FieldsController.h"
 #include "serve/api/GroupsController.h"
 #include "serve/api/HealthController.h"
 #include "serve/api/JournalController.h"
 #include "serve/api/PageController.h"
+#include "serve/api/PushChannel.h"
 #include "serve/mqtt/MqttBridge.h"
 #include "serve/mqtt/MqttClient.h"
 #include "store/ServeStore.h"
@@ -64,6 +66,8 @@ private:
     JournalController m_journal { m_control };
     HealthController m_health { m_sink };
     FaceController m_face { m_control };
+    FieldsController m_fields;
+    PushChannel m_push { m_control, m_boards };
     PageController m_page;
     std::unique_ptr<MqttTls> m_mqttTls;
     std::unique_ptr<MqttClient> m_mqttClient;
