@@ -81,6 +81,18 @@ public:
         reply.status = answer.mid(9, 3).toInt();
         return reply;
     }
+    // A WebSocket on /api/push, its first message (masked, as a client's must be) the token.
+    std::unique_ptr<QTcpSocket> push(const QByteArray &token, int receiveBuffer = 0) const
+    {
+        auto socket = connection(receiveBuffer);
+        socket->write("GET /api/push HTTP/1.1\r\nHost: x\r\nUpgrade: websocket\r\nConnection: Upgrade\r\n"
+                      "Sec-WebSocket-Key: dGhlIHNhbXBsZSBub25jZQ==\r\nSec-WebSocket-Version: 13\r\n\r\n");
+        while (!socket->peek(4096).contains("\r\n\r\n") && socket->waitForReadyRead(2000)) { }
+        socket->read(socket->peek(4096).indexOf("\r\n\r\n") + 4);
+        socket->write("\x81" + QByteArray(1, char(0x80 | token.size())) + QByteArray(4, 0) + token);
+        socket->waitForBytesWritten(2000);
+        return socket;
+    }
     // A figure of /proc/PID/status in KiB: VmRSS now, VmHWM at its peak.
     qint64 memory(const QByteArray &field) const
     {
@@ -266,6 +278,10 @@ private slots:
         row("a group alert ended before", "DELETE /api/groups/hall-b/alerts/2", "", 404, "no such alert: 2");
         row("a declaration forgotten, its content kept", "DELETE /api/boards/21", "", 204, "");
         row("a board not declared", "DELETE /api/boards/21", "", 404, "board 21 is not declared");
+        row("live fields: each with where its value comes from", "GET /api/fields", "", 200,
+            R"("name":"mqtt","source":"topic","widest":200})");
+        row("glyphs: the renderer's crawl steps", "GET /api/glyphs", "", 200, R"("stepMs":[0,0,0,80,40,20])");
+        row("the push's path without an upgrade", "GET /api/push", "", 404, "no such path: /api/push");
         row("unknown path", "GET /api/nothing", "", 404, "no such path: /api/nothing");
         row("wrong method", "POST /api/boards/5/message", "", 405, "POST is not allowed here; allowed: PUT");
         row("a body of exactly 1 MiB is taken", "PUT /api/boards/1/message",
@@ -341,6 +357,47 @@ private slots:
         QCOMPARE(service.http("GET", "/api/nothing", {}, "Authorization: Bearer 0123456789abcdeX\r\n").status, 401);
         QCOMPARE(service.http("GET", "/api/health", {}, "Authorization: bearer 0123456789abcdef\r\n").status, 200);
         QCOMPARE(service.stop(), 0);
+    }
+
+    // Refused without the token; with it, a change within a second; clients
+    // that never read get no more than the newest state of each board.
+    void pushed()
+    {
+        Service service;
+        QVERIFY(service.start(
+                { "--token-file", write("push-token", "0123456789abcdef\n"), "--data", store("push.sqlite"), udp() }));
+        const auto wrong = service.push("0123456789abcdeX");
+        QCOMPARE(Service::untilClosed(*wrong).toHex(), "88021131"); // a close, code 4401, and nothing else
+        std::vector<std::unique_ptr<QTcpSocket>> unread;
+        for (int i = 0; i < 30; ++i)
+            unread.push_back(service.push("0123456789abcdef", 4096));
+        const auto reader = service.push("0123456789abcdef");
+        QVERIFY(reader->waitForReadyRead(2000));
+        const qint64 before = service.memory("VmHWM");
+        auto changes = service.connection();
+        QElapsedTimer timer;
+        timer.start();
+        for (int i = 0; timer.elapsed() < 8000; ++i) {
+            const QByteArray body = "{\"text\":\"" + QByteArray::number(i) + QByteArray(400, 'x') + "\"}";
+            changes->write("PUT /api/boards/" + QByteArray::number(i % 100)
+                           + "/message HTTP/1.1\r\nContent-Length: " + QByteArray::number(body.size())
+                           + "\r\nAuthorization: Bearer 0123456789abcdef\r\n\r\n" + body);
+            while (!changes->readAll().contains("HTTP/1.1 200") && changes->waitForReadyRead(2000)) { }
+        }
+        // All that was pushed to them, kept waiting, would take some 30 MB by now.
+        qInfo("memory grew by %lld KiB", service.memory("VmHWM") - before);
+        QCOMPARE_LT(service.memory("VmHWM") - before, 24 * 1024);
+        reader->readAll();
+        QCOMPARE(service.http("PUT", "/api/boards/4/message", R"({"text":"PUSHED"})",
+                              "Authorization: Bearer 0123456789abcdef\r\n")
+                         .status,
+                 200);
+        timer.restart();
+        QByteArray seen;
+        while (!seen.contains("\"text\":\"PUSHED\"") && reader->waitForReadyRead(1000))
+            seen += reader->readAll();
+        QCOMPARE_LT(timer.elapsed(), 1000);
+        frames();
     }
 
     void startRefused_data()

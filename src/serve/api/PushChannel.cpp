@@ -9,6 +9,8 @@
 #include <QJsonDocument>
 #include <QWebSocket>
 
+#include <tuple>
+
 PushChannel::PushChannel(const BoardControl &control, const BoardsController &boards)
     : m_control(control)
     , m_boards(boards)
@@ -110,6 +112,35 @@ QJsonObject PushChannel::record(int board) const
     return json;
 }
 
+QString PushChannel::message(const QList<int> &numbers, bool all, const QMap<QString, qint64> *counters,
+                             const QList<int> &showing, QHash<int, QJsonObject> &records) const
+{
+    QJsonObject message { { QStringLiteral("now"), m_control.clock().now().toUTC().toString(Qt::ISODateWithMs) } };
+    QJsonArray boards, gone;
+    for (const int board : numbers) {
+        if (!showing.contains(board)) {
+            gone.append(board);
+            continue;
+        }
+        auto found = records.find(board);
+        if (found == records.end())
+            found = records.insert(board, record(board));
+        boards.append(*found);
+    }
+    if (all)
+        message.insert(QStringLiteral("all"), true);
+    message.insert(QStringLiteral("boards"), boards);
+    if (!gone.isEmpty())
+        message.insert(QStringLiteral("gone"), gone);
+    if (counters) {
+        QJsonObject values;
+        for (auto it = counters->cbegin(); it != counters->cend(); ++it)
+            values.insert(it.key(), it.value());
+        message.insert(QStringLiteral("counters"), values);
+    }
+    return QString::fromUtf8(QJsonDocument(message).toJson(QJsonDocument::Compact));
+}
+
 void PushChannel::flush()
 {
     const BoardEngine &engine = m_control.engine();
@@ -118,6 +149,9 @@ void PushChannel::flush()
     m_counters = counters;
     const QList<int> showing = engine.boards();
     QHash<int, QJsonObject> records; // each made once for every client
+    // Clients with the same changes, as most are, get the same message.
+    std::tuple<QList<int>, bool, bool> made { {}, false, false };
+    QString text;
     for (const auto &client : m_clients) {
         client->counters = client->counters || countersChanged;
         if (!client->admitted || (client->boards.isEmpty() && !client->counters && !client->all))
@@ -130,32 +164,15 @@ void PushChannel::flush()
             continue;
         }
         client->behind.invalidate();
-        QJsonObject message { { QStringLiteral("now"), m_control.clock().now().toUTC().toString(Qt::ISODateWithMs) } };
-        QJsonArray boards, gone;
         QList<int> numbers = client->boards.values();
         std::sort(numbers.begin(), numbers.end());
-        for (const int board : std::as_const(numbers)) {
-            if (!showing.contains(board)) {
-                gone.append(board);
-                continue;
-            }
-            auto found = records.find(board);
-            if (found == records.end())
-                found = records.insert(board, record(board));
-            boards.append(*found);
-        }
-        if (std::exchange(client->all, false))
-            message.insert(QStringLiteral("all"), true);
-        message.insert(QStringLiteral("boards"), boards);
-        if (!gone.isEmpty())
-            message.insert(QStringLiteral("gone"), gone);
-        if (std::exchange(client->counters, false)) {
-            QJsonObject values;
-            for (auto it = counters.cbegin(); it != counters.cend(); ++it)
-                values.insert(it.key(), it.value());
-            message.insert(QStringLiteral("counters"), values);
-        }
         client->boards.clear();
-        client->socket->sendTextMessage(QString::fromUtf8(QJsonDocument(message).toJson(QJsonDocument::Compact)));
+        const std::tuple<QList<int>, bool, bool> changes { numbers, std::exchange(client->all, false),
+                                                           std::exchange(client->counters, false) };
+        if (text.isEmpty() || changes != made) {
+            made = changes;
+            text = message(numbers, std::get<1>(changes), std::get<2>(changes) ? &counters : nullptr, showing, records);
+        }
+        client->socket->sendTextMessage(text);
     }
 }

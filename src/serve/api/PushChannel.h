@@ -62,6 +62,8 @@ private:
     Client *find(QWebSocket *socket);
     void changed(int board);
     void flush();
+    QString message(const QList<int> &numbers, bool all, const QMap<QString, qint64> *counters,
+                    const QList<int> &showing, QHash<int, QJsonObject> &records) const;
     QJsonObject record(int board) const;
 
     const BoardControl &m_control;

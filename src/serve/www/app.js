@@ -622,14 +622,17 @@ function itemAction(node, act, button) {
   numberItems();
 }
 
+// The service reads a query's + as itself, not as a space (URLSearchParams writes + for one).
+const query = (text, mode, brightness) =>
+  `text=${encodeURIComponent(text)}&mode=${encodeURIComponent(mode)}` +
+  (brightness === undefined ? '' : `&brightness=${encodeURIComponent(brightness)}`);
+
 async function preview(node) {
   clearErrors(node);
   const item = itemJson(node);
-  const query = new URLSearchParams({ text: item.text, mode: item.mode });
-  if (item.brightness !== undefined) query.set('brightness', item.brightness);
   node.face.canvas.setAttribute('aria-label', 'Preview: ' + clip(item.text, 100));
   try {
-    await node.face.load(`/api/boards/${openBoard}/face.png?${query}`);
+    await node.face.load(`/api/boards/${openBoard}/face.png?${query(item.text, item.mode, item.brightness)}`);
   } catch (e) {
     showError(node, e.message);
   }
