@@ -107,6 +107,12 @@ QJsonObject PushChannel::record(int board) const
     showing.remove(QStringLiteral("since"));
     QJsonObject sent = json.value(QStringLiteral("sent")).toObject();
     sent.remove(QStringLiteral("hex"));
+    // A whole length is given only where it is not the length of what came.
+    if (showing.value(QStringLiteral("textLength")).toInteger()
+        == showing.value(QStringLiteral("text")).toString().size())
+        showing.remove(QStringLiteral("textLength"));
+    if (sent.value(QStringLiteral("byteLength")).toInteger() == sent.value(QStringLiteral("bytes")).toString().size())
+        sent.remove(QStringLiteral("byteLength"));
     json.insert(QStringLiteral("showing"), showing);
     json.insert(QStringLiteral("sent"), sent);
     return json;

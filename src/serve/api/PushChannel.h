@@ -24,7 +24,8 @@ class QWebSocket;
 // before anything is sent. Then, every flushMs at most, one text message of
 // JSON: {"now": the service's time, "all": true on the first (the boards
 // listed are all there are), "boards": [each board that changed, as
-// GET /api/boards lists it without the frame's hex and the seconds left],
+// GET /api/boards lists it without the frame's hex, the seconds left, and
+// the whole lengths of a text or frame that is not cut],
 // "gone": [boards that no longer show anything], "counters": {...} when they
 // changed}. Only the newest state of each board waits for a client that
 // takes nothing: past backlogLimit bytes unsent it gets no more until they
