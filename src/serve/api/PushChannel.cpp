@@ -23,7 +23,12 @@ PushChannel::PushChannel(const BoardControl &control, const BoardsController &bo
     connect(&m_timer, &QTimer::timeout, this, &PushChannel::flush);
 }
 
-PushChannel::~PushChannel() = default;
+PushChannel::~PushChannel()
+{
+    // A socket says it closed as it goes: not to a channel that is going too.
+    for (const auto &client : m_clients)
+        client->socket->disconnect(this);
+}
 
 void PushChannel::addRoutes(ApiServer &server)
 {
@@ -165,8 +170,8 @@ void PushChannel::flush()
         if (client->socket->bytesToWrite() > backlogLimit) {
             if (!client->behind.isValid())
                 client->behind.start();
-            else if (client->behind.elapsed() > stuckMs)
-                client->socket->abort();
+            else if (client->behind.elapsed() > stuckMs) // later: its going takes it off the list
+                QMetaObject::invokeMethod(client->socket.get(), &QWebSocket::abort, Qt::QueuedConnection);
             continue;
         }
         client->behind.invalidate();
