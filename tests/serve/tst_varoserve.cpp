@@ -364,6 +364,7 @@ private slots:
     void pushed()
     {
         Service service;
+        service.process.setProcessEnvironment(guarded.process.processEnvironment()); // the sanitizer's quarantine
         QVERIFY(service.start(
                 { "--token-file", write("push-token", "0123456789abcdef\n"), "--data", store("push.sqlite"), udp() }));
         const auto wrong = service.push("0123456789abcdeX");
