@@ -151,7 +151,9 @@ private slots:
         const int filler = ::open(QFile::encodeName(terminal.slaveName()), O_WRONLY | O_NOCTTY | O_NONBLOCK);
         QVERIFY(filler >= 0);
         const QByteArray message(200000, 'x'); // more than the terminal's buffers hold
-        start({ "-i", "0.4", "COM7" }, message + "\ntwo\nthree");
+        // The line is filled while "three" waits its interval: long enough
+        // that a loaded machine still fills it first.
+        start({ "-i", "1.5", "COM7" }, message + "\ntwo\nthree");
         QVERIFY2(!process.waitForFinished(500), "ended before the master read the frame");
         const QByteArray first = plain(message);
         QByteArray got;
@@ -160,8 +162,9 @@ private slots:
         QCOMPARE(got, first);
         QElapsedTimer interval;
         interval.start();
-        QCOMPARE(terminal.read(100, 2000), plain("two"));
-        QVERIFY2(interval.elapsed() > 200 && interval.elapsed() < 900, qPrintable(QString::number(interval.elapsed())));
+        QCOMPARE(terminal.read(100, 3000), plain("two"));
+        QVERIFY2(interval.elapsed() > 1200 && interval.elapsed() < 2400,
+                 qPrintable(QString::number(interval.elapsed())));
         while (::write(filler, "full", 4) > 0) { }
         QVERIFY(process.waitForFinished());
         ::close(filler);
