@@ -88,7 +88,9 @@ void MqttClient::connectNow()
         if (info.error() != QHostInfo::NoError || info.addresses().isEmpty())
             lose(info.errorString());
         else
-            connectTo(info.addresses().constFirst().toString());
+            for (const QHostAddress &address : info.addresses())
+                m_untried.append(address.toString());
+        connectTo(m_untried.takeFirst());
     });
 }
 
@@ -165,6 +167,13 @@ void MqttClient::lose(const QString &reason)
         return;
     if (!refused) // already told, with the broker's reason
         emit event({ MqttOutcome::Lost, address(), {}, 0, reason });
+    // A name may stand for several addresses (::1 and 127.0.0.1 for
+    // localhost): each is tried before waiting.
+    if (!wasConnected && !refused && !m_untried.isEmpty()) {
+        connectTo(m_untried.takeFirst());
+        return;
+    }
+    m_untried.clear();
     m_retry.start(m_retryMs);
     m_retryMs = nextRetryMs(m_retryMs);
     if (wasConnected)

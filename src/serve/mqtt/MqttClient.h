@@ -8,6 +8,7 @@
 #include <QObject>
 #include <QSocketNotifier>
 #include <QString>
+#include <QStringList>
 #include <QTimer>
 
 #include <memory>
@@ -89,6 +90,7 @@ private:
     bool m_stopping = false;
     bool m_refused = false;
     int m_retryMs = firstRetryMs;
+    QStringList m_untried; // the name's addresses not yet tried in this round
     std::unique_ptr<QSocketNotifier> m_readNotifier;
     std::unique_ptr<QSocketNotifier> m_writeNotifier;
     QTimer m_housekeeping;
