@@ -24,7 +24,7 @@ import atexit, http.client, json, multiprocessing, os, re, shutil, signal, socke
 
 program, requests, work = sys.argv[1], int(sys.argv[2]), sys.argv[3]
 if shutil.which("strace") is None:
-    sys.exit("no strace: scripts/deps.sh installs it, for the system calls' figures")
+    sys.exit("no strace: scripts/deps.sh test installs it, for the system calls' figures")
 receiver = socket.socket(socket.AF_INET, socket.SOCK_DGRAM)
 receiver.setsockopt(socket.SOL_SOCKET, socket.SO_RCVBUF, 8 << 20)
 receiver.bind(("", 0))
