@@ -134,9 +134,9 @@ private slots:
         QTest::newRow("a device that does not exist")
                 << QStringList { "--log", "/dev/no-such-tty" } << 0 << 1 << QByteArray();
         QTest::newRow("SIGINT ends cleanly") << QStringList { "--log", "PTY" } << int(SIGINT) << 0 << QByteArray();
-        const QByteArray version = QByteArray::number(VMB_VERSION_MAJOR) + '.' + QByteArray::number(VMB_VERSION_MINOR);
         QTest::newRow("version, as VaroSend says it")
-                << QStringList { "--version", "PTY" } << 0 << 0 << "VaroBoard " + version + '\n';
+                << QStringList { "--version", "PTY" } << 0 << 0
+                << QByteArray("VaroBoard " QT_STRINGIFY(VMB_VERSION_MAJOR) "." QT_STRINGIFY(VMB_VERSION_MINOR) "\n");
     }
 
     void exitCodes()
