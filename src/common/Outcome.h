@@ -5,10 +5,24 @@
 
 #include <QString>
 
+struct Outcome;
+
+// An area of the programs with kinds of outcome of its own: an enum of its
+// kinds and the function that words them, both beside the code that has
+// them (the service's store, its board content, its front ends, its bus).
+// The areas are named here, so that a switch over them is complete.
+struct OutcomeArea
+{
+    enum Name { Store, Content, Service, Bus };
+    Name name;
+    QString (*words)(const Outcome &outcome); // for MessageText
+};
+
 // What a rule did, as data. The texts the operator sees are worded from it
-// in one place (MessageText).
+// in one place (MessageText, which asks an area for its own kinds).
 struct Outcome
 {
+    // The kinds the programs share.
     enum Kind {
         Done,
         ArgumentNotRecognized, // subject: the argument as typed
@@ -19,16 +33,14 @@ struct Outcome
         ListWriteFailed, // subject; description
         BoardNumberInvalid,
         BrightnessInvalid,
-        // VaroServe's own: its store, its private files, its socket, HTTP.
-        StoreNotRegular, // subject: the store's path
-        StoreNotDatabase, // subject; description: the database's reason
-        StoreNewer, // subject; description: the file's schema version
-        StoreForeign, // subject: a database that some other program made
-        StoreFailed, // subject; description
         PrivateFileUnreadable, // subject: the path; description
         PrivateFileOpenToOthers, // subject
-        TokenTooShort, // subject: the token file
-        ListenFailed, // subject: HOST:PORT; description
+        // A board text's live fields, as the engine reads them. subject: the
+        // field that holds the text.
+        TextFieldUnknown, // description: the field as written, "{foo}"
+        TextFieldMalformed, // description: the field as written
+        TextTooLong,
+        // A request the service's HTTP guard refuses before it is read.
         RequestMalformed,
         RequestTimeout,
         RequestTooLarge,
@@ -36,48 +48,30 @@ struct Outcome
         RequestFieldTooLarge,
         RequestLengthAmbiguous,
         LengthRequired,
-        PathUnknown, // subject: the path
-        MethodNotAllowed, // subject: the method; description: the allowed ones
-        Unauthorized,
-        AlertUnknown, // subject: the id
-        BoardEmpty, // subject: the board; it has no playlist to change
-        AlertsFull, // subject: the board; limit: the live alerts it holds
-        LimitInvalid, // subject: the parameter
-        CursorInvalid, // subject: the parameter
-        // Board content read from JSON (API, bus, store). subject: the field
-        // as the reader wrote it ("brightness", "items[3].from").
-        JsonMalformed, // subject: the parser's reason
-        NotAnObject,
-        FieldUnknown,
-        FieldMissing,
-        NotText,
-        ModeInvalid,
-        BrightnessOutOfRange,
-        SecondsInvalid,
-        AlertSecondsInvalid,
-        PriorityInvalid,
-        DaysInvalid,
-        FromInvalid,
-        UntilInvalid,
-        UntilEqualsFrom,
-        DateInvalid,
-        DatesReversed, // subject: the last date
-        PlaylistInvalid, // not an array of at most 100 items
-        TextFieldUnknown, // description: the field as written, "{foo}"
-        TextFieldMalformed, // description: the field as written
-        TextTooLong,
-        TextTooLongForDatagram, // description: the board; limit: its characters
-        BoardOutOfRange,
-        CounterNameInvalid, // description: the name
-        CounterValueInvalid, // limit: the largest magnitude
-        // The service's MQTT link and the commands it takes from the bus.
-        MqttPayloadTooLarge,
-        MqttTopicUnknown, // description: the command topics
-        MqttCommandRetained,
-        MqttConnected, // subject: HOST:PORT
-        MqttLost, // subject: HOST:PORT; description: the reason
-        MqttRefused, // subject: HOST:PORT; description: the broker's reason
+        InArea, // a kind of area's own enum, held in code
     };
+
+    Outcome() = default;
+    Outcome(Kind kind, QString subject = {}, CommMode mode = CommMode::None, int port = 0, QString description = {},
+            qint64 unsent = 0, qint64 limit = 0)
+        : kind(kind)
+        , subject(std::move(subject))
+        , mode(mode)
+        , port(port)
+        , description(std::move(description))
+        , unsent(unsent)
+        , limit(limit)
+    { }
+    // A kind of an area's own enum, which names its area with a function
+    // outcomeArea(AreaKind) beside it.
+    template<typename AreaKind, typename = decltype(outcomeArea(AreaKind()))>
+    Outcome(AreaKind kind, QString subject = {}, CommMode mode = CommMode::None, int port = 0, QString description = {},
+            qint64 unsent = 0, qint64 limit = 0)
+        : Outcome(InArea, std::move(subject), mode, port, std::move(description), unsent, limit)
+    {
+        area = &outcomeArea(kind);
+        code = int(kind);
+    }
 
     Kind kind = Done;
     QString subject;
@@ -86,8 +80,16 @@ struct Outcome
     QString description;
     qint64 unsent = 0; // bytes queued before that will not go out
     qint64 limit = 0; // the bound a value passed
+    const OutcomeArea *area = nullptr; // with InArea
+    int code = 0; // with InArea: the area's kind
 
     bool ok() const { return kind == Done; }
+    template<typename AreaKind> bool is(AreaKind areaKind) const
+    {
+        return area == &outcomeArea(areaKind) && code == int(areaKind);
+    }
+    // With InArea, for the area's own switch.
+    template<typename AreaKind> AreaKind areaKind() const { return AreaKind(code); }
 };
 
 #endif

@@ -10,7 +10,7 @@
 
 namespace PrivateFile {
 
-Outcome read(const QString &path, QByteArray &contents, qint64 limit)
+Outcome read(const QString &path, QByteArray &contents, qint64 limit, bool ownerOnly)
 {
     contents.clear();
     const Outcome unreadable { Outcome::PrivateFileUnreadable, path };
@@ -31,7 +31,7 @@ Outcome read(const QString &path, QByteArray &contents, qint64 limit)
         outcome = failed(QString::fromLocal8Bit(std::strerror(errno)));
     else if (!S_ISREG(status.st_mode))
         outcome = failed(QStringLiteral("It is not a regular file"));
-    else if (status.st_mode & (S_IRGRP | S_IWGRP | S_IROTH | S_IWOTH))
+    else if (ownerOnly && status.st_mode & (S_IRGRP | S_IWGRP | S_IROTH | S_IWOTH))
         outcome = { Outcome::PrivateFileOpenToOthers, path };
     else if (status.st_size > limit)
         outcome = failed(QStringLiteral("It is larger than %1 bytes").arg(limit));

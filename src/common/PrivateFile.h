@@ -11,8 +11,9 @@
 namespace PrivateFile {
 
 // PrivateFileUnreadable or PrivateFileOpenToOthers on failure; contents
-// then stays empty. More than limit bytes is refused as well.
-Outcome read(const QString &path, QByteArray &contents, qint64 limit = 4096);
+// then stays empty. More than limit bytes is refused as well. A file that
+// is not secret (a certificate) is read with ownerOnly false.
+Outcome read(const QString &path, QByteArray &contents, qint64 limit = 4096, bool ownerOnly = true);
 
 } // namespace PrivateFile
 

@@ -4,7 +4,7 @@
 #include <QDate>
 #include <QString>
 
-// One entry of a board's playlist, checked (ContentJson does that).
+// One entry of a board's playlist, checked (the service's ContentJson does that).
 struct PlaylistItem
 {
     QString text; // after the typed-text treatment, fields unexpanded

@@ -5,7 +5,9 @@
 
 #include <QString>
 
-// Every text the programs show for an outcome, worded here and only here.
+// Every text the programs show for an outcome: the kinds they share worded
+// here, an area's own kinds by that area (OutcomeArea::words), each in one
+// switch that a kind left out fails to build.
 // Lines are separated by a lone carriage return.
 namespace MessageText {
 

@@ -2,9 +2,12 @@
 
 #include "engine/BoardEngine.h"
 #include "engine/Clock.h"
-#include "engine/ContentJson.h"
 #include "engine/LiveText.h"
 #include "protocol/BoardFrame.h"
+#include "serve/ServiceOutcome.h"
+#include "serve/content/ContentJson.h"
+#include "serve/content/ContentOutcome.h"
+#include "store/StoreOutcome.h"
 
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -96,7 +99,7 @@ Outcome BoardControl::fits(int board, const QString &text, const QString &field)
     const qint64 around = BoardFrame::build(QString::number(board), 0, QStringLiteral("99"), {}).size();
     if (LiveText::widestLength(text) + around <= m_frameLimit)
         return {};
-    Outcome refused { Outcome::TextTooLongForDatagram, field, CommMode::Udp, 0, QString::number(board) };
+    Outcome refused { ContentOutcome::TextTooLongForDatagram, field, CommMode::Udp, 0, QString::number(board) };
     refused.limit = m_frameLimit - around;
     return refused;
 }
@@ -119,165 +122,104 @@ Outcome BoardControl::storePlaylist(int board, const QList<PlaylistItem> &items)
     return stored;
 }
 
-Outcome BoardControl::setPlaylist(const QString &board, const QJsonValue &items)
+Result<QList<PlaylistItem>> BoardControl::setPlaylist(BoardNumber board, const QList<PlaylistItem> &items)
 {
-    const auto number = ContentJson::board(board);
-    if (!number.ok())
-        return number.error;
-    const auto playlist = ContentJson::playlist(items);
-    if (!playlist.ok())
-        return playlist.error;
-    if (const Outcome fit = fits(number.value, playlist.value); !fit.ok())
-        return fit;
-    return storePlaylist(number.value, playlist.value);
+    Outcome applied = fits(board.value(), items);
+    if (applied.ok())
+        applied = storePlaylist(board.value(), items);
+    return { applied.ok() ? items : QList<PlaylistItem>(), applied };
 }
 
-Outcome BoardControl::setMessage(const QString &board, const QJsonValue &message)
+Result<QList<PlaylistItem>> BoardControl::setMessage(BoardNumber board, const PlaylistItem &message)
 {
-    const auto number = ContentJson::board(board);
-    if (!number.ok())
-        return number.error;
-    const auto item = ContentJson::message(message);
-    if (!item.ok())
-        return item.error;
-    if (const Outcome fit = fits(number.value, item.value.text, QStringLiteral("text")); !fit.ok())
-        return fit;
-    return storePlaylist(number.value, { item.value });
+    Outcome applied = fits(board.value(), message.text, QStringLiteral("text"));
+    if (applied.ok())
+        applied = storePlaylist(board.value(), { message });
+    return { applied.ok() ? QList<PlaylistItem> { message } : QList<PlaylistItem>(), applied };
 }
 
-Outcome BoardControl::clearPlaylist(const QString &board)
+Outcome BoardControl::clearPlaylist(BoardNumber board)
 {
-    const auto number = ContentJson::board(board);
-    if (!number.ok())
-        return number.error;
-    return storePlaylist(number.value, {});
+    return storePlaylist(board.value(), {});
 }
 
-Outcome BoardControl::raiseAlert(const QString &board, const QJsonValue &json, qint64 &id)
+Result<Alert> BoardControl::raiseAlert(BoardNumber board, Alert alert)
 {
-    const auto number = ContentJson::board(board);
-    if (!number.ok())
-        return number.error;
-    const QDateTime now = m_clock.now();
-    auto alert = ContentJson::alert(json, now);
-    if (!alert.ok())
-        return alert.error;
-    if (const Outcome fit = fits(number.value, alert.value.text, QStringLiteral("text")); !fit.ok())
-        return fit;
-    if (m_engine.alerts(number.value).size() >= alertsLimit)
-        return { Outcome::AlertsFull, QString::number(number.value), CommMode::None, 0, {}, 0, alertsLimit };
-    m_store.dropAlertsEndedBy(now);
-    const Outcome stored
-            = m_store.addAlert(number.value, compact(ContentJson::record(alert.value)), alert.value.ends, id);
+    const int number = board.value();
+    if (const Outcome fit = fits(number, alert.text, QStringLiteral("text")); !fit.ok())
+        return { {}, fit };
+    if (m_engine.alerts(number).size() >= alertsLimit)
+        return { {}, { ServiceOutcome::AlertsFull, QString::number(number), CommMode::None, 0, {}, 0, alertsLimit } };
+    m_store.dropAlertsEndedBy(m_clock.now());
+    alert.id = 0; // the store gives it
+    const Outcome stored = m_store.addAlert(number, compact(ContentJson::record(alert)), alert.ends, alert.id);
     if (!stored.ok())
-        return stored;
-    alert.value.id = id;
-    m_engine.addAlert(number.value, alert.value);
-    return {};
+        return { {}, stored };
+    m_engine.addAlert(number, alert);
+    return { alert, {} };
 }
 
-Outcome BoardControl::deleteAlert(const QString &board, const QString &id)
+Outcome BoardControl::deleteAlert(BoardNumber board, qint64 id)
 {
-    const auto number = ContentJson::board(board);
-    if (!number.ok())
-        return number.error;
-    bool ok = false;
-    const qint64 value = id.toLongLong(&ok);
-    bool live = false;
-    for (const Alert &alert : m_engine.alerts(number.value))
-        live = live || (ok && alert.id == value);
-    if (!live)
-        return { Outcome::AlertUnknown, id };
-    const Outcome deleted = m_store.deleteAlert(value);
-    if (deleted.ok() || deleted.kind == Outcome::AlertUnknown)
-        m_engine.removeAlert(number.value, value);
+    const QList<Alert> alerts = m_engine.alerts(board.value());
+    if (std::none_of(alerts.cbegin(), alerts.cend(), [id](const Alert &alert) { return alert.id == id; }))
+        return { StoreOutcome::AlertUnknown, QString::number(id) };
+    const Outcome deleted = m_store.deleteAlert(id);
+    if (deleted.ok() || deleted.is(StoreOutcome::AlertUnknown))
+        m_engine.removeAlert(board.value(), id);
     return deleted;
 }
 
-Outcome BoardControl::clearAlerts(const QString &board, int *cleared)
+Result<int> BoardControl::clearAlerts(BoardNumber board)
 {
-    const auto number = ContentJson::board(board);
-    if (!number.ok())
-        return number.error;
-    const Outcome stored = m_store.clearAlerts(number.value);
-    if (stored.ok()) {
-        const int count = m_engine.clearAlerts(number.value);
-        if (cleared)
-            *cleared = count;
-    }
-    return stored;
+    const Outcome stored = m_store.clearAlerts(board.value());
+    if (!stored.ok())
+        return { 0, stored };
+    return { m_engine.clearAlerts(board.value()), {} };
 }
 
-Outcome BoardControl::setCounter(const QString &name, const QJsonValue &value, qint64 &result)
+Result<qint64> BoardControl::storeCounter(const CounterName &name, qint64 value)
 {
-    const auto checkedName = ContentJson::counterName(name);
-    if (!checkedName.ok())
-        return checkedName.error;
-    const auto number = ContentJson::counterValue(value, QStringLiteral("value"));
-    if (!number.ok())
-        return number.error;
-    const Outcome stored = m_store.setCounter(checkedName.value, number.value);
-    if (stored.ok()) {
-        m_engine.setCounter(checkedName.value, number.value);
-        result = number.value;
-    }
-    return stored;
+    const Outcome stored = m_store.setCounter(name.text(), value);
+    if (!stored.ok())
+        return { 0, stored };
+    m_engine.setCounter(name.text(), value);
+    return { value, {} };
 }
 
-Outcome BoardControl::addCounter(const QString &name, const QJsonValue &by, qint64 &result)
+Result<qint64> BoardControl::setCounter(const CounterName &name, qint64 value)
 {
-    const auto checkedName = ContentJson::counterName(name);
-    if (!checkedName.ok())
-        return checkedName.error;
-    const auto step = by.isUndefined() ? ContentJson::Parsed<qint64> { 1, {} }
-                                       : ContentJson::counterValue(by, QStringLiteral("by"));
-    if (!step.ok())
-        return step.error;
-    const auto sum = ContentJson::counterSum(m_engine.counter(checkedName.value), step.value);
-    if (!sum.ok())
-        return sum.error;
-    const Outcome stored = m_store.setCounter(checkedName.value, sum.value);
-    if (stored.ok()) {
-        m_engine.setCounter(checkedName.value, sum.value);
-        result = sum.value;
-    }
-    return stored;
+    return storeCounter(name, value);
 }
 
-Outcome BoardControl::changeItem(const QString &board, const std::function<Outcome(PlaylistItem &)> &change)
+Result<qint64> BoardControl::addCounter(const CounterName &name, qint64 by)
 {
-    const auto number = ContentJson::board(board);
-    if (!number.ok())
-        return number.error;
-    QList<PlaylistItem> items = m_engine.playlist(number.value);
+    const auto sum = ContentJson::counterSum(m_engine.counter(name.text()), by);
+    return sum.ok() ? storeCounter(name, sum.value) : sum;
+}
+
+Result<PlaylistItem> BoardControl::changeItem(BoardNumber board, const std::function<void(PlaylistItem &)> &change)
+{
+    const int number = board.value();
+    QList<PlaylistItem> items = m_engine.playlist(number);
     if (items.isEmpty())
-        return { Outcome::BoardEmpty, board };
-    const Showing showing = m_engine.showing(number.value);
+        return { {}, { ServiceOutcome::BoardEmpty, QString::number(number) } };
+    const Showing showing = m_engine.showing(number);
     const int index = showing.source == Showing::Playlist ? showing.itemIndex : 0;
-    if (const Outcome changed = change(items[index]); !changed.ok())
-        return changed;
-    const Outcome stored = m_store.setPlaylist(number.value, compact(ContentJson::toJson(items)));
-    if (stored.ok())
-        m_engine.setItem(number.value, index, items.at(index));
-    return stored;
+    change(items[index]);
+    const Outcome stored = m_store.setPlaylist(number, compact(ContentJson::toJson(items)));
+    if (!stored.ok())
+        return { {}, stored };
+    m_engine.setItem(number, index, items.at(index));
+    return { items.at(index), {} };
 }
 
-Outcome BoardControl::setMode(const QString &board, const QJsonValue &mode)
+Result<PlaylistItem> BoardControl::setMode(BoardNumber board, int mode)
 {
-    return changeItem(board, [&mode](PlaylistItem &item) {
-        const auto parsed = ContentJson::mode(mode);
-        if (parsed.ok())
-            item.mode = parsed.value;
-        return parsed.error;
-    });
+    return changeItem(board, [mode](PlaylistItem &item) { item.mode = mode; });
 }
 
-Outcome BoardControl::setBrightness(const QString &board, const QJsonValue &brightness)
+Result<PlaylistItem> BoardControl::setBrightness(BoardNumber board, int brightness)
 {
-    return changeItem(board, [&brightness](PlaylistItem &item) {
-        const auto parsed = ContentJson::brightness(brightness);
-        if (parsed.ok())
-            item.brightness = parsed.value;
-        return parsed.error;
-    });
+    return changeItem(board, [brightness](PlaylistItem &item) { item.brightness = brightness; });
 }

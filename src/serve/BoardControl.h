@@ -1,11 +1,13 @@
 #ifndef BOARDCONTROL_H
 #define BOARDCONTROL_H
 
-#include "common/Outcome.h"
+#include "common/Result.h"
+#include "engine/Alert.h"
 #include "engine/PlaylistItem.h"
+#include "serve/content/BoardNumber.h"
+#include "serve/content/CounterName.h"
 #include "store/ServeStore.h"
 
-#include <QJsonValue>
 #include <QObject>
 #include <QString>
 #include <QStringList>
@@ -17,10 +19,11 @@ class BoardEngine;
 class Clock;
 struct Showing;
 
-// Every change any front end makes (the API, the bus, the page): checked
-// by ContentJson, committed to the store, and only then handed to the
-// engine, so what an answer confirms survives a crash. Boards and counter
-// names come as the front end received them (a path or topic segment).
+// Every change any front end makes (the API, the bus, the page), as the
+// front end decoded it with ContentJson: checked against what the board and
+// the line allow, committed to the store, and only then handed to the
+// engine, so what an answer confirms survives a crash. Each change returns
+// what it applied, so no front end looks it up again.
 class BoardControl : public QObject
 {
     Q_OBJECT
@@ -32,20 +35,20 @@ public:
     // and told in the returned lines. Journals every frame from now on.
     QStringList load();
 
-    Outcome setPlaylist(const QString &board, const QJsonValue &items);
-    Outcome setMessage(const QString &board, const QJsonValue &message); // a playlist of that one item
-    Outcome clearPlaylist(const QString &board);
-    Outcome raiseAlert(const QString &board, const QJsonValue &alert, qint64 &id);
-    Outcome deleteAlert(const QString &board, const QString &id); // AlertUnknown: none on that board
-    Outcome clearAlerts(const QString &board, int *cleared = nullptr);
+    Result<QList<PlaylistItem>> setPlaylist(BoardNumber board, const QList<PlaylistItem> &items);
+    Result<QList<PlaylistItem>> setMessage(BoardNumber board, const PlaylistItem &message); // a playlist of it alone
+    Outcome clearPlaylist(BoardNumber board);
+    Result<Alert> raiseAlert(BoardNumber board, Alert alert); // the alert with its id
+    Outcome deleteAlert(BoardNumber board, qint64 id); // AlertUnknown: none on that board
+    Result<int> clearAlerts(BoardNumber board); // how many ended
     // A board holds at most this many live alerts; one more is AlertsFull.
     static constexpr int alertsLimit = 100;
-    Outcome setCounter(const QString &name, const QJsonValue &value, qint64 &result);
-    Outcome addCounter(const QString &name, const QJsonValue &by, qint64 &result); // undefined by: 1
-    // The current item's mode or brightness (the item that shows, or the
-    // first one while an alert shows); BoardEmpty without a playlist.
-    Outcome setMode(const QString &board, const QJsonValue &mode);
-    Outcome setBrightness(const QString &board, const QJsonValue &brightness);
+    Result<qint64> setCounter(const CounterName &name, qint64 value); // the counter's new value
+    Result<qint64> addCounter(const CounterName &name, qint64 by);
+    // The current item (the item that shows, or the first one while an alert
+    // shows) with its mode or brightness changed; BoardEmpty without a playlist.
+    Result<PlaylistItem> setMode(BoardNumber board, int mode);
+    Result<PlaylistItem> setBrightness(BoardNumber board, int brightness);
 
     // The most bytes a frame may have on the line (a UDP datagram's), or 0:
     // a text that could not fit it on its board is refused when stored.
@@ -65,7 +68,8 @@ signals:
 
 private:
     Outcome storePlaylist(int board, const QList<PlaylistItem> &items);
-    Outcome changeItem(const QString &board, const std::function<Outcome(PlaylistItem &)> &change);
+    Result<PlaylistItem> changeItem(BoardNumber board, const std::function<void(PlaylistItem &)> &change);
+    Result<qint64> storeCounter(const CounterName &name, qint64 value);
     Outcome fits(int board, const QString &text, const QString &field) const;
     Outcome fits(int board, const QList<PlaylistItem> &items) const;
     void journalFrame(int board, const QByteArray &frame, const Showing &showing, bool failed);

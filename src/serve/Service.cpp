@@ -4,6 +4,7 @@
 #include "common/PrivateFile.h"
 #include "rules/MessageText.h"
 #include "rules/PortSettings.h"
+#include "serve/ServiceOutcome.h"
 #include "transport/TransportArgument.h"
 #include "transport/UdpLink.h"
 
@@ -41,10 +42,15 @@ int Service::start()
             return fail(read, BadUsage);
         token = token.left(token.indexOf('\n')).trimmed();
         if (token.size() < tokenMinimum)
-            return fail({ Outcome::TokenTooShort, m_options.tokenFile }, BadUsage);
+            return fail({ ServiceOutcome::TokenTooShort, m_options.tokenFile }, BadUsage);
     }
     if (const Outcome read = m_options.mqtt.readCredentials(); !read.ok())
         return fail(read, BadUsage);
+    if (m_options.mqtt.tls) {
+        m_mqttTls = std::make_unique<MqttTls>();
+        if (const Outcome loaded = m_mqttTls->load(m_options.mqtt.tlsFiles, m_options.mqtt.host); !loaded.ok())
+            return fail(loaded, BadUsage);
+    }
     // The window's argument and its texts, as VaroSend has them.
     if (TransportArgument::parse(m_options.transport).mode == CommMode::None)
         return fail({ Outcome::ArgumentNotRecognized, m_options.transport }, Failed);
@@ -83,7 +89,9 @@ int Service::start()
     if (m_options.verbose)
         wireVerbose();
     if (m_options.mqtt.enabled) {
-        m_mqttClient = std::make_unique<MqttClient>(m_options.mqtt.clientSettings());
+        MqttClient::Settings settings = m_options.mqtt.clientSettings();
+        settings.tls = m_mqttTls.get();
+        m_mqttClient = std::make_unique<MqttClient>(settings);
         m_mqtt = std::make_unique<MqttBridge>(*m_mqttClient, m_control, m_engine, m_options.mqtt);
         connect(m_mqttClient.get(), &MqttClient::event, this, [](const Outcome &outcome) {
             Console::error(QStringLiteral("VaroServe: ") + MessageText::of(outcome));

@@ -63,6 +63,7 @@ private:
     HealthController m_health { m_sink };
     FaceController m_face { m_control };
     PageController m_page;
+    std::unique_ptr<MqttTls> m_mqttTls;
     std::unique_ptr<MqttClient> m_mqttClient;
     std::unique_ptr<MqttBridge> m_mqtt;
 };

@@ -1,4 +1,5 @@
 #include "store/ServeStore.h"
+#include "store/StoreOutcome.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -64,7 +65,7 @@ Outcome ServeStore::open(const QString &path)
     m_path = path;
     const QFileInfo file(path);
     if (file.isSymLink() ? !file.exists() || !file.isFile() : file.exists() && !file.isFile())
-        return { Outcome::StoreNotRegular, path };
+        return { StoreOutcome::NotRegular, path };
     // SQLite takes a file shorter than a page for an empty database and
     // would write over it: anything there must start as a database does.
     if (file.size() > 0) {
@@ -72,7 +73,7 @@ Outcome ServeStore::open(const QString &path)
         if (!existing.open(QIODevice::ReadOnly))
             return failure(existing.errorString());
         if (existing.read(sizeof header - 1) != QByteArray(header))
-            return { Outcome::StoreNotDatabase, path, {}, 0, QStringLiteral("it does not begin as SQLite's files do") };
+            return { StoreOutcome::NotDatabase, path, {}, 0, QStringLiteral("it does not begin as SQLite's files do") };
     }
     if (!file.exists() && !QDir().mkpath(file.absolutePath()))
         return failure(QStringLiteral("Unable to create the folder \"%1\"").arg(file.absolutePath()));
@@ -92,17 +93,17 @@ Outcome ServeStore::open(const QString &path)
     if (!query.exec(QStringLiteral("PRAGMA user_version")) || !query.next()) {
         const QSqlError error = query.lastError();
         return error.nativeErrorCode() == notADatabase
-                ? Outcome { Outcome::StoreNotDatabase, path, {}, 0, error.text() }
+                ? Outcome { StoreOutcome::NotDatabase, path, {}, 0, error.text() }
                 : failure(error.text());
     }
     const int version = query.value(0).toInt();
     if (version > schemaVersion)
-        return { Outcome::StoreNewer, path, {}, 0, QString::number(version) };
+        return { StoreOutcome::Newer, path, {}, 0, QString::number(version) };
     if (version == 0) {
         if (!query.exec(QStringLiteral("SELECT count(*) FROM sqlite_master")) || !query.next())
             return failure(query.lastError().text());
         if (query.value(0).toInt() > 0)
-            return { Outcome::StoreForeign, path };
+            return { StoreOutcome::Foreign, path };
     }
     // WAL with NORMAL sync: a commit survives the process being killed; only
     // a power cut may lose the last moments.
@@ -154,7 +155,7 @@ void ServeStore::close()
 
 Outcome ServeStore::failure(const QString &description) const
 {
-    return { Outcome::StoreFailed, m_path, {}, 0, description };
+    return { StoreOutcome::Failed, m_path, {}, 0, description };
 }
 
 // Prepared once: a change then costs no parsing.
@@ -227,7 +228,7 @@ Outcome ServeStore::deleteAlert(qint64 id)
     query.addBindValue(id);
     const Outcome outcome = exec(query);
     if (outcome.ok() && query.numRowsAffected() == 0)
-        return { Outcome::AlertUnknown, QString::number(id) };
+        return { StoreOutcome::AlertUnknown, QString::number(id) };
     return outcome;
 }
 

@@ -1,10 +1,10 @@
 #include "common/Windows1252.h"
 #include "engine/BoardEngine.h"
-#include "engine/ContentJson.h"
 #include "engine/LiveText.h"
 #include "rules/MessageText.h"
 #include "serve/BoardControl.h"
 #include "serve/api/ApiStatus.h"
+#include "serve/content/ContentJson.h"
 
 #include "ManualClock.h"
 
@@ -95,7 +95,7 @@ private slots:
             "s;" + QString("a5,60,X;").repeated(100) + "a5,60,Y;r1;a5,60,Z",
             "|X" + QString("|").repeated(99) + "|409||Z");
         row("another board's alert is unknown, a clear leaves others; no playlist: 409",
-            R"(b1;a5,60,X;b2;a5,60,Y;s;r1;m"blink";S;b1;c;S)", "||||1:X,2:Y|404|409| 1:1 2:2||1:()| 2:2");
+            R"(b1;a5,60,X;b2;a5,60,Y;s;r1;m2;S;b1;c;S)", "||||1:X,2:Y|404|409| 1:1 2:2||1:()| 2:2");
         row("a change the store refuses reaches no board",
             R"(p[{"text":"A{counter:n}"}];b6;a5,60,X;s;x;r1;c;b5;p[{"text":"B"}];m2;nn=1;a5,60,Y;p[])",
             "|||A0,6:X||500|500||500|500|500|500|500");
@@ -150,8 +150,12 @@ private slots:
             const QStringList pair = arg.split(u'=');
             const QJsonValue json = QJsonDocument::fromJson("[" + arg.toUtf8() + ']').array().at(0);
             const qsizetype before = sink.sent.size();
+            const auto number = ContentJson::board(board);
+            // Decoded as a front end decodes, then applied.
+            const auto apply = [&number](const auto &decoded, const auto &change) {
+                return !number.ok() ? number.error : !decoded.ok() ? decoded.error : change(decoded.value).error;
+            };
             Outcome outcome;
-            qint64 id = 0;
             // A refusal's status, the stored alerts.
             QString said;
             if (command == u"busy" || command == u"ready") {
@@ -174,26 +178,30 @@ private slots:
                     QCOMPARE(timer->interval(), arg.toInt());
                     break;
                 case 'p':
-                    outcome = control.setPlaylist(board, json);
+                    outcome = apply(ContentJson::playlist(json),
+                                    [&](const auto &items) { return control.setPlaylist(number.value, items); });
                     break;
                 case 'm':
-                    outcome = control.setMode(board, json);
+                    outcome = apply(ContentJson::mode(json),
+                                    [&](int mode) { return control.setMode(number.value, mode); });
                     break;
                 case 'a':
-                    outcome = control.raiseAlert(board,
-                                                 QJsonObject { { "priority", args[0].toInt() },
-                                                               { "seconds", args[1].toInt() },
-                                                               { "text", args[2] } },
-                                                 id);
+                    outcome = apply(ContentJson::alert(QJsonObject { { "priority", args[0].toInt() },
+                                                                     { "seconds", args[1].toInt() },
+                                                                     { "text", args[2] } },
+                                                       clock.now()),
+                                    [&](const Alert &alert) { return control.raiseAlert(number.value, alert); });
                     break;
                 case 'r':
-                    outcome = control.deleteAlert(board, arg);
+                    outcome = apply(ContentJson::alertId(arg), [&](qint64 id) {
+                        return Result<int> { 0, control.deleteAlert(number.value, id) };
+                    });
                     break;
                 case 'c':
-                    outcome = control.clearAlerts(board);
+                    outcome = apply(Result<int>(), [&](int) { return control.clearAlerts(number.value); });
                     break;
                 case 'n':
-                    outcome = control.setCounter(pair[0], pair[1].toLongLong(), id);
+                    outcome = control.setCounter(ContentJson::counterName(pair[0]).value, pair[1].toLongLong()).error;
                     break;
                 case 'x':
                     store.close();
@@ -213,7 +221,7 @@ private slots:
                 }
             }
             if (!outcome.ok())
-                said = QString::number(ApiStatus::of(outcome.kind));
+                said = QString::number(ApiStatus::of(outcome));
             log.append(said + Windows1252::toUnicode(sink.sent.mid(before).join(',')));
         }
         QTEST(log.join(u'|'), "log");

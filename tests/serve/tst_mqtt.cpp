@@ -53,6 +53,8 @@ private slots:
             QSKIP("The MQTT broker and its clients are missing: apt-get install mosquitto mosquitto-clients");
         QVERIFY(m_udp.bind(QHostAddress::AnyIPv4, 0, QUdpSocket::ShareAddress));
         m_port = QString::number(freePort());
+        m_tlsPort = QString::number(freePort());
+        makeCertificates();
         connect(&m_watch, &QProcess::readyReadStandardOutput, this, [this] {
             while (m_watch.canReadLine())
                 m_lines << QString::fromUtf8(m_watch.readLine().chopped(1));
@@ -114,6 +116,8 @@ private slots:
 
         row("brightness 100", "t/3/brightness/set", "100", "brightness must be");
         row("board 100", "t/100/mode/set", "1", "board must be");
+        row("plain text to board 100", "t/100/message/set", "A", "board must be");
+        row("an alert to board 100 is read as JSON first", "t/100/alert/set", "{", "malformed JSON");
         row("not UTF-8", "t/3/message/set", "caf\xe9", "payload must be a text");
         row("counter at the 64-bit edge, as over HTTP", "t/counter/n/set", "9223372036854775807",
             "value must be a whole number from -9007199254740991 to 9007199254740991");
@@ -188,7 +192,92 @@ private slots:
         QTRY_COMPARE(retained("t/status"), "offline");
     }
 
+    // Over TLS, the service's certificate checks and what they say: a
+    // connection, a refusal each attempt while it keeps running, or a usage
+    // mistake (2) before it starts.
+    void tls_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QString>("said");
+        const QString to = "mqtts://localhost:" + m_tlsPort, at = "mqtts://127.0.0.1:" + m_tlsPort;
+        const auto files = [this](const char *ca, const char *cert, const char *key) {
+            return QStringList { "--mqtt-ca", m_tls + ca, "--mqtt-cert", m_tls + cert, "--mqtt-key", m_tls + key };
+        };
+        QTest::newRow("verified, with a client certificate")
+                << files("ca.pem", "client.pem", "client.key") + QStringList { "--mqtt", to } << -1 << "connected";
+        QTest::newRow("another authority")
+                << files("other.pem", "client.pem", "client.key") + QStringList { "--mqtt", to } << -1
+                << "does not verify: self-signed certificate in certificate chain";
+        QTest::newRow("an address the certificate does not name") << files("ca.pem", "client.pem", "client.key")
+                        + QStringList { "--mqtt", at } << -1 << "does not verify: IP address mismatch";
+        QTest::newRow("the system's authorities") << QStringList { "--mqtt", to } << -1 << "does not verify";
+        QTest::newRow("a key not the certificate's")
+                << files("ca.pem", "client.pem", "other.key") + QStringList { "--mqtt", to } << 2
+                << "other.key\" cannot be used for TLS: key values mismatch";
+        QTest::newRow("a key others can read")
+                << files("ca.pem", "client.pem", "open.key") + QStringList { "--mqtt", to } << 2
+                << "can be read or changed by other users";
+        QTest::newRow("a certificate without its key")
+                << QStringList { "--mqtt", to, "--mqtt-cert", m_tls + "client.pem" } << 2 << "go together";
+        QTest::newRow("TLS files without TLS")
+                << QStringList { "--mqtt", "mqtt://localhost", "--mqtt-ca", m_tls + "ca.pem" } << 2
+                << "needs --mqtt mqtts";
+    }
+    void tls()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(int, exitCode);
+        QFETCH(QString, said);
+        if (m_tls.isEmpty())
+            QSKIP("openssl is missing: apt-get install openssl");
+        QProcess service;
+        service.start(VAROSERVE,
+                      QStringList { "--listen", "127.0.0.1:0", "--data", m_dir.filePath(QTest::currentDataTag()),
+                                    "--no-ha", "--mqtt-prefix", "tls", "UDP9" }
+                              + arguments);
+        QByteArray told;
+        QTRY_VERIFY_WITH_TIMEOUT((told += service.readAllStandardError()).contains(said.toUtf8()), 10000);
+        if (exitCode >= 0) {
+            QTRY_COMPARE(service.state(), QProcess::NotRunning);
+            QCOMPARE(service.exitCode(), exitCode);
+        }
+        QCOMPARE(service.state(), exitCode < 0 ? QProcess::Running : QProcess::NotRunning);
+        service.kill();
+        service.waitForFinished();
+    }
+
 private:
+    // An authority, the broker's certificate for localhost, a client
+    // certificate, and another authority with its key.
+    void makeCertificates()
+    {
+        if (QStandardPaths::findExecutable("openssl").isEmpty())
+            return;
+        const QString tls = m_dir.filePath("tls/");
+        QDir().mkpath(tls);
+        const auto openssl = [&tls](const QString &arguments) {
+            QProcess process;
+            process.setWorkingDirectory(tls);
+            process.start("openssl", arguments.split(' '));
+            return process.waitForFinished(30000) && process.exitCode() == 0;
+        };
+        const QString request = "req -newkey rsa:2048 -nodes -days 2 -subj /CN=";
+        QVERIFY(openssl(request + "CA -x509 -keyout ca.key -out ca.pem"));
+        QVERIFY(openssl(request + "Other -x509 -keyout other.key -out other.pem"));
+        for (const QString name : { "server", "client" }) {
+            QVERIFY(openssl(request + (name == "server" ? "localhost" : name) + " -keyout " + name + ".key -out " + name
+                            + ".csr -addext subjectAltName=DNS:localhost"));
+            QVERIFY(openssl("x509 -req -days 2 -copy_extensions copy -CA ca.pem -CAkey ca.key -CAcreateserial -in "
+                            + name + ".csr -out " + name + ".pem"));
+        }
+        QVERIFY(QFile::copy(tls + "client.key", tls + "open.key"));
+        QVERIFY(QFile::setPermissions(tls + "open.key", QFile::ReadOwner | QFile::ReadOther));
+        for (const QString key : { "ca", "other", "server", "client" })
+            QVERIFY(QFile::setPermissions(tls + key + ".key", QFile::ReadOwner | QFile::WriteOwner));
+        m_tls = tls;
+    }
+
     // The sandbox makes the test root: the broker is told to stay root rather
     // than switch to a user it may not become there.
     void startBroker()
@@ -199,6 +288,11 @@ private:
                              "persistence_location %2/\n")
                              .arg(m_port, m_dir.path())
                              .toUtf8());
+        if (!m_tls.isEmpty())
+            config.write(QString("listener %1 127.0.0.1\ncafile %2ca.pem\ncertfile %2server.pem\nkeyfile %2server.key\n"
+                                 "require_certificate true\n")
+                                 .arg(m_tlsPort, m_tls)
+                                 .toUtf8());
         config.close();
         m_broker.start(QStandardPaths::findExecutable("mosquitto", { "/usr/sbin" }), { "-c", config.fileName() });
         QTRY_VERIFY(QProcess::execute("mosquitto_pub", { "-p", m_port, "-t", "probe", "-n" }) == 0);
@@ -248,7 +342,8 @@ private:
     }
 
     QTemporaryDir m_dir;
-    QString m_port;
+    QString m_port, m_tlsPort;
+    QString m_tls; // the certificates' folder; empty without openssl
     QProcess m_broker, m_service, m_watch;
     QUdpSocket m_udp;
     QStringList m_lines; // "retain-flag topic payload", as the watcher saw them

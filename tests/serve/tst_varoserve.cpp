@@ -193,6 +193,11 @@ private slots:
         row("message: the frame on the wire", "PUT /api/boards/5/message",
             R"({"text":"HELLO","mode":"center","brightness":75})", 200, "\"board\":5", { "\r5C2\r5B75\r5AHELLO\r5D" });
         row("malformed JSON", "PUT /api/boards/5/message", "{\"text\":", 400, "malformed JSON");
+        row("board 100 refused before its body", "PUT /api/boards/100/playlist", "[{}]", 400,
+            "board must be a whole number from 0 to 99");
+        row("a face of no board", "GET /api/boards/x/face.png", "", 400, "board must be");
+        row("a preview's brightness worded as a body's", "GET /api/boards/6/face.png?text=A&brightness=100", "", 400,
+            "brightness must be a whole number from 0 to 99");
         row("counter set, used by a text", "PUT /api/counters/days", R"({"value":41})", 200, "\"value\":41");
         row("counter field in a playlist", "PUT /api/boards/7/playlist", R"([{"text":"{counter:days} days"}])", 200, "",
             { "\r7C0\r7B99\r7A41 days\r7D" });
@@ -207,6 +212,7 @@ private slots:
         row("alert pre-empts the playlist", "POST /api/boards/7/alerts",
             R"({"text":"FIRE","priority":9,"seconds":600})", 201, "\"secondsLeft\":600", { "\r7C0\r7B99\r7AFIRE\r7D" });
         row("unknown alert", "DELETE /api/boards/7/alerts/999", "", 404, "no such alert: 999");
+        row("an alert id that is no number", "DELETE /api/boards/7/alerts/abc", "", 404, "no such alert: abc");
         row("alerts cleared: the playlist resumes", "DELETE /api/boards/7/alerts", "", 204, "",
             { "\r7C0\r7B99\r7A42 days\r7D" });
         row("playlist cleared: an empty frame", "DELETE /api/boards/7/playlist", "", 204, "",
@@ -218,6 +224,8 @@ private slots:
             "limit must be a whole number from 1 to 1000");
         row("journal cursor not an id", "GET /api/journal?before=x", "", 400,
             "before must be the id of a journal entry");
+        row("the stored item comes back", "PUT /api/boards/5/message", R"({"text":"HI","mode":1})", 200,
+            R"("mode":"right","seconds":10,"text":"HI")", { "\r5C1\r5B99\r5AHI\r5D" });
         const QByteArray fits(65492, 'x');
         row("a text that just fits one datagram", "PUT /api/boards/1/message", "{\"text\":\"" + fits + "\"}", 200, "",
             { "\r1C0\r1B99\r1A" + fits + "\r1D" });

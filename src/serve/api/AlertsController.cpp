@@ -1,9 +1,9 @@
 #include "serve/api/AlertsController.h"
 
 #include "engine/BoardEngine.h"
-#include "engine/ContentJson.h"
 #include "serve/BoardControl.h"
 #include "serve/api/ApiServer.h"
+#include "serve/content/ContentJson.h"
 
 #include <QJsonArray>
 
@@ -24,7 +24,7 @@ ApiReply AlertsController::list(const ApiRequest &request) const
         return ApiReply::error(board.error);
     const QDateTime now = m_control.clock().now();
     QJsonArray alerts;
-    for (const Alert &alert : m_control.engine().alerts(board.value))
+    for (const Alert &alert : m_control.engine().alerts(board.value.value()))
         alerts.append(ContentJson::toJson(alert, now));
     return ApiReply::json(QJsonObject { { QStringLiteral("alerts"), alerts } });
 }
@@ -32,31 +32,37 @@ ApiReply AlertsController::list(const ApiRequest &request) const
 ApiReply AlertsController::raise(const ApiRequest &request)
 {
     QJsonValue body;
-    qint64 id = 0;
-    Outcome outcome = request.json(body);
-    if (outcome.ok())
-        outcome = m_control.raiseAlert(request.segment(0), body, id);
-    if (!outcome.ok())
-        return ApiReply::error(outcome);
-    const int board = ContentJson::board(request.segment(0)).value;
-    QJsonObject json { { QStringLiteral("id"), id } };
-    for (const Alert &alert : m_control.engine().alerts(board)) {
-        if (alert.id == id)
-            json = ContentJson::toJson(alert, m_control.clock().now());
-    }
-    ApiReply reply = ApiReply::json(json, 201);
-    reply.headers.append({ "Location", QStringLiteral("/api/boards/%1/alerts/%2").arg(board).arg(id).toLatin1() });
+    if (const Outcome read = request.json(body); !read.ok())
+        return ApiReply::error(read);
+    const auto board = ContentJson::board(request.segment(0));
+    if (!board.ok())
+        return ApiReply::error(board.error);
+    const auto alert = ContentJson::alert(body, m_control.clock().now());
+    if (!alert.ok())
+        return ApiReply::error(alert.error);
+    const auto raised = m_control.raiseAlert(board.value, alert.value);
+    if (!raised.ok())
+        return ApiReply::error(raised.error);
+    ApiReply reply = ApiReply::json(ContentJson::toJson(raised.value, m_control.clock().now()), 201);
+    reply.headers.append(
+            { "Location",
+              QStringLiteral("/api/boards/%1/alerts/%2").arg(board.value.value()).arg(raised.value.id).toLatin1() });
     return reply;
 }
 
 ApiReply AlertsController::remove(const ApiRequest &request)
 {
-    const Outcome outcome = m_control.deleteAlert(request.segment(0), request.segment(1));
+    const auto board = ContentJson::board(request.segment(0));
+    const auto id = ContentJson::alertId(request.segment(1));
+    Outcome outcome = board.ok() ? id.error : board.error;
+    if (outcome.ok())
+        outcome = m_control.deleteAlert(board.value, id.value);
     return outcome.ok() ? ApiReply::noContent() : ApiReply::error(outcome);
 }
 
 ApiReply AlertsController::clear(const ApiRequest &request)
 {
-    const Outcome outcome = m_control.clearAlerts(request.segment(0));
+    const auto board = ContentJson::board(request.segment(0));
+    const Outcome outcome = board.ok() ? m_control.clearAlerts(board.value).error : board.error;
     return outcome.ok() ? ApiReply::noContent() : ApiReply::error(outcome);
 }

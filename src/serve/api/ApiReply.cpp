@@ -15,5 +15,5 @@ ApiReply ApiReply::json(const QJsonValue &value, int status)
 
 ApiReply ApiReply::error(const Outcome &outcome)
 {
-    return json(QJsonObject { { QStringLiteral("error"), MessageText::of(outcome) } }, ApiStatus::of(outcome.kind));
+    return json(QJsonObject { { QStringLiteral("error"), MessageText::of(outcome) } }, ApiStatus::of(outcome));
 }

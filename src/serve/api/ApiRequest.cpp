@@ -1,4 +1,5 @@
 #include "serve/api/ApiRequest.h"
+#include "serve/content/ContentOutcome.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -14,7 +15,8 @@ Outcome ApiRequest::json(QJsonValue &value) const
     QJsonParseError error {};
     const QJsonDocument document = QJsonDocument::fromJson(body, &error);
     if (error.error != QJsonParseError::NoError)
-        return { Outcome::JsonMalformed, QStringLiteral("%1 at byte %2").arg(error.errorString()).arg(error.offset) };
+        return { ContentOutcome::JsonMalformed,
+                 QStringLiteral("%1 at byte %2").arg(error.errorString()).arg(error.offset) };
     value = document.isArray() ? QJsonValue(document.array()) : QJsonValue(document.object());
     return {};
 }

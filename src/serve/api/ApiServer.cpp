@@ -1,5 +1,6 @@
 #include "serve/api/ApiServer.h"
 
+#include "serve/ServiceOutcome.h"
 #include "serve/api/ApiListener.h"
 #include "serve/api/ConnectionGuard.h"
 
@@ -78,7 +79,7 @@ Outcome ApiServer::listen(const QHostAddress &address, quint16 port)
         const QString where = address.protocol() == QAbstractSocket::IPv6Protocol
                 ? QStringLiteral("[%1]:%2").arg(address.toString()).arg(port)
                 : QStringLiteral("%1:%2").arg(address.toString()).arg(port);
-        Outcome failed { Outcome::ListenFailed, where, CommMode::None, 0, listener->errorString() };
+        Outcome failed { ServiceOutcome::ListenFailed, where, CommMode::None, 0, listener->errorString() };
         delete listener;
         return failed;
     }
@@ -117,7 +118,7 @@ ApiReply ApiServer::dispatch(const QHttpServerRequest &request)
 {
     const QString path = request.url().path();
     if ((path == u"/api" || path.startsWith(u"/api/")) && !authorized(request)) {
-        ApiReply reply = ApiReply::error({ Outcome::Unauthorized });
+        ApiReply reply = ApiReply::error({ ServiceOutcome::Unauthorized });
         reply.headers.append({ QByteArrayLiteral("WWW-Authenticate"), QByteArrayLiteral("Bearer") });
         return reply;
     }
@@ -135,9 +136,9 @@ ApiReply ApiServer::dispatch(const QHttpServerRequest &request)
         allowed.append(methodName(route.method));
     }
     if (allowed.isEmpty())
-        return ApiReply::error({ Outcome::PathUnknown, path });
-    ApiReply reply
-            = ApiReply::error({ Outcome::MethodNotAllowed, methodName(request.method()), {}, 0, allowed.join(u", ") });
+        return ApiReply::error({ ServiceOutcome::PathUnknown, path });
+    ApiReply reply = ApiReply::error(
+            { ServiceOutcome::MethodNotAllowed, methodName(request.method()), {}, 0, allowed.join(u", ") });
     reply.headers.append({ "Allow", allowed.join(u", ").toLatin1() });
     return reply;
 }

@@ -1,58 +1,116 @@
 #include "serve/api/ApiStatus.h"
 
 #include "rules/MessageText.h"
+#include "serve/ServiceOutcome.h"
+#include "serve/content/ContentOutcome.h"
+#include "store/StoreOutcome.h"
 
 #include <QJsonDocument>
 #include <QJsonObject>
 
 namespace ApiStatus {
 
-int of(Outcome::Kind kind)
+namespace {
+
+int of(StoreOutcome kind)
 {
     switch (kind) {
+    case StoreOutcome::AlertUnknown:
+        return 404;
+    case StoreOutcome::NotRegular:
+    case StoreOutcome::NotDatabase:
+    case StoreOutcome::Newer:
+    case StoreOutcome::Foreign:
+    case StoreOutcome::Failed:
+        return 500;
+    }
+    return 500;
+}
+
+int of(ContentOutcome kind)
+{
+    switch (kind) {
+    // Content that does not pass its check.
+    case ContentOutcome::JsonMalformed:
+    case ContentOutcome::NotAnObject:
+    case ContentOutcome::FieldUnknown:
+    case ContentOutcome::FieldMissing:
+    case ContentOutcome::NotText:
+    case ContentOutcome::ModeInvalid:
+    case ContentOutcome::BrightnessOutOfRange:
+    case ContentOutcome::SecondsInvalid:
+    case ContentOutcome::AlertSecondsInvalid:
+    case ContentOutcome::PriorityInvalid:
+    case ContentOutcome::DaysInvalid:
+    case ContentOutcome::FromInvalid:
+    case ContentOutcome::UntilInvalid:
+    case ContentOutcome::UntilEqualsFrom:
+    case ContentOutcome::DateInvalid:
+    case ContentOutcome::DatesReversed:
+    case ContentOutcome::PlaylistInvalid:
+    case ContentOutcome::TextTooLongForDatagram:
+    case ContentOutcome::BoardOutOfRange:
+    case ContentOutcome::CounterNameInvalid:
+    case ContentOutcome::CounterValueInvalid:
+        return 400;
+    }
+    return 500;
+}
+
+int of(ServiceOutcome kind)
+{
+    switch (kind) {
+    case ServiceOutcome::Unauthorized:
+        return 401;
+    case ServiceOutcome::PathUnknown:
+        return 404;
+    case ServiceOutcome::MethodNotAllowed:
+        return 405;
+    case ServiceOutcome::BoardEmpty:
+    case ServiceOutcome::AlertsFull:
+        return 409;
+    case ServiceOutcome::LimitInvalid:
+    case ServiceOutcome::CursorInvalid:
+        return 400;
+    case ServiceOutcome::TokenTooShort:
+    case ServiceOutcome::ListenFailed:
+        return 500;
+    }
+    return 500;
+}
+
+int of(const OutcomeArea &area, const Outcome &outcome)
+{
+    switch (area.name) {
+    case OutcomeArea::Store:
+        return of(outcome.areaKind<StoreOutcome>());
+    case OutcomeArea::Content:
+        return of(outcome.areaKind<ContentOutcome>());
+    case OutcomeArea::Service:
+        return of(outcome.areaKind<ServiceOutcome>());
+    case OutcomeArea::Bus: // the bus's own, never the answer to a request
+        return 500;
+    }
+    return 500;
+}
+
+} // namespace
+
+int of(const Outcome &outcome)
+{
+    switch (outcome.kind) {
     case Outcome::Done:
         return 200;
-    case Outcome::Unauthorized:
-        return 401;
-    case Outcome::PathUnknown:
-    case Outcome::AlertUnknown:
-        return 404;
-    case Outcome::MethodNotAllowed:
-        return 405;
-    case Outcome::BoardEmpty:
-    case Outcome::AlertsFull:
-        return 409;
+    case Outcome::InArea:
+        return of(*outcome.area, outcome);
     // A request, or its content, that does not pass its check.
     case Outcome::RequestMalformed:
     case Outcome::RequestLengthAmbiguous:
     case Outcome::BoardNumberInvalid:
     case Outcome::BrightnessInvalid:
-    case Outcome::LimitInvalid:
-    case Outcome::CursorInvalid:
-    case Outcome::JsonMalformed:
-    case Outcome::NotAnObject:
-    case Outcome::FieldUnknown:
-    case Outcome::FieldMissing:
-    case Outcome::NotText:
-    case Outcome::ModeInvalid:
-    case Outcome::BrightnessOutOfRange:
-    case Outcome::SecondsInvalid:
-    case Outcome::AlertSecondsInvalid:
-    case Outcome::PriorityInvalid:
-    case Outcome::DaysInvalid:
-    case Outcome::FromInvalid:
-    case Outcome::UntilInvalid:
-    case Outcome::UntilEqualsFrom:
-    case Outcome::DateInvalid:
-    case Outcome::DatesReversed:
-    case Outcome::PlaylistInvalid:
     case Outcome::TextFieldUnknown:
     case Outcome::TextFieldMalformed:
     case Outcome::TextTooLong:
-    case Outcome::TextTooLongForDatagram:
-    case Outcome::BoardOutOfRange:
-    case Outcome::CounterNameInvalid:
-    case Outcome::CounterValueInvalid:
         return 400;
     case Outcome::RequestTimeout:
         return 408;
@@ -63,28 +121,14 @@ int of(Outcome::Kind kind)
     case Outcome::RequestHeadTooLarge:
     case Outcome::RequestFieldTooLarge:
         return 431;
-    case Outcome::StoreNotRegular:
-    case Outcome::StoreNotDatabase:
-    case Outcome::StoreNewer:
-    case Outcome::StoreForeign:
-    case Outcome::StoreFailed:
     case Outcome::PrivateFileUnreadable:
     case Outcome::PrivateFileOpenToOthers:
-    case Outcome::TokenTooShort:
-    case Outcome::ListenFailed:
     case Outcome::ArgumentNotRecognized:
     case Outcome::PortNotAvailable:
     case Outcome::PortCannotOpen:
     case Outcome::SendFailed:
     case Outcome::ListCreateFailed:
     case Outcome::ListWriteFailed:
-    // The bus's own, never the answer to a request.
-    case Outcome::MqttPayloadTooLarge:
-    case Outcome::MqttTopicUnknown:
-    case Outcome::MqttCommandRetained:
-    case Outcome::MqttConnected:
-    case Outcome::MqttLost:
-    case Outcome::MqttRefused:
         return 500;
     }
     return 500;
@@ -124,7 +168,7 @@ QByteArray reason(int status)
 
 QByteArray closingAnswer(const Outcome &outcome)
 {
-    const int status = of(outcome.kind);
+    const int status = of(outcome);
     const QByteArray body = QJsonDocument(QJsonObject { { QStringLiteral("error"), MessageText::of(outcome) } })
                                     .toJson(QJsonDocument::Compact)
             + '\n';

@@ -2,9 +2,9 @@
 
 #include "common/Windows1252.h"
 #include "engine/BoardEngine.h"
-#include "engine/ContentJson.h"
 #include "serve/BoardControl.h"
 #include "serve/api/ApiServer.h"
+#include "serve/content/ContentJson.h"
 
 #include <QJsonArray>
 
@@ -72,14 +72,17 @@ ApiReply BoardsController::list() const
 ApiReply BoardsController::board(const ApiRequest &request) const
 {
     const auto number = ContentJson::board(request.segment(0));
-    if (!number.ok())
-        return ApiReply::error(number.error);
+    return number.ok() ? board(number.value) : ApiReply::error(number.error);
+}
+
+ApiReply BoardsController::board(BoardNumber board) const
+{
     const QDateTime now = m_control.clock().now();
     QJsonArray alerts;
-    for (const Alert &alert : m_control.engine().alerts(number.value))
+    for (const Alert &alert : m_control.engine().alerts(board.value()))
         alerts.append(ContentJson::toJson(alert, now));
-    QJsonObject json = summary(number.value);
-    json.insert(QStringLiteral("playlist"), ContentJson::toJson(m_control.engine().playlist(number.value)));
+    QJsonObject json = summary(board.value());
+    json.insert(QStringLiteral("playlist"), ContentJson::toJson(m_control.engine().playlist(board.value())));
     json.insert(QStringLiteral("alerts"), alerts);
     return ApiReply::json(json);
 }
@@ -87,30 +90,39 @@ ApiReply BoardsController::board(const ApiRequest &request) const
 ApiReply BoardsController::putPlaylist(const ApiRequest &request)
 {
     QJsonValue body;
-    Outcome outcome = request.json(body);
-    if (outcome.ok())
-        outcome = m_control.setPlaylist(request.segment(0), body);
-    if (!outcome.ok())
-        return ApiReply::error(outcome);
-    return board(request);
+    if (const Outcome read = request.json(body); !read.ok())
+        return ApiReply::error(read);
+    const auto number = ContentJson::board(request.segment(0));
+    if (!number.ok())
+        return ApiReply::error(number.error);
+    const auto items = ContentJson::playlist(body);
+    if (!items.ok())
+        return ApiReply::error(items.error);
+    const auto stored = m_control.setPlaylist(number.value, items.value);
+    return stored.ok() ? board(number.value) : ApiReply::error(stored.error);
 }
 
 ApiReply BoardsController::putMessage(const ApiRequest &request)
 {
     QJsonValue body;
-    Outcome outcome = request.json(body);
-    if (outcome.ok())
-        outcome = m_control.setMessage(request.segment(0), body);
-    if (!outcome.ok())
-        return ApiReply::error(outcome);
-    const int number = ContentJson::board(request.segment(0)).value;
-    return ApiReply::json(
-            QJsonObject { { QStringLiteral("board"), number },
-                          { QStringLiteral("playlist"), ContentJson::toJson(m_control.engine().playlist(number)) } });
+    if (const Outcome read = request.json(body); !read.ok())
+        return ApiReply::error(read);
+    const auto number = ContentJson::board(request.segment(0));
+    if (!number.ok())
+        return ApiReply::error(number.error);
+    const auto message = ContentJson::message(body);
+    if (!message.ok())
+        return ApiReply::error(message.error);
+    const auto stored = m_control.setMessage(number.value, message.value);
+    if (!stored.ok())
+        return ApiReply::error(stored.error);
+    return ApiReply::json(QJsonObject { { QStringLiteral("board"), number.value.value() },
+                                        { QStringLiteral("playlist"), ContentJson::toJson(stored.value) } });
 }
 
 ApiReply BoardsController::deletePlaylist(const ApiRequest &request)
 {
-    const Outcome outcome = m_control.clearPlaylist(request.segment(0));
+    const auto number = ContentJson::board(request.segment(0));
+    const Outcome outcome = number.ok() ? m_control.clearPlaylist(number.value) : number.error;
     return outcome.ok() ? ApiReply::noContent() : ApiReply::error(outcome);
 }

@@ -2,6 +2,7 @@
 #define BOARDSCONTROLLER_H
 
 #include "serve/api/ApiReply.h"
+#include "serve/content/BoardNumber.h"
 
 #include <QJsonObject>
 
@@ -24,6 +25,7 @@ public:
 private:
     ApiReply list() const;
     ApiReply board(const ApiRequest &request) const;
+    ApiReply board(BoardNumber board) const;
     ApiReply putPlaylist(const ApiRequest &request);
     ApiReply putMessage(const ApiRequest &request);
     ApiReply deletePlaylist(const ApiRequest &request);

@@ -3,6 +3,8 @@
 #include "engine/BoardEngine.h"
 #include "serve/BoardControl.h"
 #include "serve/api/ApiServer.h"
+#include "serve/content/ContentJson.h"
+#include "serve/content/ContentOutcome.h"
 
 #include <QJsonObject>
 
@@ -21,17 +23,17 @@ Outcome CountersController::field(const ApiRequest &request, const QString &name
         return read;
     value = QJsonValue(QJsonValue::Undefined);
     if (body.isUndefined())
-        return required ? Outcome { Outcome::FieldMissing, name } : Outcome();
+        return required ? Outcome { ContentOutcome::FieldMissing, name } : Outcome();
     if (!body.isObject())
-        return { Outcome::NotAnObject, QStringLiteral("body") };
+        return { ContentOutcome::NotAnObject, QStringLiteral("body") };
     const QJsonObject object = body.toObject();
     for (auto it = object.begin(); it != object.end(); ++it) {
         if (it.key() != name)
-            return { Outcome::FieldUnknown, it.key() };
+            return { ContentOutcome::FieldUnknown, it.key() };
     }
     value = object.value(name);
     if (required && value.isUndefined())
-        return { Outcome::FieldMissing, name };
+        return { ContentOutcome::FieldMissing, name };
     return {};
 }
 
@@ -52,19 +54,25 @@ ApiReply CountersController::list() const
 ApiReply CountersController::set(const ApiRequest &request)
 {
     QJsonValue value;
-    qint64 result = 0;
-    Outcome outcome = field(request, QStringLiteral("value"), true, value);
-    if (outcome.ok())
-        outcome = m_control.setCounter(request.segment(0), value, result);
-    return outcome.ok() ? counter(request.segment(0), result) : ApiReply::error(outcome);
+    if (const Outcome read = field(request, QStringLiteral("value"), true, value); !read.ok())
+        return ApiReply::error(read);
+    const auto name = ContentJson::counterName(request.segment(0));
+    if (!name.ok())
+        return ApiReply::error(name.error);
+    const auto number = ContentJson::counterValue(value, QStringLiteral("value"));
+    const auto stored = number.ok() ? m_control.setCounter(name.value, number.value) : number;
+    return stored.ok() ? counter(name.value.text(), stored.value) : ApiReply::error(stored.error);
 }
 
 ApiReply CountersController::add(const ApiRequest &request)
 {
     QJsonValue by;
-    qint64 result = 0;
-    Outcome outcome = field(request, QStringLiteral("by"), false, by);
-    if (outcome.ok())
-        outcome = m_control.addCounter(request.segment(0), by, result);
-    return outcome.ok() ? counter(request.segment(0), result) : ApiReply::error(outcome);
+    if (const Outcome read = field(request, QStringLiteral("by"), false, by); !read.ok())
+        return ApiReply::error(read);
+    const auto name = ContentJson::counterName(request.segment(0));
+    if (!name.ok())
+        return ApiReply::error(name.error);
+    const auto step = by.isUndefined() ? Result<qint64> { 1, {} } : ContentJson::counterValue(by, QStringLiteral("by"));
+    const auto sum = step.ok() ? m_control.addCounter(name.value, step.value) : step;
+    return sum.ok() ? counter(name.value.text(), sum.value) : ApiReply::error(sum.error);
 }

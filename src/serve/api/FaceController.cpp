@@ -1,16 +1,16 @@
 #include "serve/api/FaceController.h"
 
 #include "engine/BoardEngine.h"
-#include "engine/ContentJson.h"
 #include "engine/LiveText.h"
 #include "face/LedMatrix.h"
 #include "serve/BoardControl.h"
 #include "serve/api/ApiRequest.h"
 #include "serve/api/ApiServer.h"
+#include "serve/content/ContentJson.h"
+#include "serve/content/ContentOutcome.h"
 
 #include <QBuffer>
 #include <QImageWriter>
-#include <QJsonObject>
 
 namespace {
 
@@ -21,6 +21,28 @@ QJsonValue queryValue(const QString &text)
     bool ok = false;
     const int number = text.toInt(&ok);
     return ok ? QJsonValue(number) : QJsonValue(text);
+}
+
+// The text to preview with its mode and brightness, checked in the order and
+// with the words of a message's JSON body.
+Result<PlaylistItem> message(const QUrlQuery &query)
+{
+    const auto value = [&query](const QString &key) { return query.queryItemValue(key, QUrl::FullyDecoded); };
+    Result<PlaylistItem> item;
+    const auto text = ContentJson::text(value(QStringLiteral("text")), QStringLiteral("text"));
+    item.value.text = text.value;
+    item.error = text.error;
+    if (item.ok() && query.hasQueryItem(QStringLiteral("mode"))) {
+        const auto mode = ContentJson::mode(queryValue(value(QStringLiteral("mode"))));
+        item.value.mode = mode.value;
+        item.error = mode.error;
+    }
+    if (item.ok() && query.hasQueryItem(QStringLiteral("brightness"))) {
+        const auto brightness = ContentJson::brightness(queryValue(value(QStringLiteral("brightness"))));
+        item.value.brightness = brightness.value;
+        item.error = brightness.error;
+    }
+    return item;
 }
 
 } // namespace
@@ -42,14 +64,7 @@ ApiReply FaceController::face(const ApiRequest &request) const
     FaceState face;
     qint64 elapsedMs = 0;
     if (query.hasQueryItem(QStringLiteral("text"))) {
-        QJsonObject item;
-        for (const QString &key : { QStringLiteral("text"), QStringLiteral("mode"), QStringLiteral("brightness") }) {
-            if (!query.hasQueryItem(key))
-                continue;
-            const QString value = query.queryItemValue(key, QUrl::FullyDecoded);
-            item.insert(key, key == u"text" ? QJsonValue(value) : queryValue(value));
-        }
-        const auto parsed = ContentJson::message(item);
+        const auto parsed = message(query);
         if (!parsed.ok())
             return ApiReply::error(parsed.error);
         const QMap<QString, qint64> counters = engine.counters();
@@ -57,9 +72,9 @@ ApiReply FaceController::face(const ApiRequest &request) const
         face = { parsed.value.mode, parsed.value.brightness,
                  LiveText::expand(parsed.value.text, { now, &counters, &noTopics }) };
     } else {
-        const Showing showing = engine.showing(board.value);
+        const Showing showing = engine.showing(board.value.value());
         face = { showing.mode, showing.brightness, showing.text };
-        const QDateTime sent = engine.lastSent(board.value).time;
+        const QDateTime sent = engine.lastSent(board.value.value()).time;
         elapsedMs = sent.isValid() ? qMax<qint64>(0, sent.msecsTo(now)) : 0;
     }
 
@@ -68,7 +83,7 @@ ApiReply FaceController::face(const ApiRequest &request) const
         bool ok = false;
         const int first = query.queryItemValue(QStringLiteral("first")).toInt(&ok);
         if (!ok)
-            return ApiReply::error({ Outcome::CounterValueInvalid, QStringLiteral("first") });
+            return ApiReply::error({ ContentOutcome::CounterValueInvalid, QStringLiteral("first") });
         image = LedMatrix::render({ 0, face.brightness, face.text.mid(qMax(0, first), stripCells) }, stripCells, 0);
     } else {
         image = LedMatrix::render(face, columns, elapsedMs);

@@ -1,9 +1,10 @@
 #include "serve/api/JournalController.h"
 
 #include "common/Windows1252.h"
-#include "engine/ContentJson.h"
 #include "serve/BoardControl.h"
+#include "serve/ServiceOutcome.h"
 #include "serve/api/ApiServer.h"
+#include "serve/content/ContentJson.h"
 
 #include <QJsonArray>
 #include <QJsonObject>
@@ -20,20 +21,20 @@ Outcome JournalController::page(const QUrlQuery &query, ServeStore::JournalPage 
         const auto parsed = ContentJson::board(query.queryItemValue(QStringLiteral("board")));
         if (!parsed.ok())
             return parsed.error;
-        page.board = parsed.value;
+        page.board = parsed.value.value();
     }
     page.limit = defaultLimit;
     if (query.hasQueryItem(QStringLiteral("limit"))) {
         bool ok = false;
         page.limit = query.queryItemValue(QStringLiteral("limit")).toInt(&ok);
         if (!ok || page.limit < 1 || page.limit > maxLimit)
-            return { Outcome::LimitInvalid, QStringLiteral("limit") };
+            return { ServiceOutcome::LimitInvalid, QStringLiteral("limit") };
     }
     if (query.hasQueryItem(QStringLiteral("before"))) {
         bool ok = false;
         page.before = query.queryItemValue(QStringLiteral("before")).toLongLong(&ok);
         if (!ok || page.before < 1)
-            return { Outcome::CursorInvalid, QStringLiteral("before") };
+            return { ServiceOutcome::CursorInvalid, QStringLiteral("before") };
     }
     return {};
 }

@@ -1,10 +1,12 @@
 #include "serve/mqtt/MqttBridge.h"
 
 #include "engine/BoardEngine.h"
-#include "engine/ContentJson.h"
 #include "rules/MessageText.h"
 #include "serve/BoardControl.h"
+#include "serve/content/ContentJson.h"
+#include "serve/content/ContentOutcome.h"
 #include "serve/mqtt/MqttClient.h"
+#include "serve/mqtt/MqttOutcome.h"
 #include "serve/mqtt/MqttTopics.h"
 
 #include <QJsonDocument>
@@ -14,14 +16,14 @@
 namespace {
 
 // A JSON document, or the parser's reason worded as the API words it.
-ContentJson::Parsed<QJsonValue> json(const QByteArray &payload)
+Result<QJsonValue> json(const QByteArray &payload)
 {
     QJsonParseError error;
     const QJsonDocument document = QJsonDocument::fromJson(payload, &error);
     if (error.error != QJsonParseError::NoError)
-        return {
-            {}, { Outcome::JsonMalformed, QStringLiteral("%1 at byte %2").arg(error.errorString()).arg(error.offset) }
-        };
+        return { {},
+                 { ContentOutcome::JsonMalformed,
+                   QStringLiteral("%1 at byte %2").arg(error.errorString()).arg(error.offset) } };
     return { document.isObject() ? QJsonValue(document.object()) : QJsonValue(document.array()), {} };
 }
 
@@ -141,7 +143,7 @@ void MqttBridge::received(const QString &topic, const QByteArray &payload, bool 
     // A retained command is replayed at every subscription; applied, it would
     // undo whatever changed since it was published.
     if (retained) {
-        refuse(topic, { Outcome::MqttCommandRetained });
+        refuse(topic, { MqttOutcome::CommandRetained });
         return;
     }
     const Outcome outcome = command(topic.mid(head.size()).split(u'/'), payload);
@@ -153,59 +155,83 @@ Outcome MqttBridge::command(const QStringList &levels, const QByteArray &payload
 {
     const std::optional<MqttTopics::Command> command = MqttTopics::command(levels);
     if (!command)
-        return { Outcome::MqttTopicUnknown, {}, CommMode::None, 0, MqttTopics::described() };
+        return { MqttOutcome::TopicUnknown, {}, CommMode::None, 0, MqttTopics::described() };
+    const auto board = ContentJson::board(levels[0]); // on the topics that name one
     // Ending the alerts needs nothing from the payload, so no payload fails it.
     if (*command == MqttTopics::Command::AlertClear)
-        return m_control.clearAlerts(levels[0]);
+        return board.ok() ? m_control.clearAlerts(board.value).error : board.error;
     if (payload.size() > maxPayload)
-        return { Outcome::MqttPayloadTooLarge };
+        return { MqttOutcome::PayloadTooLarge };
     QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
     const QString text = decoder.decode(payload);
     if (decoder.hasError() || text.contains(QChar(0)))
-        return { Outcome::NotText, QStringLiteral("payload") };
+        return { ContentOutcome::NotText, QStringLiteral("payload") };
 
-    const QString &board = levels[0];
-    qint64 unused = 0;
     switch (*command) {
     case MqttTopics::Command::CounterAdd:
-        return m_control.addCounter(
-                levels[1], text.trimmed().isEmpty() ? QJsonValue(QJsonValue::Undefined) : scalar(text), unused);
     case MqttTopics::Command::CounterSet:
-        return m_control.setCounter(levels[1], scalar(text), unused);
+        return counter(*command, levels[1], text);
     case MqttTopics::Command::Mode:
-        return m_control.setMode(board, scalar(text));
     case MqttTopics::Command::Brightness:
-        return m_control.setBrightness(board, scalar(text));
+        return board.ok() ? change(*command, board.value, text) : board.error;
     case MqttTopics::Command::AlertSet: {
-        const auto alert = json(payload);
-        return alert.ok() ? m_control.raiseAlert(board, alert.value, unused) : alert.error;
+        const auto object = json(payload);
+        if (!object.ok() || !board.ok())
+            return object.ok() ? board.error : object.error;
+        const auto alert = ContentJson::alert(object.value, m_control.clock().now());
+        return alert.ok() ? m_control.raiseAlert(board.value, alert.value).error : alert.error;
     }
     case MqttTopics::Command::Message:
+        return board.ok() ? message(board.value, text, payload) : board.error;
     case MqttTopics::Command::AlertClear:
         break;
     }
-    return message(board, text, payload);
+    return {};
+}
+
+Outcome MqttBridge::change(MqttTopics::Command command, BoardNumber board, const QString &text)
+{
+    if (command == MqttTopics::Command::Mode) {
+        const auto mode = ContentJson::mode(scalar(text));
+        return mode.ok() ? m_control.setMode(board, mode.value).error : mode.error;
+    }
+    const auto brightness = ContentJson::brightness(scalar(text));
+    return brightness.ok() ? m_control.setBrightness(board, brightness.value).error : brightness.error;
+}
+
+// A payload that is empty adds 1.
+Outcome MqttBridge::counter(MqttTopics::Command command, const QString &name, const QString &text)
+{
+    const auto checked = ContentJson::counterName(name);
+    if (!checked.ok())
+        return checked.error;
+    const bool add = command == MqttTopics::Command::CounterAdd;
+    const auto number = add && text.trimmed().isEmpty()
+            ? Result<qint64> { 1, {} }
+            : ContentJson::counterValue(scalar(text), add ? QStringLiteral("by") : QStringLiteral("value"));
+    if (!number.ok())
+        return number.error;
+    return (add ? m_control.addCounter(checked.value, number.value) : m_control.setCounter(checked.value, number.value))
+            .error;
 }
 
 // A JSON object is the API's message; anything else is the text itself,
-// shown as the current item (or the first, while an alert shows) or, on a
-// board without a playlist, left and 99.
-Outcome MqttBridge::message(const QString &board, const QString &text, const QByteArray &payload)
+// shown with the current item's mode and brightness (the first item's while
+// an alert shows) or, on a board without a playlist, left and 99.
+Outcome MqttBridge::message(BoardNumber board, const QString &text, const QByteArray &payload)
 {
     const auto object = json(payload);
-    if (object.ok() && object.value.isObject())
-        return m_control.setMessage(board, object.value);
-    const auto number = ContentJson::board(board);
-    if (!number.ok())
-        return number.error;
-    const Showing now = m_engine.showing(number.value);
-    PlaylistItem current = m_engine.playlist(number.value).value(0);
-    if (now.source == Showing::Playlist)
-        current = m_engine.playlist(number.value).value(now.itemIndex);
-    return m_control.setMessage(board,
-                                QJsonObject { { QStringLiteral("text"), text },
-                                              { QStringLiteral("mode"), current.mode },
-                                              { QStringLiteral("brightness"), current.brightness } });
+    Result<PlaylistItem> item;
+    if (object.ok() && object.value.isObject()) {
+        item = ContentJson::message(object.value);
+    } else {
+        const Showing now = m_engine.showing(board.value());
+        const QList<PlaylistItem> items = m_engine.playlist(board.value());
+        const PlaylistItem current = items.value(now.source == Showing::Playlist ? now.itemIndex : 0);
+        const auto checked = ContentJson::text(text, QStringLiteral("text"));
+        item = { { checked.value, current.mode, current.brightness }, checked.error };
+    }
+    return item.ok() ? m_control.setMessage(board, item.value).error : item.error;
 }
 
 void MqttBridge::stop()

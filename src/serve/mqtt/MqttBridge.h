@@ -2,8 +2,10 @@
 #define MQTTBRIDGE_H
 
 #include "common/Outcome.h"
+#include "serve/content/BoardNumber.h"
 #include "serve/mqtt/HaDiscovery.h"
 #include "serve/mqtt/MqttOptions.h"
+#include "serve/mqtt/MqttTopics.h"
 
 #include <QByteArray>
 #include <QList>
@@ -40,7 +42,9 @@ private:
     void connected();
     void received(const QString &topic, const QByteArray &payload, bool retained);
     Outcome command(const QStringList &levels, const QByteArray &payload);
-    Outcome message(const QString &board, const QString &text, const QByteArray &payload);
+    Outcome change(MqttTopics::Command command, BoardNumber board, const QString &text); // mode, brightness
+    Outcome counter(MqttTopics::Command command, const QString &name, const QString &text);
+    Outcome message(BoardNumber board, const QString &text, const QByteArray &payload);
     void refuse(const QString &topic, const Outcome &outcome);
     void publishBoard(int board, bool always);
     void showingChanged(int board);

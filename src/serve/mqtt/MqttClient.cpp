@@ -1,4 +1,5 @@
 #include "serve/mqtt/MqttClient.h"
+#include "serve/mqtt/MqttOutcome.h"
 
 #include <QHostAddress>
 #include <QHostInfo>
@@ -43,6 +44,10 @@ MqttClient::MqttClient(const Settings &settings, QObject *parent)
     if (!m_settings.willTopic.isEmpty())
         mosquitto_will_set(m_mosq, m_settings.willTopic.toUtf8().constData(), int(m_settings.willPayload.size()),
                            m_settings.willPayload.constData(), 1, true);
+    if (m_settings.tls) {
+        mosquitto_int_option(m_mosq, MOSQ_OPT_SSL_CTX_WITH_DEFAULTS, 0); // the context as it is given
+        mosquitto_void_option(m_mosq, MOSQ_OPT_SSL_CTX, m_settings.tls->context());
+    }
     if (!m_settings.user.isEmpty())
         mosquitto_username_pw_set(m_mosq, m_settings.user.toUtf8().constData(),
                                   m_settings.password.toUtf8().constData());
@@ -91,7 +96,7 @@ void MqttClient::connectTo(const QString &address)
 {
     const int rc = mosquitto_connect_async(m_mosq, address.toUtf8().constData(), m_settings.port, keepAliveSeconds);
     if (rc != MOSQ_ERR_SUCCESS && rc != MOSQ_ERR_CONN_PENDING) {
-        lose(reasonOf(rc));
+        lose(failure(rc));
         return;
     }
     watchSocket();
@@ -110,8 +115,12 @@ void MqttClient::watchSocket()
     connect(m_readNotifier.get(), &QSocketNotifier::activated, this,
             [this] { afterLoop(mosquitto_loop_read(m_mosq, 1)); });
     m_writeNotifier = std::make_unique<QSocketNotifier>(fd, QSocketNotifier::Write);
-    connect(m_writeNotifier.get(), &QSocketNotifier::activated, this,
-            [this] { afterLoop(mosquitto_loop_write(m_mosq, 1)); });
+    // The library takes the next step of a TLS handshake only in its reader,
+    // also when the socket waits to be written.
+    connect(m_writeNotifier.get(), &QSocketNotifier::activated, this, [this] {
+        const int rc = m_settings.tls ? mosquitto_loop_read(m_mosq, 1) : MOSQ_ERR_SUCCESS;
+        afterLoop(rc == MOSQ_ERR_SUCCESS && mosquitto_socket(m_mosq) >= 0 ? mosquitto_loop_write(m_mosq, 1) : rc);
+    });
     updateWriteInterest();
     m_housekeeping.start();
 }
@@ -119,10 +128,18 @@ void MqttClient::watchSocket()
 void MqttClient::afterLoop(int rc)
 {
     if (rc != MOSQ_ERR_SUCCESS || mosquitto_socket(m_mosq) < 0) {
-        lose(rc != MOSQ_ERR_SUCCESS ? reasonOf(rc) : reasonOf(MOSQ_ERR_CONN_LOST));
+        lose(failure(rc != MOSQ_ERR_SUCCESS ? rc : MOSQ_ERR_CONN_LOST));
         return;
     }
     updateWriteInterest();
+}
+
+// A certificate that did not verify is told as such, not as the library's
+// "TLS error".
+QString MqttClient::failure(int rc) const
+{
+    const QString refusal = m_settings.tls ? m_settings.tls->takeRefusal() : QString();
+    return refusal.isEmpty() ? reasonOf(rc) : refusal;
 }
 
 void MqttClient::updateWriteInterest()
@@ -147,7 +164,7 @@ void MqttClient::lose(const QString &reason)
     if (m_retry.isActive())
         return;
     if (!refused) // already told, with the broker's reason
-        emit event({ Outcome::MqttLost, address(), {}, 0, reason });
+        emit event({ MqttOutcome::Lost, address(), {}, 0, reason });
     m_retry.start(m_retryMs);
     m_retryMs = nextRetryMs(m_retryMs);
     if (wasConnected)
@@ -216,12 +233,12 @@ void MqttClient::onConnect(mosquitto *, void *self, int rc)
         // The broker closes the link after a refusal; the retry follows from there.
         client->m_refused = true;
         emit client->event(
-                { Outcome::MqttRefused, client->address(), {}, 0, QString::fromUtf8(mosquitto_connack_string(rc)) });
+                { MqttOutcome::Refused, client->address(), {}, 0, QString::fromUtf8(mosquitto_connack_string(rc)) });
         return;
     }
     client->m_connected = true;
     client->m_retryMs = firstRetryMs;
-    emit client->event({ Outcome::MqttConnected, client->address() });
+    emit client->event({ MqttOutcome::Connected, client->address() });
     emit client->connected();
 }
 

@@ -2,6 +2,7 @@
 #define MQTTCLIENT_H
 
 #include "common/Outcome.h"
+#include "serve/mqtt/MqttTls.h"
 
 #include <QByteArray>
 #include <QObject>
@@ -33,6 +34,7 @@ public:
         QString password;
         QString willTopic; // the retained last will, sent by the broker when the link dies
         QByteArray willPayload;
+        MqttTls *tls = nullptr; // none: plain TCP
     };
 
     static constexpr int firstRetryMs = 1000;
@@ -77,6 +79,7 @@ private:
     void afterLoop(int rc);
     void lose(const QString &reason);
     QString address() const;
+    QString failure(int rc) const;
     void updateWriteInterest();
 
     Settings m_settings;

@@ -17,6 +17,10 @@ const QString clientIdName = QStringLiteral("mqtt-client-id");
 const QString haPrefixName = QStringLiteral("ha-prefix");
 const QString noHaName = QStringLiteral("no-ha");
 const QString boardsName = QStringLiteral("boards");
+const QString caName = QStringLiteral("mqtt-ca");
+const QString certName = QStringLiteral("mqtt-cert");
+const QString keyName = QStringLiteral("mqtt-key");
+const QString secureScheme = QStringLiteral("mqtts");
 
 // A prefix is where topics are published: no wildcards, no empty level at
 // either end.
@@ -31,8 +35,18 @@ bool isTopicPrefix(const QString &prefix)
 QList<QCommandLineOption> MqttOptions::commandLineOptions()
 {
     return {
-        { mqttName, QStringLiteral("Connect to the MQTT broker at URL (mqtt://HOST[:PORT], port 1883 by default)."),
+        { mqttName,
+          QStringLiteral("Connect to the MQTT broker at URL (mqtt://HOST[:PORT], port 1883 by default; "
+                         "mqtts://HOST[:PORT] over TLS, port 8883 by default)."),
           QStringLiteral("URL") },
+        { caName,
+          QStringLiteral("Over TLS, trust the broker's certificate if FILE's authority (PEM) signed it, "
+                         "instead of the system's trusted ones."),
+          QStringLiteral("FILE") },
+        { certName, QStringLiteral("Over TLS, show the broker the client certificate in FILE (PEM)."),
+          QStringLiteral("FILE") },
+        { keyName, QStringLiteral("The client certificate's key (PEM), a file only its owner may read."),
+          QStringLiteral("FILE") },
         { credentialsName, QStringLiteral("Broker user on the first line of FILE, password on the second."),
           QStringLiteral("FILE") },
         { prefixName, QStringLiteral("Topic prefix (default varo)."), QStringLiteral("P") },
@@ -50,19 +64,29 @@ QString MqttOptions::read(const QCommandLineParser &parser, const QString &trans
 {
     options.enabled = parser.isSet(mqttName);
     if (!options.enabled) {
-        for (const QString &name : { credentialsName, prefixName, clientIdName, haPrefixName, noHaName, boardsName })
+        for (const QString &name : { credentialsName, prefixName, clientIdName, haPrefixName, noHaName, boardsName,
+                                     caName, certName, keyName })
             if (parser.isSet(name))
                 return QStringLiteral("--%1 needs --mqtt.").arg(name);
         return {};
     }
 
     const QUrl url(parser.value(mqttName), QUrl::StrictMode);
-    if (!url.isValid() || url.scheme() != mqttName || url.host().isEmpty() || !url.userInfo().isEmpty()
-        || !(url.path().isEmpty() || url.path() == u"/") || url.hasQuery() || url.hasFragment() || (url.port() == 0))
-        return QStringLiteral("Invalid --mqtt \"%1\": give mqtt://HOST[:PORT], such as mqtt://127.0.0.1:1883.")
+    options.tls = url.scheme() == secureScheme;
+    if (!url.isValid() || (url.scheme() != mqttName && !options.tls) || url.host().isEmpty()
+        || !url.userInfo().isEmpty() || !(url.path().isEmpty() || url.path() == u"/") || url.hasQuery()
+        || url.hasFragment() || (url.port() == 0))
+        return QStringLiteral("Invalid --mqtt \"%1\": give mqtt://HOST[:PORT] or mqtts://HOST[:PORT], such as "
+                              "mqtt://127.0.0.1:1883.")
                 .arg(parser.value(mqttName));
     options.host = url.host();
-    options.port = url.port(1883);
+    options.port = url.port(options.tls ? 8883 : 1883);
+    for (const QString &name : { caName, certName, keyName })
+        if (parser.isSet(name) && !options.tls)
+            return QStringLiteral("--%1 needs --mqtt mqtts://HOST[:PORT].").arg(name);
+    options.tlsFiles = { parser.value(caName), parser.value(certName), parser.value(keyName) };
+    if (parser.isSet(certName) != parser.isSet(keyName))
+        return QStringLiteral("--mqtt-cert and --mqtt-key go together.");
 
     if (parser.isSet(prefixName))
         options.prefix = parser.value(prefixName);
@@ -113,5 +137,5 @@ Outcome MqttOptions::readCredentials()
 
 MqttClient::Settings MqttOptions::clientSettings() const
 {
-    return { host, port, clientId, user, password, MqttTopics::status(prefix), "offline" };
+    return { host, port, clientId, user, password, MqttTopics::status(prefix), "offline", nullptr };
 }

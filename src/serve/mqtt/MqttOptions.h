@@ -3,6 +3,7 @@
 
 #include "common/Outcome.h"
 #include "serve/mqtt/MqttClient.h"
+#include "serve/mqtt/MqttTls.h"
 
 #include <QCommandLineOption>
 #include <QList>
@@ -16,6 +17,8 @@ struct MqttOptions
     bool enabled = false;
     QString host;
     int port = 1883;
+    bool tls = false; // mqtts://
+    MqttTls::Files tlsFiles;
     QString credentialsFile;
     QString user; // from the credentials file
     QString password;

@@ -1,9 +1,11 @@
-#include "engine/ContentJson.h"
+#include "serve/content/ContentJson.h"
 
 #include "common/Windows1252.h"
 #include "engine/LiveText.h"
 #include "messages/TypedText.h"
 #include "protocol/PresentMode.h"
+#include "serve/content/ContentOutcome.h"
+#include "store/StoreOutcome.h"
 
 #include <QRegularExpression>
 #include <QStringList>
@@ -18,14 +20,14 @@ const QStringList dayNames
         = { QStringLiteral("mon"), QStringLiteral("tue"), QStringLiteral("wed"), QStringLiteral("thu"),
             QStringLiteral("fri"), QStringLiteral("sat"), QStringLiteral("sun") };
 
-Outcome failure(Outcome::Kind kind, const QString &subject)
+Outcome failure(ContentOutcome kind, const QString &subject)
 {
     return Outcome { kind, subject };
 }
 
 Outcome counterRefused(const QString &field)
 {
-    Outcome refused = failure(Outcome::CounterValueInvalid, field);
+    Outcome refused = failure(ContentOutcome::CounterValueInvalid, field);
     refused.limit = maxCounter;
     return refused;
 }
@@ -56,7 +58,7 @@ bool wholeNumber(const QJsonValue &json, qint64 &value)
     return ok;
 }
 
-Parsed<int> ranged(const QJsonValue &json, int low, int high, Outcome::Kind kind, const QString &field)
+Result<int> ranged(const QJsonValue &json, int low, int high, ContentOutcome kind, const QString &field)
 {
     qint64 value = 0;
     if (!wholeNumber(json, value) || value < low || value > high)
@@ -64,7 +66,7 @@ Parsed<int> ranged(const QJsonValue &json, int low, int high, Outcome::Kind kind
     return { int(value), {} };
 }
 
-Parsed<int> minuteOfDay(const QJsonValue &json, int latest, Outcome::Kind kind, const QString &field)
+Result<int> minuteOfDay(const QJsonValue &json, int latest, ContentOutcome kind, const QString &field)
 {
     static const QRegularExpression shape(QRegularExpression::anchoredPattern(u"([0-9]{2}):([0-5][0-9])"));
     const QRegularExpressionMatch match = shape.match(json.toString());
@@ -74,7 +76,7 @@ Parsed<int> minuteOfDay(const QJsonValue &json, int latest, Outcome::Kind kind, 
     return { minute, {} };
 }
 
-Parsed<QDate> date(const QJsonValue &json, const QString &field)
+Result<QDate> date(const QJsonValue &json, const QString &field)
 {
     if (json.isNull() || json.isUndefined())
         return {};
@@ -82,11 +84,11 @@ Parsed<QDate> date(const QJsonValue &json, const QString &field)
             ? QDate::fromString(json.toString(), QStringLiteral("yyyy-MM-dd"))
             : QDate();
     if (!day.isValid())
-        return { {}, failure(Outcome::DateInvalid, field) };
+        return { {}, failure(ContentOutcome::DateInvalid, field) };
     return { day, {} };
 }
 
-Parsed<quint8> days(const QJsonValue &json, const QString &field)
+Result<quint8> days(const QJsonValue &json, const QString &field)
 {
     QStringList words;
     if (json.isString()) {
@@ -99,11 +101,11 @@ Parsed<quint8> days(const QJsonValue &json, const QString &field)
     for (const QString &word : std::as_const(words)) {
         const qsizetype index = dayNames.indexOf(word.toLower());
         if (index < 0)
-            return { 0, failure(Outcome::DaysInvalid, field) };
+            return { 0, failure(ContentOutcome::DaysInvalid, field) };
         bits |= quint8(1 << index);
     }
     if (bits == 0)
-        return { 0, failure(Outcome::DaysInvalid, field) };
+        return { 0, failure(ContentOutcome::DaysInvalid, field) };
     return { bits, {} };
 }
 
@@ -111,11 +113,11 @@ Parsed<quint8> days(const QJsonValue &json, const QString &field)
 Outcome object(const QJsonValue &json, const QString &name, const QString &prefix, const QStringList &keys)
 {
     if (!json.isObject())
-        return failure(Outcome::NotAnObject, name);
+        return failure(ContentOutcome::NotAnObject, name);
     const QJsonObject fields = json.toObject();
     for (auto it = fields.begin(); it != fields.end(); ++it) {
         if (!keys.contains(it.key()))
-            return failure(Outcome::FieldUnknown, prefix + it.key());
+            return failure(ContentOutcome::FieldUnknown, prefix + it.key());
     }
     return {};
 }
@@ -131,7 +133,7 @@ struct Reader
     QJsonValue at(const char *key) const { return fields.value(QLatin1String(key)); }
     QString name(const char *key) const { return prefix + QLatin1String(key); }
 
-    template<typename T> void take(T &into, const Parsed<T> &parsed)
+    template<typename T> void take(T &into, const Result<T> &parsed)
     {
         if (!error.ok())
             return;
@@ -143,13 +145,13 @@ struct Reader
     void common(QString &text, int &mode, int &brightness)
     {
         if (!has("text"))
-            error = failure(Outcome::FieldMissing, name("text"));
+            error = failure(ContentOutcome::FieldMissing, name("text"));
         else
             take(text, ContentJson::text(at("text"), name("text")));
         if (has("mode"))
-            take(mode, ranged(modeIndex(at("mode")), 0, 5, Outcome::ModeInvalid, name("mode")));
+            take(mode, ranged(modeIndex(at("mode")), 0, 5, ContentOutcome::ModeInvalid, name("mode")));
         if (has("brightness"))
-            take(brightness, ranged(at("brightness"), 0, 99, Outcome::BrightnessOutOfRange, name("brightness")));
+            take(brightness, ranged(at("brightness"), 0, 99, ContentOutcome::BrightnessOutOfRange, name("brightness")));
     }
     static QJsonValue modeIndex(const QJsonValue &json)
     {
@@ -159,13 +161,13 @@ struct Reader
     }
 };
 
-Parsed<PlaylistItem> itemAt(const QJsonValue &json, const QString &name, const QString &prefix)
+Result<PlaylistItem> itemAt(const QJsonValue &json, const QString &name, const QString &prefix)
 {
     static const QStringList keys
             = { QStringLiteral("text"),    QStringLiteral("mode"),      QStringLiteral("brightness"),
                 QStringLiteral("seconds"), QStringLiteral("days"),      QStringLiteral("from"),
                 QStringLiteral("until"),   QStringLiteral("firstDate"), QStringLiteral("lastDate") };
-    Parsed<PlaylistItem> parsed;
+    Result<PlaylistItem> parsed;
     parsed.error = object(json, name, prefix, keys);
     if (!parsed.ok())
         return parsed;
@@ -174,19 +176,20 @@ Parsed<PlaylistItem> itemAt(const QJsonValue &json, const QString &name, const Q
     read.common(item.text, item.mode, item.brightness);
     if (read.has("seconds"))
         read.take(item.seconds,
-                  ranged(read.at("seconds"), 1, maxItemSeconds, Outcome::SecondsInvalid, read.name("seconds")));
+                  ranged(read.at("seconds"), 1, maxItemSeconds, ContentOutcome::SecondsInvalid, read.name("seconds")));
     if (read.has("days"))
         read.take(item.days, days(read.at("days"), read.name("days")));
     if (read.has("from"))
-        read.take(item.fromMinute, minuteOfDay(read.at("from"), 1439, Outcome::FromInvalid, read.name("from")));
+        read.take(item.fromMinute, minuteOfDay(read.at("from"), 1439, ContentOutcome::FromInvalid, read.name("from")));
     if (read.has("until"))
-        read.take(item.untilMinute, minuteOfDay(read.at("until"), 1440, Outcome::UntilInvalid, read.name("until")));
+        read.take(item.untilMinute,
+                  minuteOfDay(read.at("until"), 1440, ContentOutcome::UntilInvalid, read.name("until")));
     read.take(item.firstDate, date(read.at("firstDate"), read.name("firstDate")));
     read.take(item.lastDate, date(read.at("lastDate"), read.name("lastDate")));
     if (read.error.ok() && item.fromMinute == item.untilMinute)
-        read.error = failure(Outcome::UntilEqualsFrom, read.name("until"));
+        read.error = failure(ContentOutcome::UntilEqualsFrom, read.name("until"));
     if (read.error.ok() && item.firstDate.isValid() && item.lastDate.isValid() && item.lastDate < item.firstDate)
-        read.error = failure(Outcome::DatesReversed, read.name("lastDate"));
+        read.error = failure(ContentOutcome::DatesReversed, read.name("lastDate"));
     parsed.error = read.error;
     return parsed;
 }
@@ -208,22 +211,22 @@ QJsonValue timeJson(const QDateTime &time)
 
 } // namespace
 
-Parsed<PlaylistItem> item(const QJsonValue &json)
+Result<PlaylistItem> item(const QJsonValue &json)
 {
     return itemAt(json, QStringLiteral("item"), QString());
 }
 
-Parsed<QList<PlaylistItem>> playlist(const QJsonValue &json)
+Result<QList<PlaylistItem>> playlist(const QJsonValue &json)
 {
-    Parsed<QList<PlaylistItem>> parsed;
+    Result<QList<PlaylistItem>> parsed;
     if (!json.isArray() || json.toArray().size() > maxItems) {
-        parsed.error = failure(Outcome::PlaylistInvalid, QStringLiteral("playlist"));
+        parsed.error = failure(ContentOutcome::PlaylistInvalid, QStringLiteral("playlist"));
         return parsed;
     }
     const QJsonArray items = json.toArray();
     for (qsizetype i = 0; i < items.size(); ++i) {
         const QString name = QStringLiteral("items[%1]").arg(i);
-        const Parsed<PlaylistItem> one = itemAt(items.at(i), name, name + u'.');
+        const Result<PlaylistItem> one = itemAt(items.at(i), name, name + u'.');
         if (!one.ok()) {
             parsed.error = one.error;
             return parsed;
@@ -233,10 +236,10 @@ Parsed<QList<PlaylistItem>> playlist(const QJsonValue &json)
     return parsed;
 }
 
-Parsed<PlaylistItem> message(const QJsonValue &json)
+Result<PlaylistItem> message(const QJsonValue &json)
 {
     static const QStringList keys = { QStringLiteral("text"), QStringLiteral("mode"), QStringLiteral("brightness") };
-    Parsed<PlaylistItem> parsed;
+    Result<PlaylistItem> parsed;
     parsed.error = object(json, QStringLiteral("message"), QString(), keys);
     if (!parsed.ok())
         return parsed;
@@ -246,11 +249,11 @@ Parsed<PlaylistItem> message(const QJsonValue &json)
     return parsed;
 }
 
-Parsed<Alert> alert(const QJsonValue &json, const QDateTime &now)
+Result<Alert> alert(const QJsonValue &json, const QDateTime &now)
 {
     static const QStringList keys = { QStringLiteral("text"), QStringLiteral("mode"), QStringLiteral("brightness"),
                                       QStringLiteral("priority"), QStringLiteral("seconds") };
-    Parsed<Alert> parsed;
+    Result<Alert> parsed;
     parsed.error = object(json, QStringLiteral("alert"), QString(), keys);
     if (!parsed.ok())
         return parsed;
@@ -258,47 +261,58 @@ Parsed<Alert> alert(const QJsonValue &json, const QDateTime &now)
     Reader read { json.toObject(), QString(), {} };
     read.common(raised.text, raised.mode, raised.brightness);
     if (read.has("priority"))
-        read.take(raised.priority, ranged(read.at("priority"), 1, 9, Outcome::PriorityInvalid, read.name("priority")));
+        read.take(raised.priority,
+                  ranged(read.at("priority"), 1, 9, ContentOutcome::PriorityInvalid, read.name("priority")));
     int seconds = 60;
     if (read.has("seconds"))
         read.take(seconds,
-                  ranged(read.at("seconds"), 1, maxAlertSeconds, Outcome::AlertSecondsInvalid, read.name("seconds")));
+                  ranged(read.at("seconds"), 1, maxAlertSeconds, ContentOutcome::AlertSecondsInvalid,
+                         read.name("seconds")));
     raised.raised = now;
     raised.ends = now.addSecs(seconds);
     parsed.error = read.error;
     return parsed;
 }
 
-Parsed<int> mode(const QJsonValue &json)
+Result<int> mode(const QJsonValue &json)
 {
-    return ranged(Reader::modeIndex(json), 0, 5, Outcome::ModeInvalid, QStringLiteral("mode"));
+    return ranged(Reader::modeIndex(json), 0, 5, ContentOutcome::ModeInvalid, QStringLiteral("mode"));
 }
 
-Parsed<int> brightness(const QJsonValue &json)
+Result<int> brightness(const QJsonValue &json)
 {
-    return ranged(json, 0, 99, Outcome::BrightnessOutOfRange, QStringLiteral("brightness"));
+    return ranged(json, 0, 99, ContentOutcome::BrightnessOutOfRange, QStringLiteral("brightness"));
 }
 
-Parsed<int> board(const QString &text)
+Result<BoardNumber> board(const QString &text)
 {
     const bool digits = !text.isEmpty() && text.size() <= 2
             && std::all_of(text.begin(), text.end(), [](QChar ch) { return ch >= u'0' && ch <= u'9'; });
     if (!digits)
-        return { 0, failure(Outcome::BoardOutOfRange, QStringLiteral("board")) };
-    return { text.toInt(), {} };
+        return { {}, failure(ContentOutcome::BoardOutOfRange, QStringLiteral("board")) };
+    return { BoardNumber(text.toInt()), {} };
 }
 
-Parsed<QString> counterName(const QString &name)
+Result<qint64> alertId(const QString &text)
+{
+    bool ok = false;
+    const qint64 id = text.toLongLong(&ok);
+    if (!ok)
+        return { 0, Outcome { StoreOutcome::AlertUnknown, text } };
+    return { id, {} };
+}
+
+Result<CounterName> counterName(const QString &name)
 {
     if (!LiveText::validCounterName(name)) {
         return { {},
-                 Outcome { Outcome::CounterNameInvalid, QStringLiteral("name"), CommMode::None, 0,
+                 Outcome { ContentOutcome::CounterNameInvalid, QStringLiteral("name"), CommMode::None, 0,
                            LiveText::topicValue(name.left(64)) } };
     }
-    return { name, {} };
+    return { CounterName(name), {} };
 }
 
-Parsed<qint64> counterValue(const QJsonValue &json, const QString &field)
+Result<qint64> counterValue(const QJsonValue &json, const QString &field)
 {
     qint64 value = 0;
     if (!wholeNumber(json, value) || value < -maxCounter || value > maxCounter)
@@ -306,7 +320,7 @@ Parsed<qint64> counterValue(const QJsonValue &json, const QString &field)
     return { value, {} };
 }
 
-Parsed<qint64> counterSum(qint64 value, qint64 by)
+Result<qint64> counterSum(qint64 value, qint64 by)
 {
     qint64 sum = 0;
     if (qAddOverflow(value, by, &sum) || sum < -maxCounter || sum > maxCounter)
@@ -314,10 +328,10 @@ Parsed<qint64> counterSum(qint64 value, qint64 by)
     return { sum, {} };
 }
 
-Parsed<QString> text(const QJsonValue &json, const QString &field)
+Result<QString> text(const QJsonValue &json, const QString &field)
 {
     if (!json.isString())
-        return { {}, failure(Outcome::NotText, field) };
+        return { {}, failure(ContentOutcome::NotText, field) };
     // What the window's field does to typed text, then what the board's code
     // page cannot show becomes '?', so what is stored is what shows.
     const QString typed = Windows1252::toUnicode(Windows1252::fromUnicode(TypedText::withoutControls(json.toString())));
@@ -391,25 +405,26 @@ QJsonObject record(const Alert &alert)
     };
 }
 
-Parsed<Alert> alertRecord(const QJsonValue &json)
+Result<Alert> alertRecord(const QJsonValue &json)
 {
     static const QStringList keys
             = { QStringLiteral("id"),         QStringLiteral("text"),       QStringLiteral("mode"),
                 QStringLiteral("brightness"), QStringLiteral("priority"),   QStringLiteral("raised"),
                 QStringLiteral("ends"),       QStringLiteral("secondsLeft") };
-    Parsed<Alert> parsed;
+    Result<Alert> parsed;
     parsed.error = object(json, QStringLiteral("alert"), QString(), keys);
     if (!parsed.ok())
         return parsed;
     Alert &stored = parsed.value;
     Reader read { json.toObject(), QString(), {} };
     read.common(stored.text, stored.mode, stored.brightness);
-    read.take(stored.priority, ranged(read.at("priority"), 1, 9, Outcome::PriorityInvalid, read.name("priority")));
+    read.take(stored.priority,
+              ranged(read.at("priority"), 1, 9, ContentOutcome::PriorityInvalid, read.name("priority")));
     read.take(stored.id, counterValue(read.at("id"), read.name("id")));
     for (const char *key : { "raised", "ends" }) {
         const QDateTime time = QDateTime::fromString(read.at(key).toString(), Qt::ISODateWithMs);
         if (read.error.ok() && !time.isValid())
-            read.error = failure(Outcome::DateInvalid, read.name(key));
+            read.error = failure(ContentOutcome::DateInvalid, read.name(key));
         (qstrcmp(key, "raised") == 0 ? stored.raised : stored.ends) = time.toUTC();
     }
     parsed.error = read.error;

@@ -1,0 +1,39 @@
+#include "serve/ServiceOutcome.h"
+
+namespace {
+
+QString words(const Outcome &outcome)
+{
+    switch (outcome.areaKind<ServiceOutcome>()) {
+    case ServiceOutcome::TokenTooShort:
+        return QStringLiteral("The token in \"%1\" is shorter than 16 characters").arg(outcome.subject);
+    case ServiceOutcome::ListenFailed:
+        return QStringLiteral("Unable to listen on %1: %2").arg(outcome.subject, outcome.description);
+    case ServiceOutcome::Unauthorized:
+        return QStringLiteral("a valid \"Authorization: Bearer TOKEN\" header is required");
+    case ServiceOutcome::PathUnknown:
+        return QStringLiteral("no such path: ") + outcome.subject;
+    case ServiceOutcome::MethodNotAllowed:
+        return outcome.subject + QStringLiteral(" is not allowed here; allowed: ") + outcome.description;
+    case ServiceOutcome::LimitInvalid:
+        return outcome.subject + QStringLiteral(" must be a whole number from 1 to 1000");
+    case ServiceOutcome::CursorInvalid:
+        return outcome.subject + QStringLiteral(" must be the id of a journal entry, a whole number from 1");
+    case ServiceOutcome::BoardEmpty:
+        return QStringLiteral("board %1 has no playlist whose item could change").arg(outcome.subject);
+    case ServiceOutcome::AlertsFull:
+        return QStringLiteral("board %1 holds %2 live alerts already: end one first")
+                .arg(outcome.subject)
+                .arg(outcome.limit);
+    }
+    return {};
+}
+
+const OutcomeArea area { OutcomeArea::Service, &words };
+
+} // namespace
+
+const OutcomeArea &outcomeArea(ServiceOutcome)
+{
+    return area;
+}
