@@ -12,17 +12,22 @@
 # per frame besides the sends and its stat calls, counted by strace over
 # 10 s. Then REQUESTS MQTT message/set publishes through a local mosquitto,
 # one at a time: publish -> datagram latency (median, p99).
-# REQUESTS 0: the playlists alone.
+# REQUESTS 0: the playlists alone. REQUESTS page: the same 100 playlists and
+# one page open in headless Chromium (scripts/deps.sh) through a counting
+# proxy: its HTTP requests a second and the KB a second it receives, over 20 s
+# after it has loaded.
 set -e
 cd "$(dirname "$0")/.."
 program=$(readlink -f "${1:-build/VaroServe}")
 [ -x "$program" ] || { echo "bench-serve: no $program: build it first" >&2; exit 1; }
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-tests/sandbox.sh env XDG_CONFIG_HOME="$work/config" /usr/bin/python3 - "$program" "${2:-2000}" "$work" <<'EOF'
+tests/sandbox.sh env XDG_CONFIG_HOME="$work/config" HOME="$work" /usr/bin/python3 - "$program" "${2:-2000}" "$work" <<'EOF'
 import atexit, http.client, json, multiprocessing, os, re, shutil, signal, socket, statistics, struct, subprocess, sys, threading, time
 
-program, requests, work = sys.argv[1], int(sys.argv[2]), sys.argv[3]
+program, work = sys.argv[1], sys.argv[3]
+page = sys.argv[2] == "page"
+requests = 0 if page else int(sys.argv[2])
 if shutil.which("strace") is None:
     sys.exit("no strace: scripts/deps.sh test installs it, for the system calls' figures")
 receiver = socket.socket(socket.AF_INET, socket.SOCK_DGRAM)
@@ -103,8 +108,8 @@ def datagrams_during(seconds):
     time.sleep(seconds)
     return received[0] - before
 
-def playlists_case():
-    quiet = subprocess.Popen([program, "--listen", "127.0.0.1:0", "--data", work + "/playlists.sqlite", "UDP%d" % line],
+def playlists(name):
+    quiet = subprocess.Popen([program, "--listen", "127.0.0.1:0", "--data", work + "/%s.sqlite" % name, "UDP%d" % line],
                              stderr=subprocess.PIPE, text=True)
     atexit.register(quiet.kill)
     quiet_port = int(re.search(r"127\.0\.0\.1:(\d+)/", quiet.stderr.readline()).group(1))
@@ -120,6 +125,65 @@ def playlists_case():
             sys.exit("answer %d" % reply.status)
         time.sleep(0.01)  # boards set at different moments: their turns end apart
     connection.close()
+    return quiet, quiet_port
+
+def page_case():
+    from selenium import webdriver
+    from selenium.webdriver.chrome.service import Service
+    quiet, quiet_port = playlists("page")
+    counted = {"requests": 0, "down": 0}
+    proxy = socket.socket()
+    proxy.bind(("127.0.0.1", 0))
+    proxy.listen(64)
+    def pipe(source, target, up):
+        while True:
+            try:
+                data = source.recv(65536)
+            except OSError:
+                data = b""
+            if not data:
+                for end in (source, target):
+                    try:
+                        end.shutdown(socket.SHUT_RDWR)
+                    except OSError:
+                        pass
+                return
+            if up:  # a request's line starts a packet: the page sends no pipelined requests
+                counted["requests"] += len(re.findall(rb"(?:^|\r\n)(?:GET|PUT|POST|DELETE|HEAD) /", data))
+            else:
+                counted["down"] += len(data)
+            try:
+                target.sendall(data)
+            except OSError:
+                return
+    def accept():
+        while True:
+            browser_side = proxy.accept()[0]
+            service_side = socket.create_connection(("127.0.0.1", quiet_port))
+            threading.Thread(target=pipe, args=(browser_side, service_side, True), daemon=True).start()
+            threading.Thread(target=pipe, args=(service_side, browser_side, False), daemon=True).start()
+    threading.Thread(target=accept, daemon=True).start()
+    options = webdriver.ChromeOptions()
+    for argument in ("--headless=new", "--no-sandbox", "--user-data-dir=" + work + "/chromium"):
+        options.add_argument(argument)
+    browser = webdriver.Chrome(service=Service("/usr/bin/chromedriver"), options=options)
+    try:
+        browser.get("http://127.0.0.1:%d/" % proxy.getsockname()[1])
+        time.sleep(5)  # loaded, and every card drawn once
+        before, start = dict(counted), time.perf_counter()
+        time.sleep(20)
+        seconds = time.perf_counter() - start
+        cards = browser.execute_script("return document.querySelectorAll('.card').length")
+    finally:
+        browser.quit()
+    print("%-22s %6.1f requests a second  %.1f KB a second received  (%d cards)"
+          % ("one page, 100 boards", (counted["requests"] - before["requests"]) / seconds,
+             (counted["down"] - before["down"]) / seconds / 1000, cards))
+    quiet.terminate()
+    quiet.wait()
+
+def playlists_case():
+    quiet, quiet_port = playlists("playlists")
     time.sleep(3)  # past the first turns
     seconds, start = 20, cpu_seconds(quiet.pid)
     frames = datagrams_during(seconds)
@@ -149,6 +213,9 @@ def playlists_case():
     quiet.terminate()
     print("exit status after SIGTERM (playlists): %d" % quiet.wait())
 
+if page:
+    page_case()
+    sys.exit(0)
 if requests > 0:
     requests_cases()
 playlists_case()

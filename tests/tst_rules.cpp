@@ -60,6 +60,9 @@ private slots:
         row("COM-1|a sign before the number", CommMode::None);
         row("\tCOM1|a tab is not a space", CommMode::None);
         row("UDP99999999999|more digits than an int holds", CommMode::None);
+        row(" tcp:[::1]:65535 |TCP in any case, IPv6 in brackets, the highest port", CommMode::Tcp, 65535);
+        row("TCP:::1:5000|IPv6 without brackets", CommMode::None);
+        row("TCP:host:0|TCP port 0", CommMode::None);
     }
 
     void argument()

@@ -51,6 +51,8 @@ private slots:
         QTest::newRow("COM32768 is none")
                 << "COM32768"
                 << "Comm Port \"COM32768\" is not available on this system\rInvalid port number";
+        QTest::newRow("TCP server refuses") << "TCP:127.0.0.1:1"
+                                            << "Unable to connect to TCP 127.0.0.1:1\rConnection refused";
     }
 
     void openFailures()

@@ -4,6 +4,7 @@
 #include "info/frmSplash.h"
 #include "ui/MsgBox.h"
 
+#include <QTcpServer>
 #include <QtTest>
 #include <QtWidgets>
 
@@ -195,7 +196,11 @@ private slots:
             QTest::qSleep(1200); // the operator reads the message for a while
             loadEnded = clock.elapsed();
         });
-        for (const QString &line : { " com07|COM7", "udp65535 |UDP 65535", "tcp80|NONE" }) {
+        QTcpServer device; // a serial device server's raw port
+        QVERIFY(device.listen(QHostAddress::LocalHost));
+        const QString tcp = QString("127.0.0.1:%1").arg(device.serverPort());
+        for (const QString &line : QStringList { " com07|COM7", "udp65535 |UDP 65535", " tcp:" + tcp + "|TCP " + tcp,
+                                                 "tcp80|NONE", "TCP:127.0.0.1:1|NONE" }) {
             clock.start();
             m_window = modMain::Main(line.section(u'|', 0, 0));
             const qint64 shown = clock.elapsed();

@@ -116,7 +116,7 @@ void frmMain::OpenTransport()
         MsgBox::show(this, opened);
         m_ui->Send->setEnabled(false);
     }
-    m_ui->CommUse->setText(MessageText::inUse(m_transport.mode(), m_transport.port()));
+    m_ui->CommUse->setText(MessageText::inUse(m_transport.mode(), m_transport.port(), m_transport.host()));
     TwipsLayout::fitWidthToText(m_ui->CommUse);
 }
 

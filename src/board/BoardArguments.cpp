@@ -35,6 +35,16 @@ bool readInput(BoardArguments &result, const QString &argument)
             return false;
         result.input = BoardArguments::Udp;
         result.port = udp.port;
+    } else if (upper.startsWith(u"TCP:")) {
+        // The sender's grammar, or only the port for the loopback.
+        const bool portOnly = !word.mid(4).contains(u':');
+        const TransportArgument tcp
+                = TransportArgument::parse(portOnly ? QStringLiteral("TCP:127.0.0.1:") + word.mid(4) : word);
+        if (tcp.mode != CommMode::Tcp)
+            return false;
+        result.input = BoardArguments::Tcp;
+        result.host = tcp.host;
+        result.port = tcp.port;
     } else if (word.startsWith(u'/')) {
         result.input = BoardArguments::Device;
         result.device = word;
@@ -105,6 +115,8 @@ QString BoardArguments::usage()
                           "\n"
                           "INPUT, one of (letter case and surrounding spaces ignored):\n"
                           "  UDP#           receive datagrams on port # (1 to 65535), on every local address\n"
+                          "  TCP:PORT       listen on 127.0.0.1:PORT, each connection a byte stream as a serial line\n"
+                          "  TCP:HOST:PORT  the same on another local address\n"
                           "  PTY            create a pseudo-terminal; its device path is the first output line\n"
                           "  /dev/...       read that serial port at 9600 8N1\n"
                           "\n"

@@ -9,10 +9,11 @@
 // VaroBoard's command line: one input and the options that shape the run.
 struct BoardArguments
 {
-    enum Input { None, Udp, Pty, Device };
+    enum Input { None, Udp, Pty, Device, Tcp };
 
     Input input = None;
-    int port = 0; // Udp
+    int port = 0; // Udp, Tcp
+    QString host; // Tcp: the address to listen on
     QString device; // Device
     int columns = 20;
     std::optional<int> board;

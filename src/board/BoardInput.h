@@ -9,8 +9,8 @@
 
 #include <memory>
 
-// Where the board's bytes come from: a UDP port, a pseudo-terminal or a
-// serial port.
+// Where the board's bytes come from: a UDP port, a pseudo-terminal, a
+// serial port or the connections to a TCP port.
 class BoardInput : public QObject
 {
     Q_OBJECT
@@ -20,7 +20,7 @@ public:
 
     // Whether the input opened; if not, the system's reason.
     virtual bool open(QString &reason) = 0;
-    // "UDP 5000", "PTY /dev/pts/7", "/dev/ttyUSB1"
+    // "UDP 5000", "PTY /dev/pts/7", "/dev/ttyUSB1", "TCP 127.0.0.1:5000"
     virtual QString title() const = 0;
     // Each arrival is a datagram that stands alone, not a piece of a stream.
     virtual bool isDatagram() const { return false; }
@@ -30,6 +30,8 @@ public:
 signals:
     void received(const QByteArray &bytes, const QString &source);
     void lost(const QString &reason);
+    // The stream from source ended; another one starts afresh.
+    void ended(const QString &source);
 };
 
 #endif

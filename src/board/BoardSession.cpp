@@ -12,11 +12,13 @@ void BoardSession::attach(BoardInput *input)
     connect(input, &BoardInput::received, this, [this, input](const QByteArray &bytes, const QString &source) {
         take(bytes, source, input->isDatagram(), input->lineSettings());
     });
+    connect(input, &BoardInput::ended, this, [this](const QString &source) { m_streams.remove(source); });
 }
 
 void BoardSession::take(const QByteArray &bytes, const QString &source, bool isDatagram, const QString &line)
 {
-    const QList<BoardDecoder::Event> events = isDatagram ? BoardDecoder::decodeDatagram(bytes) : m_stream.feed(bytes);
+    const QList<BoardDecoder::Event> events
+            = isDatagram ? BoardDecoder::decodeDatagram(bytes) : m_streams[source].feed(bytes);
     for (const BoardDecoder::Event &event : events) {
         if (const auto *frame = std::get_if<DecodedFrame>(&event))
             handle(*frame, source, line);

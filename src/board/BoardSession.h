@@ -7,6 +7,7 @@
 #include "protocol/BoardDecoder.h"
 
 #include <QElapsedTimer>
+#include <QHash>
 #include <QList>
 #include <QObject>
 
@@ -37,7 +38,7 @@ private:
     void handle(const DecodedFrame &frame, const QString &source, const QString &line);
     void handle(const DecodeError &error, const QString &source);
 
-    BoardDecoder m_stream;
+    QHash<QString, BoardDecoder> m_streams; // one per source: a line, or each connection
     BoardSet m_boards;
     QElapsedTimer m_clock;
     int m_frames = 0;

@@ -2,6 +2,6 @@
 #define COMMMODE_H
 
 // The output channel of a run.
-enum class CommMode { None = 0, Serial = 1, Udp = 2 };
+enum class CommMode { None = 0, Serial = 1, Udp = 2, Tcp = 3 };
 
 #endif

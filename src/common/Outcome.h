@@ -28,7 +28,13 @@ struct Outcome
         ArgumentNotRecognized, // subject: the argument as typed
         PortNotAvailable, // port; description: the system's reason
         PortCannotOpen, // port; description
-        SendFailed, // mode, port; description
+        SendFailed, // mode, port (TCP: subject HOST:PORT); description
+        TcpPortMissing, // subject: the argument as typed
+        TcpHostMissing, // subject: the argument as typed
+        TcpPortInvalid, // subject: the argument as typed
+        TcpCannotConnect, // subject: HOST:PORT; description: the system's reason
+        TcpRetrying, // subject: HOST:PORT; description: the reason; limit: seconds to the next try
+        TcpConnected, // subject: HOST:PORT
         ListCreateFailed, // subject: the file's path; description
         ListWriteFailed, // subject; description
         BoardNumberInvalid,

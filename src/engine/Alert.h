@@ -14,6 +14,7 @@ struct Alert
     int priority = 5; // 1..9, 9 highest
     QDateTime raised;
     QDateTime ends; // lives while now < ends
+    QString group; // the group it was sent to, with the same id on each board; empty: the board's own
 
     friend bool operator==(const Alert &, const Alert &) = default;
 };

@@ -9,17 +9,6 @@ namespace LiveText {
 
 namespace {
 
-// One kind of field: how it is written, how wide it can fill, what it
-// fills with. A new field is one row of fields() and its test.
-struct Field
-{
-    QString name; // {name} or {name:ARGUMENT}
-    bool argument; // a counter's name, a date, a topic
-    int widest; // characters it can fill at most
-    bool (*valid)(const QString &argument);
-    void (*fill)(QString &out, const QString &argument, const QDate &date, const LiveValues &values);
-};
-
 QDate readDate(const QString &text)
 {
     if (text.size() != 10)
@@ -60,32 +49,48 @@ bool isDate(const QString &argument)
     return readDate(argument).isValid();
 }
 
+} // namespace
+
 // The widest each field can fill: an HH:MM time, a date, a 64-bit number, a
 // count of days between any two dates Qt reads with four-digit years.
 const QList<Field> &fields()
 {
     static const QList<Field> table {
-        { QStringLiteral("time"), false, 5, nullptr,
+        { QStringLiteral("time"),
+          {},
+          5,
+          Source::Clock,
+          QStringLiteral("the local time, HH:MM"),
+          nullptr,
           [](QString &out, const QString &, const QDate &, const LiveValues &values) {
               appendTime(out, values.now.time());
           } },
-        { QStringLiteral("date"), false, 10, nullptr,
+        { QStringLiteral("date"),
+          {},
+          10,
+          Source::Clock,
+          QStringLiteral("the local date, YYYY-MM-DD"),
+          nullptr,
           [](QString &out, const QString &, const QDate &, const LiveValues &values) {
               appendDate(out, values.now.date());
           } },
-        { QStringLiteral("counter"), true, 20, validCounterName,
+        { QStringLiteral("counter"), QStringLiteral("NAME"), 20, Source::Counter,
+          QStringLiteral("the counter's value, 0 until it is set"), validCounterName,
           [](QString &out, const QString &name, const QDate &, const LiveValues &values) {
               out += QString::number(values.counters ? values.counters->value(name) : 0);
           } },
-        { QStringLiteral("since"), true, 7, isDate,
+        { QStringLiteral("since"), QStringLiteral("YYYY-MM-DD"), 7, Source::DateArithmetic,
+          QStringLiteral("whole days since that date, 0 before it"), isDate,
           [](QString &out, const QString &, const QDate &date, const LiveValues &values) {
               out += QString::number(std::max<qint64>(0, date.daysTo(values.now.date())));
           } },
-        { QStringLiteral("until"), true, 7, isDate,
+        { QStringLiteral("until"), QStringLiteral("YYYY-MM-DD"), 7, Source::DateArithmetic,
+          QStringLiteral("whole days until that date, 0 after it"), isDate,
           [](QString &out, const QString &, const QDate &date, const LiveValues &values) {
               out += QString::number(std::max<qint64>(0, values.now.date().daysTo(date)));
           } },
-        { QStringLiteral("mqtt"), true, maxTopicValue, validTopic,
+        { QStringLiteral("mqtt"), QStringLiteral("TOPIC"), maxTopicValue, Source::Topic,
+          QStringLiteral("the last value heard on the bus's topic, empty until then"), validTopic,
           [](QString &out, const QString &topic, const QDate &, const LiveValues &values) {
               if (values.topics)
                   out += values.topics->value(topic);
@@ -93,6 +98,23 @@ const QList<Field> &fields()
     };
     return table;
 }
+
+QString sourceName(Source source)
+{
+    switch (source) {
+    case Source::Clock:
+        return QStringLiteral("clock");
+    case Source::Counter:
+        return QStringLiteral("counter");
+    case Source::Topic:
+        return QStringLiteral("topic");
+    case Source::DateArithmetic:
+        return QStringLiteral("date arithmetic");
+    }
+    return {};
+}
+
+namespace {
 
 struct Segment
 {
@@ -120,7 +142,7 @@ bool readField(const QString &inner, Segment &segment, Outcome::Kind &error)
         segment.text = colon < 0 ? QString() : inner.mid(colon + 1);
         segment.date = readDate(segment.text);
         error = Outcome::TextFieldMalformed;
-        return (colon >= 0) == field.argument && (!field.valid || field.valid(segment.text));
+        return (colon >= 0) == !field.argument.isEmpty() && (!field.valid || field.valid(segment.text));
     }
     error = Outcome::TextFieldUnknown;
     return false;
@@ -211,10 +233,10 @@ QString expand(const QString &text, const LiveValues &values)
 QSet<QString> topics(const QString &text)
 {
     QSet<QString> found;
-    if (!text.contains(u"{mqtt:"))
+    if (!text.contains(u'{'))
         return found;
     for (const Segment &segment : parse(text).segments) {
-        if (segment.field && segment.field->name == u"mqtt")
+        if (segment.field && segment.field->source == Source::Topic)
             found.insert(segment.text);
     }
     return found;

@@ -5,6 +5,7 @@
 
 #include <QDateTime>
 #include <QHash>
+#include <QList>
 #include <QMap>
 #include <QSet>
 #include <QString>
@@ -22,6 +23,27 @@ struct LiveValues
 // checked when it is stored, so expanding it never fails and never grows
 // past maxLength.
 namespace LiveText {
+
+// Where a field's value comes from when a text is expanded.
+enum class Source { Clock, Counter, Topic, DateArithmetic };
+
+// One kind of field: how it is written, how wide it can fill, what it fills
+// with and from where. A new field is one row of fields() and its test; the
+// checks, the expansion, the bus's subscriptions and the page's list of
+// fields (GET /api/fields) read the table.
+struct Field
+{
+    QString name; // {name} or {name:ARGUMENT}
+    QString argument; // what the argument is, as the page shows it; empty: none
+    int widest; // characters it can fill at most
+    Source source;
+    QString expands; // what it fills with, in a few words
+    bool (*valid)(const QString &argument);
+    void (*fill)(QString &out, const QString &argument, const QDate &date, const LiveValues &values);
+};
+
+const QList<Field> &fields();
+QString sourceName(Source source);
 
 constexpr int maxLength = 65536; // characters of the widest expansion
 constexpr int maxTopicValue = 200; // characters kept of a topic's payload

@@ -2,6 +2,8 @@
 
 #include <QHash>
 
+#include <algorithm>
+
 namespace {
 
 constexpr char16_t smallO = 0xE000; // a private-use code: never in a text
@@ -220,6 +222,16 @@ namespace GlyphTable {
 bool has(QChar ch)
 {
     return table().contains(ch.unicode());
+}
+
+QString characters()
+{
+    QList<char16_t> codes = table().keys();
+    std::sort(codes.begin(), codes.end());
+    QString all;
+    for (const char16_t code : codes)
+        all += QChar(code);
+    return all;
 }
 
 Rows rows(QChar ch)

@@ -16,6 +16,8 @@ constexpr int width = 5;
 constexpr int height = 7;
 
 bool has(QChar ch);
+// Every character that has a glyph, in order of its code.
+QString characters();
 // The placeholder for a character the board has no glyph for.
 Rows rows(QChar ch);
 Rows placeholder();

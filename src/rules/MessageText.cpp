@@ -1,5 +1,7 @@
 #include "rules/MessageText.h"
 
+#include "transport/TransportArgument.h"
+
 #include <QDir>
 
 namespace MessageText {
@@ -8,8 +10,18 @@ namespace {
 
 QString target(const Outcome &outcome)
 {
+    if (outcome.mode == CommMode::Tcp)
+        return QStringLiteral("TCP ") + outcome.subject;
     return outcome.mode == CommMode::Serial ? QStringLiteral("COM%1").arg(outcome.port)
                                             : QStringLiteral("UDP port %1").arg(outcome.port);
+}
+
+QString tcpArgument(const Outcome &outcome, const char *problem)
+{
+    return QStringLiteral("The command line argument \"") + outcome.subject + QStringLiteral("\" ")
+            + QLatin1String(problem)
+            + QStringLiteral("\rPlease specify it as \"TCP:HOST:PORT\", where PORT is "
+                             "from 1 to 65535.");
 }
 
 QString listFile(const char *what, const Outcome &outcome)
@@ -50,6 +62,20 @@ QString of(const Outcome &outcome)
         return QStringLiteral("Unable to send to ") + target(outcome) + u'\r' + outcome.description
                 + (outcome.unsent > 0 ? QStringLiteral("\r%1 bytes sent before were not delivered").arg(outcome.unsent)
                                       : QString());
+    case Outcome::TcpPortMissing:
+        return tcpArgument(outcome, "names no port");
+    case Outcome::TcpHostMissing:
+        return tcpArgument(outcome, "names no host");
+    case Outcome::TcpPortInvalid:
+        return tcpArgument(outcome, "has a port outside 1 to 65535");
+    case Outcome::TcpCannotConnect:
+        return QStringLiteral("Unable to connect to TCP ") + outcome.subject + u'\r' + outcome.description;
+    case Outcome::TcpRetrying:
+        return QStringLiteral("TCP %1: %2; trying again in %3 s")
+                .arg(outcome.subject, outcome.description)
+                .arg(outcome.limit);
+    case Outcome::TcpConnected:
+        return QStringLiteral("TCP ") + outcome.subject + QStringLiteral(": connected");
     case Outcome::ListCreateFailed:
         return listFile("Unable to create message list file", outcome);
     case Outcome::ListWriteFailed:
@@ -89,17 +115,20 @@ QString of(const Outcome &outcome)
     return {};
 }
 
-QString inUse(CommMode mode, int port)
+QString inUse(CommMode mode, int port, const QString &host)
 {
     if (mode == CommMode::None)
         return QStringLiteral("Using NONE");
+    if (mode == CommMode::Tcp)
+        return QStringLiteral("Using TCP ") + TransportArgument::address(host, port);
     return (mode == CommMode::Serial ? QStringLiteral("Using COM%1") : QStringLiteral("Using UDP %1")).arg(port);
 }
 
 bool isCritical(Outcome::Kind kind)
 {
     return kind == Outcome::ArgumentNotRecognized || kind == Outcome::PortNotAvailable
-            || kind == Outcome::PortCannotOpen || kind == Outcome::SendFailed;
+            || kind == Outcome::PortCannotOpen || kind == Outcome::SendFailed || kind == Outcome::TcpPortMissing
+            || kind == Outcome::TcpHostMissing || kind == Outcome::TcpPortInvalid || kind == Outcome::TcpCannotConnect;
 }
 
 } // namespace MessageText

@@ -14,8 +14,8 @@ namespace MessageText {
 QString of(const Outcome &outcome);
 
 // The label that names the line in use: "Using COM7", "Using UDP 5000",
-// "Using NONE".
-QString inUse(CommMode mode, int port);
+// "Using TCP HOST:PORT", "Using NONE".
+QString inUse(CommMode mode, int port, const QString &host = {});
 
 // Transport failures are critical; the others are plain notices.
 bool isCritical(Outcome::Kind kind);

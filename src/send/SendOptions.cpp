@@ -56,14 +56,16 @@ SendOptions::Parsed usageError(const QString &error)
 void describe(QCommandLineParser &parser)
 {
     parser.setApplicationDescription(
-            QStringLiteral("Put a message on a Varo LED message board: one frame to a serial port (COM#)\n"
-                           "or as one UDP broadcast datagram (UDP#). Without MESSAGE, or with \"-\", each\n"
+            QStringLiteral("Put a message on a Varo LED message board: one frame to a serial port (COM#),\n"
+                           "as one UDP broadcast datagram (UDP#) or to a serial device server's raw TCP\n"
+                           "port (TCP:HOST:PORT). Without MESSAGE, or with \"-\", each\n"
                            "line of standard input is one frame. Exit status: 0 every frame sent,\n"
                            "1 the transport failed, 2 bad usage or a field that fails its check."));
     parser.addHelpOption();
     parser.addVersionOption();
     parser.addOptions({ board, bright, mode, dryRun, hex, interval, verbose });
-    parser.addPositionalArgument(QStringLiteral("TRANSPORT"), QStringLiteral("COM# or UDP#, # from 1 to 65535."));
+    parser.addPositionalArgument(QStringLiteral("TRANSPORT"),
+                                 QStringLiteral("COM#, UDP# or TCP:HOST:PORT, # and PORT from 1 to 65535."));
     parser.addPositionalArgument(QStringLiteral("MESSAGE"),
                                  QStringLiteral("The words of the message, joined by single spaces."),
                                  QStringLiteral("[MESSAGE...]"));

@@ -52,10 +52,11 @@ SendRun::ExitCode SendRun::exec(QFile &input)
 {
     // Like the window, a transport argument it does not understand leaves it
     // with no transport: the same text, and the same status as a port that
-    // cannot be opened.
-    if (TransportArgument::parse(m_request.transport).mode == CommMode::None) {
-        Console::error(MessageText::of({ Outcome::ArgumentNotRecognized, m_request.transport }));
-        return Failed;
+    // cannot be opened. A TCP argument that lacks a part is bad usage.
+    if (const TransportArgument argument = TransportArgument::parse(m_request.transport);
+        argument.mode == CommMode::None) {
+        Console::error(MessageText::of({ argument.refusal, m_request.transport }));
+        return argument.isMalformed() ? BadUsage : Failed;
     }
     if (!fieldsPass() || !readMessages(input))
         return BadUsage;

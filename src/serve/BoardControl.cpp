@@ -43,6 +43,7 @@ QStringList BoardControl::load()
     QStringList skipped;
     const QDateTime now = m_clock.now();
     m_store.dropAlertsEndedBy(now);
+    m_site.load(m_store.boards());
     const QMap<int, QByteArray> playlists = m_store.playlists();
     for (auto it = playlists.cbegin(); it != playlists.cend(); ++it) {
         auto items = ContentJson::playlist(parsed(it.value()));
@@ -58,6 +59,7 @@ QStringList BoardControl::load()
         if (alert.ok())
             alert.error = fits(stored.board, alert.value.text, QStringLiteral("text"));
         alert.value.id = stored.id;
+        alert.value.group = stored.group;
         if (alert.ok() && stored.board >= 0 && stored.board < BoardEngine::boardCount)
             m_engine.addAlert(stored.board, alert.value);
         else
@@ -113,12 +115,21 @@ Outcome BoardControl::fits(int board, const QList<PlaylistItem> &items) const
     return {};
 }
 
-Outcome BoardControl::storePlaylist(int board, const QList<PlaylistItem> &items)
+// Stored for every board in one transaction before any board shows it.
+Outcome BoardControl::storePlaylist(const QList<int> &boards, const QList<PlaylistItem> &items)
 {
-    const Outcome stored
-            = m_store.setPlaylist(board, items.isEmpty() ? QByteArray() : compact(ContentJson::toJson(items)));
-    if (stored.ok())
-        m_engine.setPlaylist(board, items);
+    const QByteArray json = items.isEmpty() ? QByteArray() : compact(ContentJson::toJson(items));
+    Outcome stored = m_store.begin();
+    for (qsizetype i = 0; stored.ok() && i < boards.size(); ++i)
+        stored = m_store.setPlaylist(boards.at(i), json);
+    if (!stored.ok()) {
+        m_store.rollback();
+        return stored;
+    }
+    if (stored = m_store.commit(); stored.ok()) {
+        for (const int board : boards)
+            m_engine.setPlaylist(board, items);
+    }
     return stored;
 }
 
@@ -126,7 +137,7 @@ Result<QList<PlaylistItem>> BoardControl::setPlaylist(BoardNumber board, const Q
 {
     Outcome applied = fits(board.value(), items);
     if (applied.ok())
-        applied = storePlaylist(board.value(), items);
+        applied = storePlaylist({ board.value() }, items);
     return { applied.ok() ? items : QList<PlaylistItem>(), applied };
 }
 
@@ -134,29 +145,40 @@ Result<QList<PlaylistItem>> BoardControl::setMessage(BoardNumber board, const Pl
 {
     Outcome applied = fits(board.value(), message.text, QStringLiteral("text"));
     if (applied.ok())
-        applied = storePlaylist(board.value(), { message });
+        applied = storePlaylist({ board.value() }, { message });
     return { applied.ok() ? QList<PlaylistItem> { message } : QList<PlaylistItem>(), applied };
 }
 
 Outcome BoardControl::clearPlaylist(BoardNumber board)
 {
-    return storePlaylist(board.value(), {});
+    return storePlaylist({ board.value() }, {});
+}
+
+// Fits every board and leaves room on each before one id goes to all.
+Result<Alert> BoardControl::storeAlert(const QList<int> &boards, Alert alert)
+{
+    for (const int board : boards) {
+        if (const Outcome fit = fits(board, alert.text, QStringLiteral("text")); !fit.ok())
+            return { {}, fit };
+        if (m_engine.alerts(board).size() >= alertsLimit)
+            return { {},
+                     { ServiceOutcome::AlertsFull, QString::number(board), CommMode::None, 0, {}, 0, alertsLimit } };
+    }
+    m_store.dropAlertsEndedBy(m_clock.now());
+    alert.id = 0; // the store gives it
+    const Outcome stored
+            = m_store.addAlert(boards, compact(ContentJson::record(alert)), alert.ends, alert.group, alert.id);
+    if (!stored.ok())
+        return { {}, stored };
+    for (const int board : boards)
+        m_engine.addAlert(board, alert);
+    return { alert, {} };
 }
 
 Result<Alert> BoardControl::raiseAlert(BoardNumber board, Alert alert)
 {
-    const int number = board.value();
-    if (const Outcome fit = fits(number, alert.text, QStringLiteral("text")); !fit.ok())
-        return { {}, fit };
-    if (m_engine.alerts(number).size() >= alertsLimit)
-        return { {}, { ServiceOutcome::AlertsFull, QString::number(number), CommMode::None, 0, {}, 0, alertsLimit } };
-    m_store.dropAlertsEndedBy(m_clock.now());
-    alert.id = 0; // the store gives it
-    const Outcome stored = m_store.addAlert(number, compact(ContentJson::record(alert)), alert.ends, alert.id);
-    if (!stored.ok())
-        return { {}, stored };
-    m_engine.addAlert(number, alert);
-    return { alert, {} };
+    alert.group.clear();
+    return storeAlert({ board.value() }, alert);
 }
 
 Outcome BoardControl::deleteAlert(BoardNumber board, qint64 id)
@@ -164,7 +186,7 @@ Outcome BoardControl::deleteAlert(BoardNumber board, qint64 id)
     const QList<Alert> alerts = m_engine.alerts(board.value());
     if (std::none_of(alerts.cbegin(), alerts.cend(), [id](const Alert &alert) { return alert.id == id; }))
         return { StoreOutcome::AlertUnknown, QString::number(id) };
-    const Outcome deleted = m_store.deleteAlert(id);
+    const Outcome deleted = m_store.deleteAlert(id, board.value());
     if (deleted.ok() || deleted.is(StoreOutcome::AlertUnknown))
         m_engine.removeAlert(board.value(), id);
     return deleted;
@@ -222,4 +244,82 @@ Result<PlaylistItem> BoardControl::setMode(BoardNumber board, int mode)
 Result<PlaylistItem> BoardControl::setBrightness(BoardNumber board, int brightness)
 {
     return changeItem(board, [brightness](PlaylistItem &item) { item.brightness = brightness; });
+}
+
+Result<ServeStore::Declaration> BoardControl::declare(BoardNumber board, const ServeStore::Declaration &declaration)
+{
+    const Outcome stored = m_store.declareBoard(board.value(), declaration);
+    if (!stored.ok())
+        return { {}, stored };
+    m_site.declare(board.value(), declaration);
+    emit declarationChanged(board.value());
+    return { declaration, {} };
+}
+
+Outcome BoardControl::forget(BoardNumber board)
+{
+    bool declared = false;
+    if (const Outcome stored = m_store.forgetBoard(board.value(), declared); !stored.ok())
+        return stored;
+    if (!declared)
+        return { ServiceOutcome::BoardNotDeclared, QString::number(board.value()) };
+    m_site.forget(board.value());
+    emit declarationChanged(board.value());
+    return {};
+}
+
+Result<QList<int>> BoardControl::members(const QString &group) const
+{
+    const QList<int> boards = m_site.members(group, m_engine.boards());
+    if (boards.isEmpty())
+        return { {}, { ServiceOutcome::GroupUnknown, group } };
+    return { boards, {} };
+}
+
+Result<QList<int>> BoardControl::setGroupPlaylist(const QString &group, const QList<PlaylistItem> &items)
+{
+    auto boards = members(group);
+    for (qsizetype i = 0; boards.ok() && i < boards.value.size(); ++i)
+        boards.error = fits(boards.value.at(i), items);
+    if (boards.ok())
+        boards.error = storePlaylist(boards.value, items);
+    return boards;
+}
+
+Result<QList<int>> BoardControl::raiseGroupAlert(const QString &group, Alert &alert)
+{
+    auto boards = members(group);
+    if (!boards.ok())
+        return boards;
+    alert.group = group;
+    const auto raised = storeAlert(boards.value, alert);
+    if (!raised.ok())
+        return { {}, raised.error };
+    alert = raised.value;
+    return boards;
+}
+
+Result<QList<int>> BoardControl::endGroupAlerts(const QString &group, qint64 id)
+{
+    if (const auto boards = members(group); !boards.ok())
+        return boards;
+    QList<QPair<int, qint64>> live; // board, id
+    for (const int board : m_engine.boards()) {
+        for (const Alert &alert : m_engine.alerts(board)) {
+            if (alert.group == group && (id == 0 || alert.id == id))
+                live.append({ board, alert.id });
+        }
+    }
+    if (id > 0 && live.isEmpty())
+        return { {}, { StoreOutcome::AlertUnknown, QString::number(id) } };
+    if (const Outcome deleted = m_store.deleteGroupAlerts(group, id);
+        !deleted.ok() && !deleted.is(StoreOutcome::AlertUnknown))
+        return { {}, deleted };
+    QList<int> ended;
+    for (const auto &[board, alertId] : live) {
+        m_engine.removeAlert(board, alertId);
+        if (!ended.contains(board))
+            ended.append(board);
+    }
+    return { ended, {} };
 }

@@ -4,6 +4,7 @@
 #include "common/Result.h"
 #include "engine/Alert.h"
 #include "engine/PlaylistItem.h"
+#include "serve/Site.h"
 #include "serve/content/BoardNumber.h"
 #include "serve/content/CounterName.h"
 #include "store/ServeStore.h"
@@ -50,6 +51,21 @@ public:
     Result<PlaylistItem> setMode(BoardNumber board, int mode);
     Result<PlaylistItem> setBrightness(BoardNumber board, int brightness);
 
+    // A board's name and groups; a declared board is known while it has no
+    // content. Forgetting leaves its content; BoardNotDeclared when it was not.
+    Result<ServeStore::Declaration> declare(BoardNumber board, const ServeStore::Declaration &declaration);
+    Outcome forget(BoardNumber board);
+    const Site &site() const { return m_site; }
+    // The boards a group names now, ascending ("all": every declared board and
+    // every board with content); GroupUnknown when it names none.
+    Result<QList<int>> members(const QString &group) const;
+    // One change to every board of a group: checked on each board first,
+    // stored in one transaction, then shown on all together. Each returns
+    // the boards it changed.
+    Result<QList<int>> setGroupPlaylist(const QString &group, const QList<PlaylistItem> &items);
+    Result<QList<int>> raiseGroupAlert(const QString &group, Alert &alert); // alert.id: the one id on every board
+    Result<QList<int>> endGroupAlerts(const QString &group, qint64 id = 0); // 0: all sent to it
+
     // The most bytes a frame may have on the line (a UDP datagram's), or 0:
     // a text that could not fit it on its board is refused when stored.
     void setFrameLimit(qint64 bytes) { m_frameLimit = bytes; }
@@ -65,9 +81,11 @@ public:
 
 signals:
     void journalFailed(const Outcome &outcome);
+    void declarationChanged(int board);
 
 private:
-    Outcome storePlaylist(int board, const QList<PlaylistItem> &items);
+    Outcome storePlaylist(const QList<int> &boards, const QList<PlaylistItem> &items);
+    Result<Alert> storeAlert(const QList<int> &boards, Alert alert);
     Result<PlaylistItem> changeItem(BoardNumber board, const std::function<void(PlaylistItem &)> &change);
     Result<qint64> storeCounter(const CounterName &name, qint64 value);
     Outcome fits(int board, const QString &text, const QString &field) const;
@@ -80,6 +98,7 @@ private:
     QList<ServeStore::JournalEntry> m_journal;
     QTimer m_journalTimer;
     qint64 m_frameLimit = 0;
+    Site m_site;
 };
 
 #endif

@@ -71,7 +71,8 @@ ServeOptions::Parsed ServeOptions::parse(const QStringList &arguments)
     parser.addVersionOption();
     parser.addOptions({ listen, tokenFile, data, verbose });
     parser.addOptions(MqttOptions::commandLineOptions());
-    parser.addPositionalArgument(QStringLiteral("TRANSPORT"), QStringLiteral("COM# or UDP#, # from 1 to 65535."));
+    parser.addPositionalArgument(QStringLiteral("TRANSPORT"),
+                                 QStringLiteral("COM#, UDP# or TCP:HOST:PORT, # and PORT from 1 to 65535."));
     if (!parser.parse(arguments))
         return usageError(parser.errorText());
     if (parser.isSet(QStringLiteral("help")))

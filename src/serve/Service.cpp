@@ -52,9 +52,14 @@ int Service::start()
             return fail(loaded, BadUsage);
     }
     // The window's argument and its texts, as VaroSend has them.
-    if (TransportArgument::parse(m_options.transport).mode == CommMode::None)
-        return fail({ Outcome::ArgumentNotRecognized, m_options.transport }, Failed);
-    if (const Outcome opened = m_transport.open(m_options.transport, PortSettings::mapped); !opened.ok())
+    if (const TransportArgument argument = TransportArgument::parse(m_options.transport);
+        argument.mode == CommMode::None)
+        return fail({ argument.refusal, m_options.transport }, argument.isMalformed() ? BadUsage : Failed);
+    // A device server that is away at the start is waited for, as one that
+    // goes away later is: the boards are still kept, and health tells.
+    if (const Outcome opened
+        = m_transport.open(m_options.transport, PortSettings::mapped, Transport::TcpLoss::Reconnects);
+        !opened.ok())
         return fail(opened, Failed);
     if (const Outcome opened = m_store.open(m_options.dataFile); !opened.ok())
         return fail(opened, Failed);
@@ -65,11 +70,18 @@ int Service::start()
     connect(&m_sink, &TransportSink::failed, this, [this](const Outcome &outcome) {
         const QString text = MessageText::of(outcome);
         if (text != std::exchange(m_lastFailure, text))
-            Console::error(text);
+            Console::error(outcome.kind == Outcome::TcpRetrying ? QStringLiteral("VaroServe: ") + text : text);
         // A serial line that went away: whoever supervises the service
         // (systemd) may open it again. The answer being written goes first.
-        if (!m_sink.isOpen())
+        if (m_sink.isGone())
             QTimer::singleShot(200, qApp, [] { QCoreApplication::exit(Failed); });
+    });
+    // Back on the line, every board gets its current frame: the device
+    // server or the boards behind it may have restarted.
+    connect(&m_sink, &TransportSink::reconnected, this, [this](const Outcome &outcome) {
+        m_lastFailure.clear();
+        Console::error(QStringLiteral("VaroServe: ") + MessageText::of(outcome));
+        m_engine.start();
     });
     connect(&m_control, &BoardControl::journalFailed, this,
             [](const Outcome &outcome) { Console::error(MessageText::of(outcome)); });
@@ -79,10 +91,13 @@ int Service::start()
     m_api = std::make_unique<ApiServer>(token);
     m_boards.addRoutes(*m_api);
     m_alerts.addRoutes(*m_api);
+    m_groups.addRoutes(*m_api);
     m_counters.addRoutes(*m_api);
     m_journal.addRoutes(*m_api);
     m_health.addRoutes(*m_api);
     m_face.addRoutes(*m_api);
+    m_fields.addRoutes(*m_api);
+    m_push.addRoutes(*m_api);
     m_page.addRoutes(*m_api);
     if (const Outcome listening = m_api->listen(m_options.listenAddress, m_options.listenPort); !listening.ok())
         return fail(listening, Failed);

@@ -11,9 +11,12 @@
 #include "serve/api/BoardsController.h"
 #include "serve/api/CountersController.h"
 #include "serve/api/FaceController.h"
+#include "serve/api/FieldsController.h"
+#include "serve/api/GroupsController.h"
 #include "serve/api/HealthController.h"
 #include "serve/api/JournalController.h"
 #include "serve/api/PageController.h"
+#include "serve/api/PushChannel.h"
 #include "serve/mqtt/MqttBridge.h"
 #include "serve/mqtt/MqttClient.h"
 #include "store/ServeStore.h"
@@ -58,10 +61,13 @@ private:
     std::unique_ptr<ApiServer> m_api;
     BoardsController m_boards { m_control };
     AlertsController m_alerts { m_control };
+    GroupsController m_groups { m_control };
     CountersController m_counters { m_control };
     JournalController m_journal { m_control };
     HealthController m_health { m_sink };
     FaceController m_face { m_control };
+    FieldsController m_fields;
+    PushChannel m_push { m_control, m_boards };
     PageController m_page;
     std::unique_ptr<MqttTls> m_mqttTls;
     std::unique_ptr<MqttClient> m_mqttClient;

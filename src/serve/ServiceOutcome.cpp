@@ -25,6 +25,10 @@ QString words(const Outcome &outcome)
         return QStringLiteral("board %1 holds %2 live alerts already: end one first")
                 .arg(outcome.subject)
                 .arg(outcome.limit);
+    case ServiceOutcome::GroupUnknown:
+        return QStringLiteral("no board is in the group \"%1\"").arg(outcome.subject);
+    case ServiceOutcome::BoardNotDeclared:
+        return QStringLiteral("board %1 is not declared").arg(outcome.subject);
     }
     return {};
 }

@@ -15,6 +15,8 @@ enum class ServiceOutcome {
     CursorInvalid, // subject: the parameter
     BoardEmpty, // subject: the board; it has no playlist to change
     AlertsFull, // subject: the board; limit: the live alerts it holds
+    GroupUnknown, // subject: the group; no board is in it
+    BoardNotDeclared, // subject: the board
 };
 
 const OutcomeArea &outcomeArea(ServiceOutcome kind);

@@ -1,6 +1,7 @@
 #include "serve/TransportSink.h"
 
 #include "transport/Transport.h"
+#include "transport/TransportArgument.h"
 
 #include <cmath>
 
@@ -17,23 +18,32 @@ TransportSink::TransportSink(Transport &transport, QObject *parent)
         m_lastFailure = outcome;
         emit failed(outcome);
     });
+    connect(&transport, &Transport::dropped, this, [this](const Outcome &outcome) {
+        m_wireFreeAtMs = 0; // what the connection held is gone with it
+        m_lastFailure = outcome;
+        emit failed(outcome);
+    });
+    connect(&transport, &Transport::connected, this, [this] {
+        emit reconnected({ Outcome::TcpConnected, TransportArgument::address(m_transport.host(), m_transport.port()) });
+    });
 }
 
 bool TransportSink::isOpen() const
 {
-    return m_transport.mode() != CommMode::None && !m_lost;
+    return m_transport.isConnected() && !m_lost;
 }
 
 qint64 TransportSink::wireMsLeft() const
 {
-    if (m_transport.mode() != CommMode::Serial)
+    if (!m_transport.isStream())
         return 0;
     return qint64(std::ceil(m_wireFreeAtMs - double(m_clock.elapsed())));
 }
 
 bool TransportSink::busy() const
 {
-    return m_transport.bytesToWrite() > 0 || wireMsLeft() > 0;
+    // Between two connections frames wait in the engine, the newest per board.
+    return !m_transport.isConnected() || m_transport.bytesToWrite() > 0 || wireMsLeft() > 0;
 }
 
 qint64 TransportSink::bytesWaiting() const

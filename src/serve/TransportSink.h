@@ -10,10 +10,11 @@
 
 class Transport;
 
-// The engine's line: the run's transport. A serial line counts as busy while
-// bytes wait in the computer or, by the time 9600 baud needs for them, may
-// still be on their way: a pseudo-terminal or a USB adapter takes kilobytes
-// at once and would otherwise hold a backlog of frames nobody asked for.
+// The engine's line: the run's transport. A serial or TCP line counts as busy
+// while bytes wait in the computer or, by the time 9600 baud needs for them,
+// may still be on their way: a pseudo-terminal, a USB adapter or a device
+// server takes kilobytes at once and would otherwise hold a backlog of frames
+// nobody asked for. A TCP line between two connections is busy too.
 class TransportSink : public QObject, public FrameSink
 {
     Q_OBJECT
@@ -25,7 +26,8 @@ public:
     bool write(int board, const QByteArray &frame) override;
 
     const Transport &transport() const { return m_transport; }
-    bool isOpen() const; // false once a serial line has gone
+    bool isOpen() const; // false once a serial line has gone, and while TCP is away
+    bool isGone() const { return m_lost; } // a serial line, for good
     qint64 bytesWaiting() const;
     Outcome lastFailure() const { return m_lastFailure; }
 
@@ -35,6 +37,7 @@ public:
 signals:
     void lineReady(); // busy() turned false after a write
     void failed(const Outcome &outcome);
+    void reconnected(const Outcome &outcome); // TcpConnected: the line takes frames again
 
 private:
     void check();

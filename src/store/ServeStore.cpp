@@ -7,8 +7,14 @@
 #include <QSqlRecord>
 #include <QVariant>
 
+#include <cerrno>
+#include <cstring>
 #include <limits>
 #include <vector>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -44,6 +50,22 @@ const std::vector<std::vector<const char *>> steps = {
             "DROP TABLE journal_before",
             "CREATE INDEX journal_by_board ON journal (board, id)",
     },
+    {
+            // Boards with a name and groups. An alert sent to a group is one
+            // id on each of its boards; the ids come from a table of their
+            // own, which goes on from the highest id the alerts had.
+            "CREATE TABLE boards (board INTEGER PRIMARY KEY, name TEXT, groups TEXT NOT NULL)",
+            "CREATE TABLE alert_ids (id INTEGER PRIMARY KEY AUTOINCREMENT)",
+            "CREATE TABLE IF NOT EXISTS alerts (id INTEGER PRIMARY KEY AUTOINCREMENT, board INTEGER NOT NULL, "
+            "record TEXT NOT NULL, ends INTEGER NOT NULL)",
+            "INSERT INTO alert_ids (id) SELECT seq FROM sqlite_sequence WHERE name = 'alerts'",
+            "DELETE FROM alert_ids",
+            "ALTER TABLE alerts RENAME TO alerts_before",
+            "CREATE TABLE alerts (id INTEGER NOT NULL, board INTEGER NOT NULL, grp TEXT NOT NULL, "
+            "record TEXT NOT NULL, ends INTEGER NOT NULL, PRIMARY KEY (id, board))",
+            "INSERT INTO alerts SELECT id, board, '', record, ends FROM alerts_before",
+            "DROP TABLE alerts_before",
+    },
 };
 
 } // namespace
@@ -75,8 +97,10 @@ Outcome ServeStore::open(const QString &path)
         if (existing.read(sizeof header - 1) != QByteArray(header))
             return { StoreOutcome::NotDatabase, path, {}, 0, QStringLiteral("it does not begin as SQLite's files do") };
     }
-    if (!file.exists() && !QDir().mkpath(file.absolutePath()))
-        return failure(QStringLiteral("Unable to create the folder \"%1\"").arg(file.absolutePath()));
+    if (!file.exists()) {
+        if (const Outcome made = createPrivately(file); !made.ok())
+            return made;
+    }
 
     m_db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_connection);
     if (!m_db.isValid())
@@ -119,6 +143,24 @@ Outcome ServeStore::open(const QString &path)
     if (!query.exec(QStringLiteral("BEGIN IMMEDIATE")) || !query.exec(QStringLiteral("COMMIT")))
         return failure(query.lastError().text());
 
+    return {};
+}
+
+// A new store, its folders and the files SQLite adds beside it (which take
+// the store's own mode) are for the service's user alone.
+Outcome ServeStore::createPrivately(const QFileInfo &file) const
+{
+    const QByteArray folder = QFile::encodeName(file.absolutePath());
+    for (qsizetype slash = folder.indexOf('/', 1); slash >= 0; slash = folder.indexOf('/', slash + 1))
+        ::mkdir(folder.left(slash).constData(), 0700);
+    ::mkdir(folder.constData(), 0700);
+    if (!QFileInfo(file.absolutePath()).isDir())
+        return failure(QStringLiteral("Unable to create the folder \"%1\"").arg(file.absolutePath()));
+    const int made = ::open(QFile::encodeName(file.absoluteFilePath()).constData(),
+                            O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    if (made < 0)
+        return failure(QString::fromLocal8Bit(::strerror(errno)));
+    ::close(made);
     return {};
 }
 
@@ -186,9 +228,10 @@ QMap<int, QByteArray> ServeStore::playlists() const
 QList<ServeStore::StoredAlert> ServeStore::alerts() const
 {
     QList<StoredAlert> result;
-    QSqlQuery query(QStringLiteral("SELECT id, board, record FROM alerts ORDER BY id"), m_db);
+    QSqlQuery query(QStringLiteral("SELECT id, board, record, grp FROM alerts ORDER BY id, board"), m_db);
     while (query.next())
-        result.append({ query.value(0).toLongLong(), query.value(1).toInt(), query.value(2).toString().toUtf8() });
+        result.append({ query.value(0).toLongLong(), query.value(1).toInt(), query.value(2).toString().toUtf8(),
+                        query.value(3).toString() });
     return result;
 }
 
@@ -201,6 +244,70 @@ QMap<QString, qint64> ServeStore::counters() const
     return result;
 }
 
+QMap<int, ServeStore::Declaration> ServeStore::boards() const
+{
+    QMap<int, Declaration> result;
+    QSqlQuery query(QStringLiteral("SELECT board, name, groups FROM boards"), m_db);
+    while (query.next())
+        result.insert(query.value(0).toInt(),
+                      { query.value(1).toString(), query.value(2).toString().split(u' ', Qt::SkipEmptyParts) });
+    return result;
+}
+
+Outcome ServeStore::declareBoard(int board, const Declaration &declaration)
+{
+    QSqlQuery &query = statement("INSERT OR REPLACE INTO boards (board, name, groups) VALUES (?, ?, ?)");
+    query.addBindValue(board);
+    query.addBindValue(declaration.name.isNull() ? QVariant() : QVariant(declaration.name));
+    query.addBindValue(declaration.groups.isEmpty() ? QStringLiteral("") : declaration.groups.join(u' '));
+    return exec(query);
+}
+
+Outcome ServeStore::forgetBoard(int board, bool &declared)
+{
+    QSqlQuery &query = statement("DELETE FROM boards WHERE board = ?");
+    query.addBindValue(board);
+    const Outcome outcome = exec(query);
+    declared = outcome.ok() && query.numRowsAffected() > 0;
+    return outcome;
+}
+
+// Transactions nest: only the outermost one reaches the database, and a
+// rollback inside makes the outermost commit fail.
+Outcome ServeStore::begin()
+{
+    if (m_depth++ > 0)
+        return {};
+    m_rolledBack = false;
+    if (m_db.transaction())
+        return {};
+    m_depth = 0;
+    return failure(m_db.lastError().text());
+}
+
+Outcome ServeStore::commit()
+{
+    if (--m_depth > 0)
+        return {};
+    if (m_rolledBack)
+        return failure(QStringLiteral("the change was rolled back"));
+    if (m_db.commit())
+        return {};
+    const Outcome failed = failure(m_db.lastError().text());
+    m_db.rollback();
+    return failed;
+}
+
+void ServeStore::rollback()
+{
+    if (!m_rolledBack)
+        m_db.rollback();
+    m_rolledBack = true;
+    if (--m_depth > 0)
+        return;
+    m_depth = 0;
+}
+
 Outcome ServeStore::setPlaylist(int board, const QByteArray &items)
 {
     QSqlQuery &query = statement(items.isEmpty() ? "DELETE FROM playlists WHERE board = ?"
@@ -211,23 +318,58 @@ Outcome ServeStore::setPlaylist(int board, const QByteArray &items)
     return exec(query);
 }
 
-Outcome ServeStore::addAlert(int board, const QByteArray &record, const QDateTime &ends, qint64 &id)
+Outcome ServeStore::addAlert(const QList<int> &boards, const QByteArray &record, const QDateTime &ends,
+                             const QString &group, qint64 &id)
 {
-    QSqlQuery &query = statement("INSERT INTO alerts (board, record, ends) VALUES (?, ?, ?)");
+    id = 0;
+    QSqlQuery &next = statement("INSERT INTO alert_ids DEFAULT VALUES");
+    Outcome outcome = begin();
+    if (outcome.ok())
+        outcome = exec(next);
+    const qint64 given = next.lastInsertId().toLongLong();
+    if (outcome.ok()) {
+        QSqlQuery &drop = statement("DELETE FROM alert_ids WHERE id = ?");
+        drop.addBindValue(given);
+        outcome = exec(drop);
+    }
+    QSqlQuery &put = statement("INSERT INTO alerts (id, board, grp, record, ends) VALUES (?, ?, ?, ?, ?)");
+    for (qsizetype i = 0; outcome.ok() && i < boards.size(); ++i) {
+        put.addBindValue(given);
+        put.addBindValue(boards.at(i));
+        put.addBindValue(group.isNull() ? QStringLiteral("") : group);
+        put.addBindValue(QString::fromUtf8(record));
+        put.addBindValue(ends.toMSecsSinceEpoch());
+        outcome = exec(put);
+    }
+    if (outcome.ok())
+        outcome = commit();
+    if (!outcome.ok()) {
+        rollback();
+        return outcome;
+    }
+    id = given;
+    return {};
+}
+
+Outcome ServeStore::deleteAlert(qint64 id, int board)
+{
+    QSqlQuery &query = statement("DELETE FROM alerts WHERE id = ? AND board = ?");
+    query.addBindValue(id);
     query.addBindValue(board);
-    query.addBindValue(QString::fromUtf8(record));
-    query.addBindValue(ends.toMSecsSinceEpoch());
     const Outcome outcome = exec(query);
-    id = outcome.ok() ? query.lastInsertId().toLongLong() : 0;
+    if (outcome.ok() && query.numRowsAffected() == 0)
+        return { StoreOutcome::AlertUnknown, QString::number(id) };
     return outcome;
 }
 
-Outcome ServeStore::deleteAlert(qint64 id)
+Outcome ServeStore::deleteGroupAlerts(const QString &group, qint64 id)
 {
-    QSqlQuery &query = statement("DELETE FROM alerts WHERE id = ?");
+    QSqlQuery &query = statement(id > 0 ? "DELETE FROM alerts WHERE grp = ? AND id = ?"
+                                        : "DELETE FROM alerts WHERE grp = ? AND id > ?");
+    query.addBindValue(group);
     query.addBindValue(id);
     const Outcome outcome = exec(query);
-    if (outcome.ok() && query.numRowsAffected() == 0)
+    if (outcome.ok() && id > 0 && query.numRowsAffected() == 0)
         return { StoreOutcome::AlertUnknown, QString::number(id) };
     return outcome;
 }
@@ -258,8 +400,8 @@ Outcome ServeStore::appendJournal(const QList<JournalEntry> &entries)
 {
     if (entries.isEmpty())
         return {};
-    if (!m_db.transaction())
-        return failure(m_db.lastError().text());
+    if (const Outcome began = begin(); !began.ok())
+        return began;
     QSqlQuery &put = statement("INSERT INTO journal (time, board, source, failed, text_length, byte_length, "
                                "text_head, bytes_head, text, bytes) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?)");
     Outcome outcome;
@@ -285,10 +427,10 @@ Outcome ServeStore::appendJournal(const QList<JournalEntry> &entries)
         outcome = exec(trim);
     }
     if (!outcome.ok()) {
-        m_db.rollback();
+        rollback();
         return outcome;
     }
-    return m_db.commit() ? Outcome() : failure(m_db.lastError().text());
+    return commit();
 }
 
 QList<ServeStore::JournalEntry> ServeStore::journal(const JournalPage &page) const

@@ -5,11 +5,13 @@
 
 #include <QByteArray>
 #include <QDateTime>
+#include <QFileInfo>
 #include <QList>
 #include <QMap>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QString>
+#include <QStringList>
 
 #include <map>
 #include <memory>
@@ -21,7 +23,7 @@
 class ServeStore
 {
 public:
-    static constexpr int schemaVersion = 2;
+    static constexpr int schemaVersion = 3;
     static constexpr qint64 journalLimit = 100000;
     // Characters of a text and bytes of a frame kept apart at the front of
     // each journal entry: a page of the journal reads these, never the whole.
@@ -32,6 +34,13 @@ public:
         qint64 id = 0;
         int board = 0;
         QByteArray record;
+        QString group; // the group it was sent to; empty: the board's own
+    };
+    // A board's name (null: none) and the groups it is in.
+    struct Declaration
+    {
+        QString name;
+        QStringList groups;
     };
     struct JournalEntry
     {
@@ -65,14 +74,28 @@ public:
     void close();
     QString path() const { return m_path; }
 
+    // Changes between begin() and commit() are one transaction; they nest.
+    Outcome begin();
+    Outcome commit();
+    void rollback();
+
+    QMap<int, Declaration> boards() const;
+    Outcome declareBoard(int board, const Declaration &declaration);
+    Outcome forgetBoard(int board, bool &declared);
+
     QMap<int, QByteArray> playlists() const;
     QList<StoredAlert> alerts() const;
     QMap<QString, qint64> counters() const;
 
     Outcome setPlaylist(int board, const QByteArray &items); // an empty text removes it
-    // The new alert's id, never given before, comes back in id.
-    Outcome addAlert(int board, const QByteArray &record, const QDateTime &ends, qint64 &id);
-    Outcome deleteAlert(qint64 id); // AlertUnknown when there is none
+    // One alert on each of the boards; its id, never given before, comes
+    // back in id. group: the group it was sent to, or empty.
+    Outcome addAlert(const QList<int> &boards, const QByteArray &record, const QDateTime &ends, const QString &group,
+                     qint64 &id);
+    Outcome deleteAlert(qint64 id, int board); // AlertUnknown when that board has none
+    // The group's alert id on every board, or with id 0 all alerts sent to
+    // the group; AlertUnknown when id names none.
+    Outcome deleteGroupAlerts(const QString &group, qint64 id = 0);
     Outcome clearAlerts(int board);
     Outcome dropAlertsEndedBy(const QDateTime &now);
     Outcome setCounter(const QString &name, qint64 value);
@@ -83,6 +106,7 @@ public:
 
 private:
     Outcome failure(const QString &description) const;
+    Outcome createPrivately(const QFileInfo &file) const;
     QSqlQuery &statement(const char *sql);
     Outcome exec(QSqlQuery &query) const;
     Outcome migrate(int version);
@@ -91,6 +115,8 @@ private:
     QString m_path;
     QSqlDatabase m_db;
     std::map<const char *, std::unique_ptr<QSqlQuery>> m_statements;
+    int m_depth = 0; // transactions begun and not yet ended
+    bool m_rolledBack = false;
 };
 
 #endif

@@ -63,6 +63,9 @@ private slots:
 
         QTest::newRow("udp with spaces: 007, crawl, accents and euro") << " udp 47012 "
                                                                        << "007" << 5 << "5" << u"Grüße, 5 €"_s;
+        QTest::newRow("TCP port only, the loopback, after logged errors") << " tcp:47013 "
+                                                                          << "3" << 4 << "50"
+                                                                          << "over TCP";
         QTest::newRow("PTY through [Ports], after logged errors") << "PTY"
                                                                   << "12" << 1 << "0"
                                                                   << "  two  words  ";
@@ -84,9 +87,12 @@ private slots:
         QVERIFY(process.waitForStarted());
         Transport sender;
         const QByteArray frame = BoardFrame::build(board, present, bright, message);
+        const bool stream = !input.contains(u"udp");
         if (input == u"PTY") {
             QVERIFY(openSenderOnPty(process, sender));
-            QVERIFY(sender.send("junk\r5Q1\r5B777").ok());
+        } else if (stream) {
+            for (int i = 0; i < 50 && !sender.open(u"TCP:127.0.0.1:47013"_s, {}).ok(); ++i)
+                QTest::qWait(100); // until the board listens
         } else {
             QVERIFY(sender.open(input.toUpper().remove(u' '), PortSettings::mapped).ok());
             // Resent until the board listens: a datagram without its D is logged at once, not kept for the next.
@@ -94,9 +100,11 @@ private slots:
                 QVERIFY(sender.send("\r5AX").ok());
             QCOMPARE(readJson(process)[u"error"].toString(), u"unfinished-datagram"_s);
         }
+        if (stream)
+            QVERIFY(sender.send("junk\r5Q1\r5B777").ok());
         for (const QByteArray &next : { BoardFrame::build("13", 0, "1", "other"), frame, frame })
             QVERIFY(sender.send(next).ok());
-        if (input == u"PTY") {
+        if (stream) {
             for (const char *error : { "bytes-before-first-cr", "unknown-command", "bad-argument" })
                 QCOMPARE(readJson(process)[u"error"].toString(), QString::fromLatin1(error));
         }
@@ -129,6 +137,9 @@ private slots:
 
         QTest::newRow("no input") << QStringList { "--log" } << 0 << 2 << QByteArray();
         QTest::newRow("UDP port 0") << QStringList { "--log", "UDP0" } << 0 << 2 << QByteArray();
+        QTest::newRow("TCP with no port") << QStringList { "--log", "TCP:" } << 0 << 2 << QByteArray();
+        QTest::newRow("TCP on an address not here")
+                << QStringList { "--log", "TCP:192.0.2.1:5000" } << 0 << 1 << QByteArray();
         QTest::newRow("zero columns") << QStringList { "--log", "--columns", "0", "PTY" } << 0 << 2 << QByteArray();
         QTest::newRow("an unknown option") << QStringList { "--logg", "PTY" } << 0 << 2 << QByteArray();
         QTest::newRow("a device that does not exist")

@@ -3,6 +3,8 @@
 
 #include <QElapsedTimer>
 #include <QProcess>
+#include <QTcpServer>
+#include <QTcpSocket>
 #include <QTest>
 
 #include <fcntl.h>
@@ -99,6 +101,13 @@ private slots:
             "VaroSend: Invalid interval \"86401\": give seconds from 0 to 86400, such as 0.5.");
         row("empty TRANSPORT is not COM1", { "-n", " ", "x" }, 2, missing);
         row("serial device missing", { "COM30000", "x" }, 1, "Comm Port \"COM30000\" is not available on this system");
+        row("TCP with no port", { "-n", "TCP:host", "x" }, 2, "The command line argument \"TCP:host\" names no port");
+        row("TCP with no host", { "-n", "TCP: :1", "x" }, 2, "The command line argument \"TCP: :1\" names no host");
+        row("TCP port past 65535", { "-n", "TCP:host:65536", "x" }, 2,
+            "The command line argument \"TCP:host:65536\" has a port outside 1 to 65535");
+        row("TCP server refuses", { "TCP:127.0.0.1:1", "x" }, 1, "Unable to connect to TCP 127.0.0.1:1");
+        row("TCP host does not resolve", { "TCP:no-such-host.invalid:1", "x" }, 1,
+            "Unable to connect to TCP no-such-host.invalid:1");
     }
 
     void failures()
@@ -111,6 +120,24 @@ private slots:
         QCOMPARE(process.readAllStandardOutput(), QByteArray());
         QTEST(QString::fromUtf8(process.readAllStandardError()).section(u'\n', 0, 0), "firstErrorLine");
         QTEST(process.exitCode(), "exitCode");
+    }
+
+    // Each line of standard input is one frame on one connection, byte for
+    // byte, and the connection is closed after the last.
+    void tcpLine()
+    {
+        QTcpServer device;
+        QVERIFY(device.listen(QHostAddress::LocalHost));
+        start({ "-b", "7", u"tcp:localhost:%1"_s.arg(device.serverPort()) }, "one\ntwo");
+        QVERIFY(process.waitForFinished());
+        QCOMPARE(process.exitCode(), 0);
+        QVERIFY(device.waitForNewConnection(1000));
+        QTcpSocket *line = device.nextPendingConnection();
+        QByteArray got;
+        while (line->waitForReadyRead(1000))
+            got += line->readAll();
+        QCOMPARE(got, "\r7C0\r7B99\r7Aone\r7D\r7C0\r7B99\r7Atwo\r7D");
+        QCOMPARE(line->state(), QAbstractSocket::UnconnectedState);
     }
 
     // Each frame leaves before the next, a fractional interval apart. The

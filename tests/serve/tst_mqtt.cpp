@@ -6,6 +6,7 @@
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTcpServer>
+#include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QUdpSocket>
@@ -53,6 +54,7 @@ private slots:
             QSKIP("The MQTT broker and its clients are missing: apt-get install mosquitto mosquitto-clients");
         QVERIFY(m_udp.bind(QHostAddress::AnyIPv4, 0, QUdpSocket::ShareAddress));
         m_port = QString::number(freePort());
+        m_http = QString::number(freePort());
         m_tlsPort = QString::number(freePort());
         makeCertificates();
         connect(&m_watch, &QProcess::readyReadStandardOutput, this, [this] {
@@ -65,9 +67,9 @@ private slots:
         pub("ha/sensor/t_board6/config", "{}", true);
         m_service.setProcessChannelMode(QProcess::ForwardedErrorChannel);
         m_service.start(VAROSERVE,
-                        { "--listen", "127.0.0.1:0", "--data", m_dir.filePath("store.sqlite"), "--mqtt",
-                          "mqtt://127.0.0.1:" + m_port, "--mqtt-prefix", "t", "--ha-prefix", "ha", "--boards", "5",
-                          QString("UDP%1").arg(m_udp.localPort()) });
+                        { "--listen", "127.0.0.1:" + m_http, "--mqtt-site", "plant", "--data",
+                          m_dir.filePath("store.sqlite"), "--mqtt", "mqtt://127.0.0.1:" + m_port, "--mqtt-prefix", "t",
+                          "--ha-prefix", "ha", "--boards", "5", QString("UDP%1").arg(m_udp.localPort()) });
         QTRY_VERIFY_WITH_TIMEOUT(seen("t/status").contains("online"), 10000);
     }
 
@@ -183,6 +185,38 @@ private slots:
         QCOMPARE(pub("t/8/message/set", "AGAIN"), 0);
         QVERIFY(frame(build(8, 0, 99, "AGAIN")));
         QVERIFY(!m_datagrams.contains(build(8, 0, 99, "ONCE")));
+    }
+
+    // Two services under one site: a publish there reaches the group's boards
+    // of both, and a service with none of them says nothing; a declared
+    // board is a device named by its name while it has no content.
+    void siteGroups()
+    {
+        const QString http = QString::number(freePort());
+        QProcess other;
+        other.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        other.start(VAROSERVE,
+                    { "--listen", "127.0.0.1:" + http, "--data", m_dir.filePath("other.sqlite"), "--mqtt",
+                      "mqtt://127.0.0.1:" + m_port, "--mqtt-prefix", "u", "--mqtt-client-id", "u", "--mqtt-site",
+                      "plant", "--no-ha", QString("UDP%1").arg(m_udp.localPort()) });
+        QTRY_COMPARE_WITH_TIMEOUT(retained("u/status"), "online", 10000);
+        QCOMPARE(put(m_http, "/api/boards/30", R"({"name":"Hall B","groups":["hall"]})"), 200);
+        QCOMPARE(put(http, "/api/boards/40", R"({"groups":["hall"]})"), 200);
+        QCOMPARE(put(http, "/api/boards/41", R"({"groups":["yard"]})"), 200);
+        QTRY_COMPARE(json(retained("ha/text/t_board30/config"))["device"]["name"].toString(), "Hall B (30)");
+        QCOMPARE(pub("plant/group/hall/message/set", "EVAC"), 0);
+        frame(build(30, 0, 99, "EVAC"));
+        QVERIFY(m_datagrams.contains(build(30, 0, 99, "EVAC")));
+        QVERIFY(m_datagrams.contains(build(40, 0, 99, "EVAC")) || frame(build(40, 0, 99, "EVAC")));
+        const qsizetype errors = seen("t/error").size();
+        QCOMPARE(pub("plant/group/yard/alert/set", R"({"text":"Y"})"), 0);
+        QVERIFY(frame(build(41, 0, 99, "Y")));
+        QCOMPARE(pub("t/group/yard/playlist/set", "[]"), 0);
+        // Told in order: had the site's alert been refused, it would be first.
+        QTRY_COMPARE(seen("t/error").size(), errors + 1);
+        QVERIFY(seen("t/error").last().startsWith(R"({"error":"no board is in the group \"yard\"","topic":"t/group)"));
+        other.kill();
+        other.waitForFinished();
     }
 
     void lastWill()
@@ -310,6 +344,18 @@ private:
         return process.exitCode();
     }
 
+    static int put(const QString &port, const QByteArray &path, const QByteArray &body)
+    {
+        QTcpSocket socket;
+        socket.connectToHost(QHostAddress::LocalHost, port.toUShort());
+        socket.write("PUT " + path + " HTTP/1.1\r\nConnection: close\r\nContent-Length: "
+                     + QByteArray::number(body.size()) + "\r\n\r\n" + body);
+        QByteArray answer;
+        while (socket.waitForReadyRead(5000))
+            answer += socket.readAll();
+        return answer.mid(9, 3).toInt();
+    }
+
     QByteArray retained(const QString &topic)
     {
         QProcess process;
@@ -342,7 +388,7 @@ private:
     }
 
     QTemporaryDir m_dir;
-    QString m_port, m_tlsPort;
+    QString m_port, m_tlsPort, m_http;
     QString m_tls; // the certificates' folder; empty without openssl
     QProcess m_broker, m_service, m_watch;
     QUdpSocket m_udp;

@@ -10,6 +10,7 @@
 #include <QRegularExpression>
 #include <QSqlDatabase>
 #include <QSqlQuery>
+#include <QTcpServer>
 #include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QTest>
@@ -83,6 +84,18 @@ public:
         reply.body = answer.mid(end + 4);
         reply.status = answer.mid(9, 3).toInt();
         return reply;
+    }
+    // A WebSocket on /api/push, its first message (masked, as a client's must be) the token.
+    std::unique_ptr<QTcpSocket> push(const QByteArray &token, int receiveBuffer = 0) const
+    {
+        auto socket = connection(receiveBuffer);
+        socket->write("GET /api/push HTTP/1.1\r\nHost: x\r\nUpgrade: websocket\r\nConnection: Upgrade\r\n"
+                      "Sec-WebSocket-Key: dGhlIHNhbXBsZSBub25jZQ==\r\nSec-WebSocket-Version: 13\r\n\r\n");
+        while (!socket->peek(4096).contains("\r\n\r\n") && socket->waitForReadyRead(2000)) { }
+        socket->read(socket->peek(4096).indexOf("\r\n\r\n") + 4);
+        socket->write("\x81" + QByteArray(1, char(0x80 | token.size())) + QByteArray(4, 0) + token);
+        socket->waitForBytesWritten(2000);
+        return socket;
     }
     // A figure of /proc/PID/status in KiB: VmRSS now, VmHWM at its peak.
     qint64 memory(const QByteArray &field) const
@@ -165,6 +178,15 @@ class tst_VaroServe : public QObject
         return received;
     }
 
+    // What the line carries until it has been quiet for a while.
+    static QByteArray received(QTcpSocket &line)
+    {
+        QByteArray bytes;
+        while (line.waitForReadyRead(500))
+            bytes += line.readAll();
+        return bytes;
+    }
+
 private slots:
     void initTestCase()
     {
@@ -235,6 +257,35 @@ private slots:
             "\"text\":\"" + QString(200, 'x') + "\",\"textLength\":65492,");
         row("a character more on board 42 is refused", "PUT /api/boards/42/message", "{\"text\":\"x" + fits + "\"}",
             400, "text is too long for one UDP datagram: board 42 takes at most 65488 characters");
+        row("a board declared, with no content", "PUT /api/boards/21", R"({"name":" Hall\nB ","groups":["hall-b"]})",
+            200, R"("groups":["hall-b"],"name":"Hall B")");
+        row("a board in two groups", "PUT /api/boards/22", R"({"groups":["hall-b","yard","yard"]})", 200,
+            R"("groups":["hall-b","yard"],"name":null)");
+        row("all is no board's group", "PUT /api/boards/23", R"({"groups":["all"]})", 400,
+            "groups[0] must be a group's");
+        row("a name of 41 characters", "PUT /api/boards/23", "{\"name\":\"" + QByteArray(41, 'n') + "\"}", 400,
+            "name must have at most 40 characters");
+        row("17 groups", "PUT /api/boards/23",
+            R"({"groups":["a","b","c","d","e","f","g","h","i","j","k","l","m","n","o","p","q"]})", 400,
+            "groups must be a list of at most 16 groups");
+        row("the groups", "GET /api/groups", "", 200, R"({"groups":{"hall-b":[21,22],"yard":[22]}})");
+        row("a message to a group", "PUT /api/groups/hall-b/message", R"({"text":"GO"})", 200, R"({"boards":[21,22]})",
+            { "\r21C0\r21B99\r21AGO\r21D", "\r22C0\r22B99\r22AGO\r22D" });
+        row("a group no board is in", "PUT /api/groups/nobody/playlist", "[]", 404,
+            R"(no board is in the group \"nobody\")");
+        row("a group alert: one id on its boards", "POST /api/groups/hall-b/alerts", R"({"text":"FIRE","seconds":60})",
+            201, R"({"boards":[21,22],"id":2})", { "\r21C0\r21B99\r21AFIRE\r21D", "\r22C0\r22B99\r22AFIRE\r22D" });
+        row("a group alert ended on one board", "DELETE /api/boards/21/alerts/2", "", 204, "",
+            { "\r21C0\r21B99\r21AGO\r21D" });
+        row("the group alert ended on the rest", "DELETE /api/groups/hall-b/alerts/2", "", 204, "",
+            { "\r22C0\r22B99\r22AGO\r22D" });
+        row("a group alert ended before", "DELETE /api/groups/hall-b/alerts/2", "", 404, "no such alert: 2");
+        row("a declaration forgotten, its content kept", "DELETE /api/boards/21", "", 204, "");
+        row("a board not declared", "DELETE /api/boards/21", "", 404, "board 21 is not declared");
+        row("live fields: each with where its value comes from", "GET /api/fields", "", 200,
+            R"("name":"mqtt","source":"topic","widest":200})");
+        row("glyphs: the renderer's crawl steps", "GET /api/glyphs", "", 200, R"("stepMs":[0,0,0,80,40,20])");
+        row("the push's path without an upgrade", "GET /api/push", "", 404, "no such path: /api/push");
         row("unknown path", "GET /api/nothing", "", 404, "no such path: /api/nothing");
         row("wrong method", "POST /api/boards/5/message", "", 405, "POST is not allowed here; allowed: PUT");
         row("a body of exactly 1 MiB is taken", "PUT /api/boards/1/message",
@@ -312,6 +363,50 @@ private slots:
         QCOMPARE(service.stop(), 0);
     }
 
+    // Refused without the token; with it, a change within a second; clients
+    // that never read get no more than the newest state of each board.
+    void pushed()
+    {
+        Service service;
+        service.process.setProcessEnvironment(guarded.process.processEnvironment()); // the sanitizer's quarantine
+        QVERIFY(service.start(
+                { "--token-file", write("push-token", "0123456789abcdef\n"), "--data", store("push.sqlite"), udp() }));
+        const auto wrong = service.push("0123456789abcdeX");
+        QCOMPARE(Service::untilClosed(*wrong).toHex(), "88021131"); // a close, code 4401, and nothing else
+        std::vector<std::unique_ptr<QTcpSocket>> unread;
+        for (int i = 0; i < 30; ++i)
+            unread.push_back(service.push("0123456789abcdef", 4096));
+        const auto reader = service.push("0123456789abcdef");
+        QVERIFY(reader->waitForReadyRead(2000));
+        const qint64 before = service.memory("VmHWM");
+        auto changes = service.connection();
+        QElapsedTimer timer;
+        timer.start();
+        for (int i = 0; timer.elapsed() < 8000; ++i) {
+            const QByteArray body = "{\"text\":\"" + QByteArray::number(i) + QByteArray(400, 'x') + "\"}";
+            changes->write("PUT /api/boards/" + QByteArray::number(i % 100)
+                           + "/message HTTP/1.1\r\nContent-Length: " + QByteArray::number(body.size())
+                           + "\r\nAuthorization: Bearer 0123456789abcdef\r\n\r\n" + body);
+            while (!changes->readAll().contains("HTTP/1.1 200") && changes->waitForReadyRead(2000)) { }
+        }
+        // All that was pushed to them, kept waiting, would take some 30 MB by now.
+        qInfo("memory grew by %lld KiB", service.memory("VmHWM") - before);
+        QCOMPARE_LT(service.memory("VmHWM") - before, 24 * 1024);
+        QTest::qWait(2500); // the reader past the guard's idle time: a WebSocket is not the guard's to close
+        reader->readAll();
+        QCOMPARE(service.http("PUT", "/api/boards/4/message", R"({"text":"PUSHED"})",
+                              "Authorization: Bearer 0123456789abcdef\r\n")
+                         .status,
+                 200);
+        timer.restart();
+        QByteArray seen;
+        while (!seen.contains("\"text\":\"PUSHED\"") && reader->waitForReadyRead(1000))
+            seen += reader->readAll();
+        QVERIFY(seen.contains("\"text\":\"PUSHED\""));
+        QCOMPARE_LT(timer.elapsed(), 1000);
+        frames();
+    }
+
     void startRefused_data()
     {
         QTest::addColumn<QStringList>("arguments");
@@ -323,6 +418,7 @@ private slots:
         QTest::newRow("transport as the window words it")
                 << QStringList { "tcp80" } << 1 << "The command line argument \"tcp80\"is not recognized";
         QTest::newRow("no TRANSPORT") << QStringList {} << 2 << "Missing TRANSPORT";
+        QTest::newRow("TCP with no port") << QStringList { "TCP:127.0.0.1" } << 2 << "\"TCP:127.0.0.1\" names no port";
         QTest::newRow("open address without a token")
                 << QStringList { "--listen", "0.0.0.0:8470", "UDP9" } << 2 << "give --token-file";
         QTest::newRow("token file others can read")
@@ -349,6 +445,7 @@ private slots:
                      200);
             QCOMPARE(service.http("PUT", "/api/counters/c", R"({"value":7})").status, 200);
             QCOMPARE(service.http("POST", "/api/boards/4/alerts", R"({"text":"ALERT","seconds":600})").status, 201);
+            QCOMPARE(service.http("PUT", "/api/boards/9", R"({"groups":["gate"]})").status, 200);
             frames();
             QCOMPARE(service.stop(SIGKILL), -1);
         }
@@ -360,6 +457,7 @@ private slots:
         QCOMPARE(sent, (Frames { "\r2C0\r2B99\r2AA 7\r2D", "\r4C0\r4B99\r4AALERT\r4D" }));
         QCOMPARE(service.http("GET", "/api/boards/2").json()["playlist"].toArray().size(), 2);
         QCOMPARE(service.http("GET", "/api/counters").json()["counters"].toObject(), (QJsonObject { { "c", 7 } }));
+        QCOMPARE(service.http("GET", "/api/groups").body, "{\"groups\":{\"gate\":[9]}}\n");
         QVERIFY(service.http("GET", "/api/boards/4").json()["alerts"][0]["secondsLeft"].toInt() > 590);
         QCOMPARE(service.http("DELETE", "/api/boards/4/alerts/1").status, 204);
         QCOMPARE(service.stop(SIGTERM), 0);
@@ -445,6 +543,57 @@ private slots:
         QVERIFY(service.process.waitForFinished(1000));
         QCOMPARE(service.process.exitCode(), 1);
         QVERIFY2(clock.elapsed() < 1000, qPrintable(QString::number(clock.elapsed())));
+    }
+
+    // A device server that refuses at the start, accepts, drops the
+    // connection in the middle of a long frame and comes back: while it is
+    // away health says so and only each board's newest frame waits; back,
+    // every board gets its current frame, whole, and nothing else.
+    void tcpLineComesBack()
+    {
+        QTcpServer device;
+        QVERIFY(device.listen(QHostAddress::LocalHost));
+        const quint16 port = device.serverPort();
+        device.close();
+        Service service;
+        QVERIFY(service.start({ "--data", store("tcp.sqlite"), QString("TCP:127.0.0.1:%1").arg(port) }));
+        const auto health = [&service] { return service.http("GET", "/api/health").json(); };
+        const auto put = [&service](int board, const QString &text) {
+            return service
+                    .http("PUT", QString("/api/boards/%1/message").arg(board).toUtf8(),
+                          QJsonDocument(QJsonObject { { "text", text } }).toJson())
+                    .status;
+        };
+        const auto connection = [&device, port] {
+            if (!device.isListening() && !device.listen(QHostAddress::LocalHost, port))
+                return std::unique_ptr<QTcpSocket>();
+            device.waitForNewConnection(10000); // the service tries again after 1 s, 2, 4
+            return std::unique_ptr<QTcpSocket>(device.nextPendingConnection());
+        };
+        QVERIFY(!health()["open"].toBool());
+        QCOMPARE(put(1, "A"), 200);
+        QCOMPARE(put(2, "B"), 200);
+        QCOMPARE(put(3, "E"), 200); // unchanged from here on
+        const QByteArray board3 = "\r3C0\r3B99\r3AE\r3D"; // boards in ascending order
+        std::unique_ptr<QTcpSocket> line = connection();
+        QVERIFY(line);
+        QCOMPARE(received(*line), "\r1C0\r1B99\r1AA\r1D\r2C0\r2B99\r2AB\r2D" + board3);
+        QVERIFY(health()["open"].toBool());
+
+        QCOMPARE(put(1, QString(600, u'x')), 200); // 0.6 s on the wire
+        QCOMPARE(put(2, "C"), 200); // waits for it
+        QVERIFY(line->waitForReadyRead(2000));
+        line->abort();
+        device.close();
+        QTRY_VERIFY(!health()["open"].toBool());
+        for (int i = 0; i < 50; ++i)
+            QCOMPARE(put(1, QString("n%1").arg(i)), 200);
+        QCOMPARE(health()["bytesWaiting"].toInt(), 0);
+        line = connection();
+        QVERIFY(line);
+        QCOMPARE(received(*line), "\r1C0\r1B99\r1An49\r1D\r2C0\r2B99\r2AC\r2D" + board3);
+        QVERIFY(health()["open"].toBool());
+        QCOMPARE(service.stop(), 0);
     }
 
     void serialLineNotReadHoldsNoBacklog()

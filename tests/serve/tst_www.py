@@ -72,8 +72,9 @@ udp.bind(('', 0))
 token_file = os.path.join(work, 'token')
 with open(os.open(token_file, os.O_CREAT | os.O_WRONLY, 0o600), 'w') as f:
     f.write(TOKEN + '\n')
-service = subprocess.Popen([serve, '--listen', f'127.0.0.1:{port}', '--token-file', token_file,
-                            '--data', os.path.join(work, 'store.sqlite'), f'UDP{udp.getsockname()[1]}'])
+start = lambda: subprocess.Popen([serve, '--listen', f'127.0.0.1:{port}', '--token-file', token_file,
+                                 '--data', os.path.join(work, 'store.sqlite'), f'UDP{udp.getsockname()[1]}'])
+service = start()
 browser = None
 try:
     wait_for(lambda: service.poll() is not None or api('GET', '/api/health')[0] == 200, 10)
@@ -105,6 +106,11 @@ try:
     find(By.ID, 'token').send_keys(TOKEN + Keys.ENTER)
     check('the right token is kept for the session', wait_for(lambda: not find(By.ID, 'tokenForm').is_displayed())
           and js('return sessionStorage.getItem("varoToken")') == TOKEN)
+
+    fields = json.loads(api('GET', '/api/fields')[2])['fields']
+    listed = js('return [...document.querySelectorAll("#messageForm [data-insert]")].map(b => b.dataset.insert)')
+    check('the page lists the live fields the service lists', listed ==
+          [f'{{{f["name"]}' + (':' + f['argument'] if f['argument'] else '') + '}' for f in fields], listed)
 
     find(By.ID, 'openBoard').send_keys('4' + Keys.ENTER)
     wait_for(lambda: find(By.ID, 'board').is_displayed())
@@ -164,6 +170,28 @@ try:
     time.sleep(2.1)
     check('an alert shows its countdown, on its card too', before and before <= 30 and countdown() < before and
           card('.why').startswith('alert'), before)
+
+    lit, differ = browser.execute_async_script('''const [text, done] = arguments, state = { text, mode: 2, brightness: 40 };
+      api('GET', '/api/boards/4/face.png?' + query(text, 'center', 40))
+        .then((r) => r.blob()).then(createImageBitmap).then((bitmap) => {
+          const c = Object.assign(document.createElement('canvas'), { width: bitmap.width, height: bitmap.height });
+          c.getContext('2d').drawImage(bitmap, 0, 0);
+          const png = c.getContext('2d').getImageData(0, 0, c.width, c.height).data;
+          const ours = ledImage(state, placement(state, 0)).getContext('2d').getImageData(0, 0, c.width, c.height).data;
+          let lit = 0, differ = 0;
+          for (let i = 0; i < png.length; i += 4) [lit, differ] = [lit + (png[i] > 0), differ + ((png[i] > 0) !== (ours[i] !== UNLIT[0]))];
+          done([lit, differ]);
+        });''', 'Abé x~%')
+    check('a face drawn from the glyphs lights the LEDs face.png lights', lit > 20 and differ == 0, (lit, differ))
+
+    service.terminate()
+    service.wait(10)
+    check('a page that lost the service says so', 'lost' in (wait_for(lambda: find(By.ID, 'link').text) or ''))
+    service = start()
+    wait_for(lambda: api('GET', '/api/health')[0] == 200, 10)
+    api('PUT', '/api/boards/9/message', {'text': 'BACK AGAIN'})
+    check('and takes up the push again by itself', wait_for(lambda: not find(By.ID, 'link').is_displayed() and js(
+          'return [...document.querySelectorAll(".card .shows")].some(q => q.textContent === "BACK AGAIN")'), 12))
 
     for width in (1280, 360):  # whole pages, for a person to look at
         metrics = {'width': width, 'height': 800, 'deviceScaleFactor': 1, 'mobile': width < 500}

@@ -19,8 +19,11 @@ void ApiListener::incomingConnection(qintptr descriptor)
     // An answer is one write; it should not wait for the client's ack of the last one.
     socket->setSocketOption(QAbstractSocket::LowDelayOption, 1);
     ++m_connections;
-    connect(socket, &QObject::destroyed, this, [this] { --m_connections; });
-    m_unhooked.append(new ConnectionGuard(socket));
+    // Counted by its guard, which goes with the socket: the HTTP server drops
+    // every connection to a socket's signals when it becomes a WebSocket.
+    auto *guard = new ConnectionGuard(socket);
+    connect(guard, &QObject::destroyed, this, [this] { --m_connections; });
+    m_unhooked.append(guard);
     addPendingConnection(socket);
 }
 

@@ -5,6 +5,7 @@
 #include "serve/api/ConnectionGuard.h"
 
 #include <QCryptographicHash>
+#include <QWebSocket>
 
 namespace {
 
@@ -100,6 +101,37 @@ void ApiServer::close()
         m_listener->close();
 }
 
+void ApiServer::acceptWebSockets(const QString &path, std::function<void(std::unique_ptr<QWebSocket>)> action)
+{
+    // The server hands an upgrade on only when a route of its own took the
+    // request; any other request on that path is answered from the table.
+    m_http.route(path, [this, path](const QHttpServerRequest &request, QHttpServerResponder &&responder) {
+        const bool upgrade = request.value(QByteArrayLiteral("Upgrade")).compare("websocket", Qt::CaseInsensitive) == 0
+                && request.value(QByteArrayLiteral("Connection")).toLower().contains("upgrade");
+        if (!upgrade)
+            return answer(request, std::move(responder));
+        // The socket is the WebSocket's from now on: the guard stands down,
+        // and the connection still counts until the socket goes.
+        if (ConnectionGuard *guard = ConnectionGuard::of(responder.socket()))
+            guard->upgraded();
+        emit answered(QStringLiteral("GET"), path, 101);
+    });
+    connect(&m_http, &QHttpServer::newWebSocketConnection, this, [this, action = std::move(action)] {
+        while (m_http.hasPendingWebSocketConnections())
+            action(m_http.nextPendingWebSocketConnection());
+    });
+}
+
+bool ApiServer::tokenMatches(const QByteArray &given) const
+{
+    if (m_token.isEmpty())
+        return true;
+    // Compared as hashes, so the time taken says nothing about the token.
+    const auto hash
+            = [](const QByteArray &bytes) { return QCryptographicHash::hash(bytes, QCryptographicHash::Sha256); };
+    return hash(given) == hash(m_token);
+}
+
 bool ApiServer::authorized(const QHttpServerRequest &request) const
 {
     if (m_token.isEmpty())
@@ -108,10 +140,7 @@ bool ApiServer::authorized(const QHttpServerRequest &request) const
     const QByteArray given = request.value(QByteArrayLiteral("Authorization"));
     if (given.size() < 7 || QByteArrayView(given).first(7).compare("Bearer ", Qt::CaseInsensitive) != 0)
         return false;
-    // Compared as hashes, so the time taken says nothing about the token.
-    const auto hash
-            = [](const QByteArray &bytes) { return QCryptographicHash::hash(bytes, QCryptographicHash::Sha256); };
-    return hash(given.mid(7).trimmed()) == hash(m_token);
+    return tokenMatches(given.mid(7).trimmed());
 }
 
 ApiReply ApiServer::dispatch(const QHttpServerRequest &request)

@@ -11,8 +11,10 @@
 #include <QPointer>
 
 #include <functional>
+#include <memory>
 
 class ApiListener;
+class QWebSocket;
 
 // VaroServe's HTTP server. Actions are routed from one table, so that a
 // known path with another method gets 405 and its Allow list, and every
@@ -30,6 +32,12 @@ public:
 
     // pattern: "/api/boards/*/alerts/*", each * one path segment.
     void route(QHttpServerRequest::Method method, const QString &pattern, Action action);
+    // The WebSocket upgrades asked for on path (the others get the table's
+    // answer) go to action once their handshake is done. A browser cannot
+    // set Authorization on a WebSocket: its first message carries the token
+    // for tokenMatches() instead.
+    void acceptWebSockets(const QString &path, std::function<void(std::unique_ptr<QWebSocket>)> action);
+    bool tokenMatches(const QByteArray &given) const; // true when no token is needed
     // A header every answer carries (the page's Content-Security-Policy).
     void addHeader(const QByteArray &name, const QByteArray &value);
 

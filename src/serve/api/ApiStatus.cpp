@@ -52,6 +52,9 @@ int of(ContentOutcome kind)
     case ContentOutcome::BoardOutOfRange:
     case ContentOutcome::CounterNameInvalid:
     case ContentOutcome::CounterValueInvalid:
+    case ContentOutcome::NameTooLong:
+    case ContentOutcome::GroupInvalid:
+    case ContentOutcome::GroupsTooMany:
         return 400;
     }
     return 500;
@@ -63,6 +66,8 @@ int of(ServiceOutcome kind)
     case ServiceOutcome::Unauthorized:
         return 401;
     case ServiceOutcome::PathUnknown:
+    case ServiceOutcome::GroupUnknown:
+    case ServiceOutcome::BoardNotDeclared:
         return 404;
     case ServiceOutcome::MethodNotAllowed:
         return 405;
@@ -127,6 +132,12 @@ int of(const Outcome &outcome)
     case Outcome::PortNotAvailable:
     case Outcome::PortCannotOpen:
     case Outcome::SendFailed:
+    case Outcome::TcpPortMissing:
+    case Outcome::TcpHostMissing:
+    case Outcome::TcpPortInvalid:
+    case Outcome::TcpCannotConnect:
+    case Outcome::TcpRetrying:
+    case Outcome::TcpConnected:
     case Outcome::ListCreateFailed:
     case Outcome::ListWriteFailed:
         return 500;

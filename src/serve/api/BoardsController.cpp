@@ -22,6 +22,8 @@ void BoardsController::addRoutes(ApiServer &server)
     using Method = QHttpServerRequest::Method;
     server.route(Method::Get, QStringLiteral("/api/boards"), [this](const ApiRequest &) { return list(); });
     server.route(Method::Get, QStringLiteral("/api/boards/*"), [this](const ApiRequest &r) { return board(r); });
+    server.route(Method::Put, QStringLiteral("/api/boards/*"), [this](const ApiRequest &r) { return declare(r); });
+    server.route(Method::Delete, QStringLiteral("/api/boards/*"), [this](const ApiRequest &r) { return forget(r); });
     server.route(Method::Put, QStringLiteral("/api/boards/*/playlist"),
                  [this](const ApiRequest &r) { return putPlaylist(r); });
     server.route(Method::Delete, QStringLiteral("/api/boards/*/playlist"),
@@ -55,16 +57,18 @@ QJsonObject BoardsController::summary(int board, bool cut) const
                         { QStringLiteral("hex"), QString::fromLatin1(bytes.toHex(' ')) } };
     if (cut)
         frame.insert(QStringLiteral("byteLength"), sent.bytes.size());
-    return { { QStringLiteral("board"), board },
-             { QStringLiteral("showing"), showing(board, cut) },
-             { QStringLiteral("alertCount"), int(m_control.engine().alerts(board).size()) },
-             { QStringLiteral("sent"), frame } };
+    QJsonObject json = ContentJson::toJson(m_control.site().declaration(board));
+    json.insert(QStringLiteral("board"), board);
+    json.insert(QStringLiteral("showing"), showing(board, cut));
+    json.insert(QStringLiteral("alertCount"), int(m_control.engine().alerts(board).size()));
+    json.insert(QStringLiteral("sent"), frame);
+    return json;
 }
 
 ApiReply BoardsController::list() const
 {
     QJsonArray boards;
-    for (const int board : m_control.engine().boards())
+    for (const int board : m_control.site().members(Site::all, m_control.engine().boards()))
         boards.append(summary(board, true));
     return ApiReply::json(QJsonObject { { QStringLiteral("boards"), boards } });
 }
@@ -124,5 +128,27 @@ ApiReply BoardsController::deletePlaylist(const ApiRequest &request)
 {
     const auto number = ContentJson::board(request.segment(0));
     const Outcome outcome = number.ok() ? m_control.clearPlaylist(number.value) : number.error;
+    return outcome.ok() ? ApiReply::noContent() : ApiReply::error(outcome);
+}
+
+ApiReply BoardsController::declare(const ApiRequest &request)
+{
+    QJsonValue body;
+    if (const Outcome read = request.json(body); !read.ok())
+        return ApiReply::error(read);
+    const auto number = ContentJson::board(request.segment(0));
+    if (!number.ok())
+        return ApiReply::error(number.error);
+    const auto declaration = ContentJson::declaration(body);
+    if (!declaration.ok())
+        return ApiReply::error(declaration.error);
+    const auto declared = m_control.declare(number.value, declaration.value);
+    return declared.ok() ? board(number.value) : ApiReply::error(declared.error);
+}
+
+ApiReply BoardsController::forget(const ApiRequest &request)
+{
+    const auto number = ContentJson::board(request.segment(0));
+    const Outcome outcome = number.ok() ? m_control.forget(number.value) : number.error;
     return outcome.ok() ? ApiReply::noContent() : ApiReply::error(outcome);
 }

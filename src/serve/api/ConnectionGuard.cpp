@@ -304,8 +304,17 @@ void ConnectionGuard::onWritten(qint64 bytes)
         resume();
 }
 
+void ConnectionGuard::upgraded()
+{
+    m_upgraded = true;
+    m_timer.stop();
+    disconnect(m_socket, nullptr, this, nullptr);
+}
+
 void ConnectionGuard::onTimeout()
 {
+    if (m_upgraded)
+        return;
     const bool halfSent = !m_head.isEmpty() || m_bodyLeft > 0;
     if (!m_closing && m_refusal.ok() && halfSent && m_socket->bytesToWrite() == 0)
         return refuse({ Outcome::RequestTimeout });

@@ -59,6 +59,9 @@ public:
     void afterServer();
     Manner nextAnswer() const; // the oldest request not answered yet
     void answered(); // the server wrote that answer
+    // The connection became a WebSocket, which bounds its own reading and
+    // writing: the guard lets it be, idle or not.
+    void upgraded();
 
 private:
     void onReadyRead();
@@ -94,6 +97,7 @@ private:
     qint64 m_written = 0;
     bool m_paused = false; // what arrives is held from the server
     bool m_closing = false; // no more requests: the answers go out, then the close
+    bool m_upgraded = false;
     Outcome m_refusal; // waits for the answers to the requests before it
     QTimer m_timer;
 };

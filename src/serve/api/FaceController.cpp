@@ -2,6 +2,7 @@
 
 #include "engine/BoardEngine.h"
 #include "engine/LiveText.h"
+#include "face/GlyphTable.h"
 #include "face/LedMatrix.h"
 #include "serve/BoardControl.h"
 #include "serve/api/ApiRequest.h"
@@ -11,6 +12,8 @@
 
 #include <QBuffer>
 #include <QImageWriter>
+#include <QJsonArray>
+#include <QJsonObject>
 
 namespace {
 
@@ -51,6 +54,39 @@ void FaceController::addRoutes(ApiServer &server)
 {
     server.route(QHttpServerRequest::Method::Get, QStringLiteral("/api/boards/*/face.png"),
                  [this](const ApiRequest &request) { return face(request); });
+    server.route(QHttpServerRequest::Method::Get, QStringLiteral("/api/glyphs"), [](const ApiRequest &) {
+        static const ApiReply reply = glyphs();
+        return reply;
+    });
+}
+
+ApiReply FaceController::glyphs()
+{
+    const auto rowsJson = [](const GlyphTable::Rows &rows) {
+        QJsonArray json;
+        for (const auto row : rows)
+            json.append(row);
+        return json;
+    };
+    QJsonObject glyphs;
+    for (const QChar ch : GlyphTable::characters())
+        glyphs.insert(QString(ch), rowsJson(GlyphTable::rows(ch)));
+    QJsonArray steps;
+    for (int mode = 0; mode <= 5; ++mode)
+        steps.append(LedMatrix::crawlStepMs(mode));
+    QJsonArray intensity;
+    for (int brightness = 0; brightness <= 99; ++brightness)
+        intensity.append(LedMatrix::intensity(brightness));
+    return ApiReply::json(QJsonObject {
+            { QStringLiteral("width"), GlyphTable::width },
+            { QStringLiteral("height"), GlyphTable::height },
+            { QStringLiteral("cellPitch"), LedMatrix::cellPitch },
+            { QStringLiteral("columns"), columns },
+            { QStringLiteral("stepMs"), steps },
+            { QStringLiteral("intensity"), intensity },
+            { QStringLiteral("placeholder"), rowsJson(GlyphTable::placeholder()) },
+            { QStringLiteral("glyphs"), glyphs },
+    });
 }
 
 ApiReply FaceController::face(const ApiRequest &request) const

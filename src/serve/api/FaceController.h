@@ -15,6 +15,9 @@ class BoardControl;
 // without asking again at every step. The headers say how it moves:
 // X-Face-Step-Ms (0: it stands still), X-Face-Elapsed-Ms (since the frame
 // that put it there) and X-Face-Length (characters of the text).
+// GET /api/glyphs: the same glyphs and the renderer's measures (cell pitch,
+// crawl steps, intensity of each brightness), once, so that a client draws
+// the faces as the renderer does without a copy of the character set.
 class FaceController
 {
 public:
@@ -29,6 +32,7 @@ public:
 
 private:
     ApiReply face(const ApiRequest &request) const;
+    static ApiReply glyphs();
 
     const BoardControl &m_control;
 };

@@ -8,7 +8,9 @@
 #include "store/StoreOutcome.h"
 
 #include <QRegularExpression>
+
 #include <QStringList>
+#include <algorithm>
 
 #include <cmath>
 
@@ -312,6 +314,60 @@ Result<CounterName> counterName(const QString &name)
     return { CounterName(name), {} };
 }
 
+Result<QString> group(const QString &name, const QString &field)
+{
+    const bool valid
+            = !name.isEmpty() && name.size() <= maxGroupName && std::all_of(name.cbegin(), name.cend(), [](QChar c) {
+                  return (c >= u'a' && c <= u'z') || (c >= u'0' && c <= u'9') || c == u'-' || c == u'_';
+              });
+    if (!valid)
+        return { {}, Outcome { ContentOutcome::GroupInvalid, field, CommMode::None, 0, name.left(maxGroupName) } };
+    return { name, {} };
+}
+
+Result<ServeStore::Declaration> declaration(const QJsonValue &json)
+{
+    const QString name = QStringLiteral("name"), groups = QStringLiteral("groups");
+    if (const Outcome keys = object(json, QStringLiteral("board"), {}, { name, groups }); !keys.ok())
+        return { {}, keys };
+    const QJsonObject fields = json.toObject();
+    ServeStore::Declaration declared;
+    const QJsonValue given = fields.value(name);
+    if (!given.isNull() && !given.isUndefined()) {
+        if (!given.isString())
+            return { {}, failure(ContentOutcome::NotText, name) };
+        declared.name = TypedText::withoutControls(given.toString()).trimmed();
+        if (declared.name.size() > maxName)
+            return { {}, Outcome { ContentOutcome::NameTooLong, name, CommMode::None, 0, {}, 0, maxName } };
+        if (declared.name.isEmpty())
+            declared.name = QString();
+    }
+    const QJsonValue list = fields.value(groups);
+    if (!list.isUndefined() && !list.isNull()) {
+        if (!list.isArray() || list.toArray().size() > maxGroups)
+            return { {}, Outcome { ContentOutcome::GroupsTooMany, groups, CommMode::None, 0, {}, 0, maxGroups } };
+        const QJsonArray names = list.toArray();
+        for (qsizetype i = 0; i < names.size(); ++i) {
+            const QString field = QStringLiteral("groups[%1]").arg(i);
+            if (!names.at(i).isString())
+                return { {}, failure(ContentOutcome::NotText, field) };
+            const auto checked = group(names.at(i).toString(), field);
+            if (!checked.ok() || checked.value == u"all")
+                return { {},
+                         Outcome { ContentOutcome::GroupInvalid, field, CommMode::None, 0, names.at(i).toString() } };
+            if (!declared.groups.contains(checked.value))
+                declared.groups.append(checked.value);
+        }
+    }
+    return { declared, {} };
+}
+
+QJsonObject toJson(const ServeStore::Declaration &declaration)
+{
+    return { { QStringLiteral("name"), declaration.name.isEmpty() ? QJsonValue() : QJsonValue(declaration.name) },
+             { QStringLiteral("groups"), QJsonArray::fromStringList(declaration.groups) } };
+}
+
 Result<qint64> counterValue(const QJsonValue &json, const QString &field)
 {
     qint64 value = 0;
@@ -374,6 +430,8 @@ QJsonObject toJson(const Alert &alert, const QDateTime &now)
     QJsonObject json = record(alert);
     const qint64 left = now.msecsTo(alert.ends);
     json.insert(QStringLiteral("secondsLeft"), left > 0 ? (left + 999) / 1000 : 0);
+    if (!alert.group.isEmpty())
+        json.insert(QStringLiteral("group"), alert.group);
     return json;
 }
 

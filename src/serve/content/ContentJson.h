@@ -7,6 +7,7 @@
 #include "engine/Showing.h"
 #include "serve/content/BoardNumber.h"
 #include "serve/content/CounterName.h"
+#include "store/ServeStore.h"
 
 #include <QDateTime>
 #include <QJsonArray>
@@ -25,6 +26,9 @@ namespace ContentJson {
 constexpr int maxItems = 100;
 constexpr int maxItemSeconds = 86400;
 constexpr int maxAlertSeconds = 604800;
+constexpr int maxName = 40; // a board's name, in characters
+constexpr int maxGroups = 16; // groups of one board
+constexpr int maxGroupName = 32;
 
 Result<PlaylistItem> item(const QJsonValue &json); // every item key, defaults applied
 Result<QList<PlaylistItem>> playlist(const QJsonValue &json); // an array of at most 100 items
@@ -40,6 +44,13 @@ Result<CounterName> counterName(const QString &name); // letters, digits, _ - . 
 constexpr qint64 maxCounter = (qint64(1) << 53) - 1;
 Result<qint64> counterValue(const QJsonValue &json, const QString &field);
 Result<qint64> counterSum(qint64 value, qint64 by); // refused past maxCounter, as "value"
+// A board's declaration: "name" (null or a text of at most 40 characters
+// after the typed-text treatment; empty: none) and "groups" (at most 16
+// group names), both optional.
+Result<ServeStore::Declaration> declaration(const QJsonValue &json);
+// A group named in a path or a topic: "all", or a name a board may have.
+Result<QString> group(const QString &name, const QString &field = QStringLiteral("group"));
+QJsonObject toJson(const ServeStore::Declaration &declaration); // "name" (null when none) and "groups"
 // A text as typed anywhere (API, bus): the typed-text treatment, then checked
 // for its fields and its length; field names the text in errors.
 Result<QString> text(const QJsonValue &json, const QString &field);

@@ -53,6 +53,12 @@ QString words(const Outcome &outcome)
     case ContentOutcome::CounterNameInvalid:
         return QStringLiteral("counter name \"") + outcome.description
                 + QStringLiteral("\" must be 1 to 64 letters, digits, '_', '-' or '.'");
+    case ContentOutcome::NameTooLong:
+        return field(outcome, " must have at most ") + QStringLiteral("%1 characters").arg(outcome.limit);
+    case ContentOutcome::GroupInvalid:
+        return field(outcome, " must be a group's name: 1 to 32 of a-z, 0-9, '-' and '_', and not \"all\"");
+    case ContentOutcome::GroupsTooMany:
+        return field(outcome, " must be a list of at most ") + QStringLiteral("%1 groups").arg(outcome.limit);
     case ContentOutcome::CounterValueInvalid:
         return field(outcome, " must be a whole number from ") + QStringLiteral("-%1 to %1").arg(outcome.limit);
     }

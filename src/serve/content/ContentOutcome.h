@@ -28,6 +28,9 @@ enum class ContentOutcome {
     BoardOutOfRange,
     CounterNameInvalid, // description: the name
     CounterValueInvalid, // limit: the largest magnitude
+    NameTooLong, // limit: the most characters
+    GroupInvalid, // a group's name; description: the name as given
+    GroupsTooMany, // limit: the most groups
 };
 
 const OutcomeArea &outcomeArea(ContentOutcome kind);

@@ -40,11 +40,13 @@ QString HaDiscovery::configTopic(const QString &component, int board) const
     return QStringLiteral("%1/%2/%3/config").arg(m_haPrefix, component, objectId(board));
 }
 
-QList<HaDiscovery::Message> HaDiscovery::announce(int board) const
+QList<HaDiscovery::Message> HaDiscovery::announce(int board, const QString &name) const
 {
     const QString id = objectId(board);
     const QJsonObject device { { QStringLiteral("identifiers"), QJsonArray { id } },
-                               { QStringLiteral("name"), QStringLiteral("%1 board %2").arg(m_prefix).arg(board) },
+                               { QStringLiteral("name"),
+                                 name.isEmpty() ? QStringLiteral("%1 board %2").arg(m_prefix).arg(board)
+                                                : QStringLiteral("%1 (%2)").arg(name).arg(board) },
                                { QStringLiteral("manufacturer"), AppInfo::maker },
                                { QStringLiteral("model"), AppInfo::productName } };
     const auto entity = [&](const QString &name, const QString &key) {

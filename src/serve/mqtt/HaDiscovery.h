@@ -21,7 +21,9 @@ public:
 
     HaDiscovery(const QString &haPrefix, const QString &prefix);
 
-    QList<Message> announce(int board) const;
+    // name: the board's declared name, which names its device ("Hall B
+    // north (12)"); empty: "P board N".
+    QList<Message> announce(int board, const QString &name = {}) const;
     QList<Message> withdraw(int board) const;
 
     // Home Assistant's text entity keeps at most this many characters.

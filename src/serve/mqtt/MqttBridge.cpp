@@ -3,6 +3,7 @@
 #include "engine/BoardEngine.h"
 #include "rules/MessageText.h"
 #include "serve/BoardControl.h"
+#include "serve/ServiceOutcome.h"
 #include "serve/content/ContentJson.h"
 #include "serve/content/ContentOutcome.h"
 #include "serve/mqtt/MqttClient.h"
@@ -51,13 +52,17 @@ MqttBridge::MqttBridge(MqttClient &client, BoardControl &control, BoardEngine &e
     , m_engine(engine)
     , m_settings(options)
     , m_discovery(options.haPrefix, options.prefix)
-    , m_filters(MqttTopics::filters(options.prefix))
+    , m_filters(MqttTopics::filters(options.prefix)
+                + (options.site.isEmpty() || options.site == options.prefix ? QStringList()
+                                                                            : MqttTopics::groupFilters(options.site)))
 {
     connect(&client, &MqttClient::connected, this, &MqttBridge::connected);
     connect(&client, &MqttClient::received, this, &MqttBridge::received);
     connect(&engine, &BoardEngine::showingChanged, this, &MqttBridge::showingChanged);
     connect(&engine, &BoardEngine::contentChanged, this, [this](int board) { publishBoard(board, false); });
     connect(&engine, &BoardEngine::topicsChanged, this, &MqttBridge::listenToTopics);
+    // A new name is a new device name: announced again.
+    connect(&control, &BoardControl::declarationChanged, this, [this](int board) { publishBoard(board, true); });
 }
 
 bool MqttBridge::isCommand(const QString &topic) const
@@ -81,8 +86,8 @@ void MqttBridge::connected()
 
 bool MqttBridge::known(int board) const
 {
-    return m_settings.boards.contains(board) || !m_engine.playlist(board).isEmpty()
-            || !m_engine.alerts(board).isEmpty();
+    return m_settings.boards.contains(board) || m_control.site().isDeclared(board)
+            || !m_engine.playlist(board).isEmpty() || !m_engine.alerts(board).isEmpty();
 }
 
 QString MqttBridge::stateTopic(int board) const
@@ -96,7 +101,8 @@ void MqttBridge::publishBoard(int board, bool always)
     if (present) {
         showingChanged(board);
         if (m_settings.discovery && (always || !m_announced.contains(board)))
-            for (const HaDiscovery::Message &message : m_discovery.announce(board))
+            for (const HaDiscovery::Message &message :
+                 m_discovery.announce(board, m_control.site().declaration(board).name))
                 m_client.publish(message.topic, message.payload, true);
         m_announced.insert(board);
     } else if (always || m_announced.contains(board)) {
@@ -135,10 +141,9 @@ void MqttBridge::received(const QString &topic, const QByteArray &payload, bool 
     if (m_engine.topics().contains(topic))
         m_engine.setTopicValue(topic, QString::fromUtf8(payload.left(maxPayload)));
 
-    const QString head = m_settings.prefix + u'/';
-    if (!topic.startsWith(head))
-        return;
-    if (!isCommand(topic))
+    const bool own = topic.startsWith(m_settings.prefix + u'/');
+    const QString head = (own ? m_settings.prefix : m_settings.site) + u'/';
+    if (!isCommand(topic) || (!own && !topic.startsWith(head)))
         return; // a {mqtt:} topic under our prefix
     // A retained command is replayed at every subscription; applied, it would
     // undo whatever changed since it was published.
@@ -147,7 +152,8 @@ void MqttBridge::received(const QString &topic, const QByteArray &payload, bool 
         return;
     }
     const Outcome outcome = command(topic.mid(head.size()).split(u'/'), payload);
-    if (!outcome.ok())
+    // A site's group that has none of our boards is another service's.
+    if (!outcome.ok() && !(!own && outcome.is(ServiceOutcome::GroupUnknown)))
         refuse(topic, outcome);
 }
 
@@ -160,6 +166,10 @@ Outcome MqttBridge::command(const QStringList &levels, const QByteArray &payload
     // Ending the alerts needs nothing from the payload, so no payload fails it.
     if (*command == MqttTopics::Command::AlertClear)
         return board.ok() ? m_control.clearAlerts(board.value).error : board.error;
+    if (*command == MqttTopics::Command::GroupAlertClear) {
+        const auto group = ContentJson::group(levels[1]);
+        return group.ok() ? m_control.endGroupAlerts(group.value).error : group.error;
+    }
     if (payload.size() > maxPayload)
         return { MqttOutcome::PayloadTooLarge };
     QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
@@ -167,6 +177,8 @@ Outcome MqttBridge::command(const QStringList &levels, const QByteArray &payload
     if (decoder.hasError() || text.contains(QChar(0)))
         return { ContentOutcome::NotText, QStringLiteral("payload") };
 
+    if (MqttTopics::isGroupCommand(*command))
+        return groupCommand(*command, levels[1], text, payload);
     switch (*command) {
     case MqttTopics::Command::CounterAdd:
     case MqttTopics::Command::CounterSet:
@@ -184,9 +196,42 @@ Outcome MqttBridge::command(const QStringList &levels, const QByteArray &payload
     case MqttTopics::Command::Message:
         return board.ok() ? message(board.value, text, payload) : board.error;
     case MqttTopics::Command::AlertClear:
+    case MqttTopics::Command::GroupMessage:
+    case MqttTopics::Command::GroupPlaylist:
+    case MqttTopics::Command::GroupAlertSet:
+    case MqttTopics::Command::GroupAlertClear:
         break;
     }
     return {};
+}
+
+// The board commands' payloads, for every board of the group; plain text
+// shows left and 99, as on a board without a playlist.
+Outcome MqttBridge::groupCommand(MqttTopics::Command command, const QString &name, const QString &text,
+                                 const QByteArray &payload)
+{
+    const auto group = ContentJson::group(name);
+    if (!group.ok())
+        return group.error;
+    const auto document = json(payload);
+    if (command == MqttTopics::Command::GroupMessage) {
+        Result<PlaylistItem> item;
+        if (document.ok() && document.value.isObject()) {
+            item = ContentJson::message(document.value);
+        } else {
+            const auto checked = ContentJson::text(text, QStringLiteral("text"));
+            item = { { checked.value, 0, 99 }, checked.error };
+        }
+        return item.ok() ? m_control.setGroupPlaylist(group.value, { item.value }).error : item.error;
+    }
+    if (!document.ok())
+        return document.error;
+    if (command == MqttTopics::Command::GroupPlaylist) {
+        const auto items = ContentJson::playlist(document.value);
+        return items.ok() ? m_control.setGroupPlaylist(group.value, items.value).error : items.error;
+    }
+    auto alert = ContentJson::alert(document.value, m_control.clock().now());
+    return alert.ok() ? m_control.raiseGroupAlert(group.value, alert.value).error : alert.error;
 }
 
 Outcome MqttBridge::change(MqttTopics::Command command, BoardNumber board, const QString &text)

@@ -42,6 +42,8 @@ private:
     void connected();
     void received(const QString &topic, const QByteArray &payload, bool retained);
     Outcome command(const QStringList &levels, const QByteArray &payload);
+    Outcome groupCommand(MqttTopics::Command command, const QString &group, const QString &text,
+                         const QByteArray &payload);
     Outcome change(MqttTopics::Command command, BoardNumber board, const QString &text); // mode, brightness
     Outcome counter(MqttTopics::Command command, const QString &name, const QString &text);
     Outcome message(BoardNumber board, const QString &text, const QByteArray &payload);
@@ -58,7 +60,7 @@ private:
     BoardEngine &m_engine;
     MqttOptions m_settings;
     HaDiscovery m_discovery;
-    const QStringList m_filters; // the command subscriptions
+    const QStringList m_filters; // the command subscriptions, the site's group commands among them
     QSet<QString> m_topics; // subscribed for {mqtt:TOPIC}
     QSet<int> m_announced; // boards whose discovery is on the broker
 };

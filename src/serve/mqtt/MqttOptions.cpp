@@ -13,6 +13,7 @@ namespace {
 const QString mqttName = QStringLiteral("mqtt");
 const QString credentialsName = QStringLiteral("mqtt-credentials");
 const QString prefixName = QStringLiteral("mqtt-prefix");
+const QString siteName = QStringLiteral("mqtt-site");
 const QString clientIdName = QStringLiteral("mqtt-client-id");
 const QString haPrefixName = QStringLiteral("ha-prefix");
 const QString noHaName = QStringLiteral("no-ha");
@@ -50,6 +51,9 @@ QList<QCommandLineOption> MqttOptions::commandLineOptions()
         { credentialsName, QStringLiteral("Broker user on the first line of FILE, password on the second."),
           QStringLiteral("FILE") },
         { prefixName, QStringLiteral("Topic prefix (default varo)."), QStringLiteral("P") },
+        { siteName,
+          QStringLiteral("Also take the group commands under S (S/group/G/...), shared by the services of a site."),
+          QStringLiteral("S") },
         { clientIdName, QStringLiteral("MQTT client id (default varoserve-HOSTNAME-TRANSPORT)."),
           QStringLiteral("ID") },
         { haPrefixName, QStringLiteral("Home Assistant discovery prefix (default homeassistant)."),
@@ -64,8 +68,8 @@ QString MqttOptions::read(const QCommandLineParser &parser, const QString &trans
 {
     options.enabled = parser.isSet(mqttName);
     if (!options.enabled) {
-        for (const QString &name : { credentialsName, prefixName, clientIdName, haPrefixName, noHaName, boardsName,
-                                     caName, certName, keyName })
+        for (const QString &name : { credentialsName, prefixName, siteName, clientIdName, haPrefixName, noHaName,
+                                     boardsName, caName, certName, keyName })
             if (parser.isSet(name))
                 return QStringLiteral("--%1 needs --mqtt.").arg(name);
         return {};
@@ -93,6 +97,12 @@ QString MqttOptions::read(const QCommandLineParser &parser, const QString &trans
     if (!isTopicPrefix(options.prefix))
         return QStringLiteral("Invalid --mqtt-prefix \"%1\": give topic levels without + or # or a / at either end.")
                 .arg(options.prefix);
+    if (parser.isSet(siteName)) {
+        options.site = parser.value(siteName);
+        if (!isTopicPrefix(options.site))
+            return QStringLiteral("Invalid --mqtt-site \"%1\": give topic levels without + or # or a / at either end.")
+                    .arg(options.site);
+    }
     if (parser.isSet(haPrefixName))
         options.haPrefix = parser.value(haPrefixName);
     if (!isTopicPrefix(options.haPrefix))

@@ -23,6 +23,7 @@ struct MqttOptions
     QString user; // from the credentials file
     QString password;
     QString prefix = QStringLiteral("varo");
+    QString site; // none when empty
     QString clientId;
     QString haPrefix = QStringLiteral("homeassistant");
     bool discovery = true;

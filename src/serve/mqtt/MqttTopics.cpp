@@ -5,15 +5,17 @@ namespace MqttTopics {
 namespace {
 
 const QString counterLevel = QStringLiteral("counter");
+const QString groupLevel = QStringLiteral("group");
 
-// N is any level but the counters'; NAME any level.
+// N is any level but the counters' and the groups'; NAME and G any level.
 bool matches(const QString &pattern, const QStringList &levels)
 {
     const QStringList parts = pattern.split(u'/');
     if (parts.size() != levels.size())
         return false;
     for (qsizetype i = 0; i < parts.size(); ++i) {
-        const bool any = parts.at(i) == u"NAME" || (parts.at(i) == u"N" && levels.at(i) != counterLevel);
+        const bool any = parts.at(i) == u"NAME" || parts.at(i) == u"G"
+                || (parts.at(i) == u"N" && levels.at(i) != counterLevel && levels.at(i) != groupLevel);
         if (!any && parts.at(i) != levels.at(i))
             return false;
     }
@@ -33,6 +35,10 @@ const QList<CommandTopic> &commands()
         { Command::AlertClear, QStringLiteral("N/alert/clear"), QStringLiteral("+/alert/clear"), {} },
         { Command::CounterSet, QStringLiteral("counter/NAME/set"), QStringLiteral("+/+/set"), {} },
         { Command::CounterAdd, QStringLiteral("counter/NAME/add"), QStringLiteral("counter/+/add"), {} },
+        { Command::GroupMessage, QStringLiteral("group/G/message/set"), QStringLiteral("group/+/+/set"), {} },
+        { Command::GroupPlaylist, QStringLiteral("group/G/playlist/set"), QStringLiteral("group/+/+/set"), {} },
+        { Command::GroupAlertSet, QStringLiteral("group/G/alert/set"), QStringLiteral("group/+/+/set"), {} },
+        { Command::GroupAlertClear, QStringLiteral("group/G/alert/clear"), QStringLiteral("group/+/alert/clear"), {} },
     };
     return table;
 }
@@ -43,6 +49,22 @@ QStringList filters(const QString &prefix)
     for (const CommandTopic &topic : commands()) {
         const QString filter = prefix + u'/' + topic.filter;
         if (!all.contains(filter))
+            all.append(filter);
+    }
+    return all;
+}
+
+bool isGroupCommand(Command command)
+{
+    return command >= Command::GroupMessage;
+}
+
+QStringList groupFilters(const QString &prefix)
+{
+    QStringList all;
+    for (const CommandTopic &topic : commands()) {
+        const QString filter = prefix + u'/' + topic.filter;
+        if (isGroupCommand(topic.command) && !all.contains(filter))
             all.append(filter);
     }
     return all;

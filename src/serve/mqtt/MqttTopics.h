@@ -13,12 +13,24 @@
 // handler in the bridge.
 namespace MqttTopics {
 
-enum class Command { Message, Mode, Brightness, AlertSet, AlertClear, CounterSet, CounterAdd };
+enum class Command {
+    Message,
+    Mode,
+    Brightness,
+    AlertSet,
+    AlertClear,
+    CounterSet,
+    CounterAdd,
+    GroupMessage,
+    GroupPlaylist,
+    GroupAlertSet,
+    GroupAlertClear,
+};
 
 struct CommandTopic
 {
     Command command;
-    QString pattern; // under the prefix; N a board, NAME a counter, other levels as they stand
+    QString pattern; // under the prefix; N a board, NAME a counter, G a group, other levels as they stand
     QString filter; // the subscription that brings it, under the prefix
     QString entity; // the Home Assistant component it backs, or none
 };
@@ -27,6 +39,9 @@ const QList<CommandTopic> &commands();
 // The subscriptions for every command. They are disjoint, so the broker
 // never hands one message over twice for matching two of them.
 QStringList filters(const QString &prefix);
+// The subscriptions for the group commands alone (under a site's prefix).
+QStringList groupFilters(const QString &prefix);
+bool isGroupCommand(Command command);
 // The command that the levels under the prefix name.
 std::optional<Command> command(const QStringList &levels);
 // Every command topic, as a reader is told of them.

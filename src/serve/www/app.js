@@ -2,7 +2,11 @@
 // The page is a client of the REST API like any other: every check is the
 // API's, and every text it receives goes into the document as text only.
 
-const POLL_MS = 300; // a change made elsewhere shows well within a second
+// Changes come pushed over a WebSocket; only an open board and the line's
+// health are asked for, once a second and every few seconds.
+const OPEN_MS = 1000;
+const HEALTH_MS = 5000;
+const RECONNECT_MS = [500, 1000, 2000, 4000, 8000]; // the last one again and again
 const MODES = ['left', 'right', 'center', 'slow', 'medium', 'fast'];
 const DAYS = ['mon', 'tue', 'wed', 'thu', 'fri', 'sat', 'sun'];
 
@@ -67,7 +71,7 @@ $('tokenForm').addEventListener('submit', (event) => {
   sessionStorage.setItem('varoToken', token);
   $('token').value = '';
   $('tokenForm').hidden = true;
-  poll(true);
+  start();
 });
 
 // ---- errors beside their fields ----
@@ -110,9 +114,11 @@ function numberOrText(value) {
 }
 
 // ---- the LED face ----
-// face.png is the board's face as the service's renderer draws it, one pixel
-// per LED, grey level = intensity. A crawling face comes as strips of the
-// whole text, which the page slides by one LED column per step.
+// A card's face is drawn here from the service's own glyphs and measures
+// (GET /api/glyphs), as its renderer draws face.png. A preview is face.png
+// itself, as its live fields are filled by the service: one pixel per LED,
+// grey level = intensity; a crawling preview comes as strips of the whole
+// text, which the page slides by one LED column per step.
 
 const LED = 6; // screen pixels per LED
 const COLUMNS = 20;
@@ -122,6 +128,50 @@ const STRIP_CELLS = 256;
 const BACKGROUND = [12, 10, 8];
 const UNLIT = [34, 24, 6];
 const AMBER = [255, 176, 0];
+
+let glyphs = null;
+
+function takeGlyphs(answer) {
+  glyphs = { ...answer, glyphs: new Map(Object.entries(answer.glyphs)) };
+}
+
+// Where the text stands at ms after the frame that put it there: the left
+// edge in LED columns, and the text drawn from there.
+function placement(state, ms) {
+  const { cellPitch, columns } = glyphs;
+  const step = glyphs.stepMs[state.mode] || 0;
+  const width = columns * cellPitch - 1;
+  if (step > 0) {
+    const cycle = width + state.text.length * cellPitch - 1;
+    return { x: width - (Math.floor(Math.max(0, ms) / step) % cycle), text: state.text };
+  }
+  const text = state.text.slice(0, columns);
+  const free = columns - text.length;
+  return { x: state.mode === 1 ? free * cellPitch : state.mode === 2 ? Math.floor(free / 2) * cellPitch : 0, text };
+}
+
+function ledImage(state, place) {
+  const width = glyphs.columns * glyphs.cellPitch - 1;
+  const c = document.createElement('canvas');
+  c.width = width;
+  c.height = glyphs.height;
+  const ctx = c.getContext('2d');
+  const data = ctx.createImageData(width, glyphs.height);
+  const grey = glyphs.intensity[Math.max(0, Math.min(99, state.brightness))] || 0;
+  const lit = UNLIT.map((u, k) => Math.round(u + ((AMBER[k] - u) * grey) / 255));
+  for (let i = 0; i < data.data.length; i += 4) data.data.set([...UNLIT, 255], i);
+  for (let i = grey ? Math.max(0, Math.trunc(-place.x / glyphs.cellPitch)) : place.text.length; i < place.text.length; ++i) {
+    const left = place.x + i * glyphs.cellPitch;
+    if (left >= width) break;
+    const rows = glyphs.glyphs.get(place.text[i]) || glyphs.placeholder;
+    rows.forEach((bits, row) => {
+      for (let col = 0; col < glyphs.width; ++col)
+        if (bits & (0x10 >> col) && left + col >= 0 && left + col < width) data.data.set(lit, (row * width + left + col) * 4);
+    });
+  }
+  ctx.putImageData(data, 0, 0);
+  return c;
+}
 
 let dotMask;
 function mask(ctx) {
@@ -176,9 +226,30 @@ class Face {
     this.ctx.fillRect(0, 0, this.canvas.width, this.canvas.height);
   }
 
+  paint(image) {
+    this.clear();
+    this.ctx.drawImage(image, 0, 0, FACE_W, FACE_H, 0, 0, FACE_W * LED, FACE_H * LED);
+    this.ctx.fillStyle = mask(this.ctx);
+    this.ctx.fillRect(0, 0, this.canvas.width, this.canvas.height);
+  }
+
+  // state: { text, mode (a number), brightness, sent (ms, the service's clock) }
+  show(state) {
+    this.stop();
+    this.state = state;
+    this.strips = null;
+    const moving = (glyphs.stepMs[state.mode] || 0) > 0 && state.brightness > 0 && state.text.length > 0;
+    this.shown = null;
+    if (moving) {
+      crawling.add(this);
+      animate();
+    } else this.paint(ledImage(state, placement(state, 0)));
+  }
+
   // url: face.png with its query, without "first".
   async load(url) {
     const serial = ++this.serial;
+    this.state = null;
     const response = await api('GET', url);
     const received = performance.now();
     const step = Number(response.headers.get('X-Face-Step-Ms') || 0);
@@ -192,12 +263,7 @@ class Face {
       Object.assign(this, { url, step, length, origin: received - elapsed, strips: new Map(), shown: null });
       crawling.add(this);
       animate();
-    } else {
-      this.clear();
-      this.ctx.drawImage(image, 0, 0, FACE_W, FACE_H, 0, 0, FACE_W * LED, FACE_H * LED);
-      this.ctx.fillStyle = mask(this.ctx);
-      this.ctx.fillRect(0, 0, this.canvas.width, this.canvas.height);
-    }
+    } else this.paint(image);
   }
 
   stop() {
@@ -221,6 +287,12 @@ class Face {
   // The crawl as the board does it: the text starts just beyond the right
   // edge and moves one LED column left per step; once gone, it enters again.
   frame(now) {
+    if (this.state) {
+      const place = placement(this.state, Date.now() + clockOffset - this.state.sent);
+      if (place.x !== this.shown) this.paint(ledImage(this.state, place));
+      this.shown = place.x;
+      return;
+    }
     const cycle = FACE_W + this.length * 6 - 1;
     const x = FACE_W - (Math.floor((now - this.origin) / this.step) % cycle);
     if (x === this.shown) return;
@@ -293,6 +365,20 @@ function fillModes(select) {
   }
 }
 
+// The fields as the service lists them, each a button that inserts it.
+function takeFields(fields) {
+  const list = $('fieldsTemplate').content.querySelector('ul');
+  for (const field of fields) {
+    const written = `{${field.name}${field.argument ? ':' + field.argument : ''}}`;
+    const button = el('button', written);
+    button.type = 'button';
+    button.dataset.insert = written;
+    const row = el('li');
+    row.append(button, ' ' + field.expands);
+    list.insertBefore(row, list.lastElementChild);
+  }
+}
+
 function addLiveFields(root) {
   for (const slot of root.querySelectorAll('.fields-slot')) {
     const box = slot.parentElement.querySelector('textarea');
@@ -316,6 +402,7 @@ function addLiveFields(root) {
 // ---- the board cards ----
 
 const cards = new Map(); // board -> { node, face, key }
+const boards = new Map(); // board -> as last pushed
 let openBoard = null;
 let boardDetail = null;
 
@@ -360,11 +447,22 @@ function updateCard(number, card, board) {
   node.querySelector('.sent').textContent = timeText(sent.time);
   node.querySelector('.bytes').textContent = frameText(sent.bytes, sent.byteLength);
   const key = JSON.stringify([showing.text, showing.textLength, showing.mode, showing.brightness, sent.time]);
-  if (key !== card.key) {
+  if (key !== card.key && glyphs) {
     card.key = key;
     const label = clip(showing.text, 100, showing.textLength);
     card.face.canvas.setAttribute('aria-label', `Board ${number} face: ${label}`);
-    card.face.load(`/api/boards/${number}/face.png`).catch(() => (card.key = ''));
+    const state = {
+      text: String(showing.text ?? ''),
+      mode: Math.max(0, MODES.indexOf(showing.mode)),
+      brightness: Number(showing.brightness ?? 99),
+      sent: Date.parse(sent.time || '') || Date.now() + clockOffset,
+    };
+    card.face.show(state);
+    // The list gives a text's start: a long crawl needs the whole of it.
+    if (showing.textLength > state.text.length && glyphs.stepMs[state.mode] > 0)
+      api('GET', `/api/boards/${number}`)
+        .then((detail) => card.key === key && card.face.show({ ...state, text: String(detail.showing.text) }))
+        .catch(() => (card.key = ''));
   }
 }
 
@@ -418,7 +516,6 @@ async function submit(form, method, path, body, done) {
   try {
     const answer = await api(method, path, body);
     if (done) done(answer);
-    poll(true);
   } catch (e) {
     showError(form, e.message);
   }
@@ -525,14 +622,17 @@ function itemAction(node, act, button) {
   numberItems();
 }
 
+// The service reads a query's + as itself, not as a space (URLSearchParams writes + for one).
+const query = (text, mode, brightness) =>
+  `text=${encodeURIComponent(text)}&mode=${encodeURIComponent(mode)}` +
+  (brightness === undefined ? '' : `&brightness=${encodeURIComponent(brightness)}`);
+
 async function preview(node) {
   clearErrors(node);
   const item = itemJson(node);
-  const query = new URLSearchParams({ text: item.text, mode: item.mode });
-  if (item.brightness !== undefined) query.set('brightness', item.brightness);
   node.face.canvas.setAttribute('aria-label', 'Preview: ' + clip(item.text, 100));
   try {
-    await node.face.load(`/api/boards/${openBoard}/face.png?${query}`);
+    await node.face.load(`/api/boards/${openBoard}/face.png?${query(item.text, item.mode, item.brightness)}`);
   } catch (e) {
     showError(node, e.message);
   }
@@ -598,7 +698,6 @@ $('clearAlerts').addEventListener('click', async () => {
   for (const id of ids)
     await api('DELETE', `/api/boards/${openBoard}/alerts/${id}`).catch((e) => showError($('alertForm'), e.message, ''));
   refreshOpen();
-  poll(true);
 });
 
 $('alertForm').addEventListener('submit', (event) => {
@@ -695,43 +794,116 @@ function renderJournal(entries) {
   }
 }
 
-// ---- polling ----
+// ---- the push ----
 
-let polling = false;
-let pollCount = 0;
+let socket = null;
+let retries = 0;
+let journal = [];
 
-async function poll(now) {
-  if (polling || !$('tokenForm').hidden) return;
-  polling = true;
+async function refreshJournal() {
+  const answer = await api('GET', '/api/journal?limit=50').catch(() => null);
+  if (!answer) return;
+  const seen = new Set(journal.map((e) => `${e.time}/${e.board}`));
+  journal = journal.concat((answer.journal || []).filter((e) => !seen.has(`${e.time}/${e.board}`)));
+  showJournal();
+}
+
+function showJournal() {
+  journal.sort((a, b) => String(b.time).localeCompare(String(a.time)));
+  journal.length = Math.min(journal.length, 50);
+  renderJournal(journal);
+}
+
+async function refreshHealth() {
   try {
-    const boards = await api('GET', '/api/boards');
-    $('tokenForm').hidden = true;
-    renderCards(boards.boards || []);
-    if (openBoard !== null) await refreshOpen(false);
-    if (now || pollCount % 3 === 0) {
-      const [counters, journal] = await Promise.all([
-        api('GET', '/api/counters'),
-        api('GET', '/api/journal?limit=50'),
-      ]);
-      renderCounters(counters.counters || {});
-      renderJournal(journal.journal || []);
-    }
-    if (now || pollCount % 10 === 0) {
-      const health = await api('GET', '/api/health');
-      $('health').textContent =
-        `Line ${health.transport ?? ''}: ${health.open ? 'open' : 'not open'}` +
-        (health.bytesWaiting ? `, ${health.bytesWaiting} bytes waiting` : '') +
-        (health.lastFailure ? `; ${health.lastFailure}` : '');
-    }
+    const health = await api('GET', '/api/health');
+    $('health').textContent =
+      `Line ${health.transport ?? ''}: ${health.open ? 'open' : 'not open'}` +
+      (health.bytesWaiting ? `, ${health.bytesWaiting} bytes waiting` : '') +
+      (health.lastFailure ? `; ${health.lastFailure}` : '');
   } catch (e) {
     if (e.status !== 401) $('health').textContent = 'Trouble: ' + e.message;
-  } finally {
-    polling = false;
-    ++pollCount;
   }
 }
 
+// What changed: the boards listed replace what the page knew of them, and a
+// frame sent since is a new line of the journal.
+function received(message) {
+  const now = Date.parse(message.now || '');
+  if (!isNaN(now)) clockOffset = now - Date.now();
+  if (message.all) boards.clear();
+  let framed = false;
+  for (const board of message.boards || []) {
+    const before = boards.get(board.board);
+    const sent = board.sent || {};
+    if (!message.all && sent.time && (!before || (before.sent || {}).time !== sent.time)) {
+      const showing = board.showing || {};
+      journal.push({ time: sent.time, board: board.board, source: showing.source, text: showing.text,
+                     textLength: showing.textLength, bytes: sent.bytes, byteLength: sent.byteLength });
+      framed = true;
+    }
+    boards.set(board.board, board);
+  }
+  for (const number of message.gone || []) boards.delete(number);
+  renderCards([...boards.values()]);
+  if (framed) showJournal();
+  if (message.counters) renderCounters(message.counters);
+  if (message.all) {
+    refreshJournal();
+    refreshHealth();
+  }
+}
+
+function linkLost(text) {
+  $('link').textContent = text;
+  $('link').hidden = !text;
+}
+
+function connect() {
+  if (socket || !$('tokenForm').hidden) return;
+  const ws = new WebSocket(`${location.protocol === 'https:' ? 'wss' : 'ws'}://${location.host}/api/push`);
+  socket = ws;
+  ws.addEventListener('open', () => ws.send(token));
+  ws.addEventListener('message', (event) => {
+    retries = 0;
+    linkLost('');
+    received(JSON.parse(event.data));
+  });
+  ws.addEventListener('close', (event) => {
+    socket = null;
+    if (event.code === 4401) return askToken();
+    const wait = RECONNECT_MS[Math.min(retries++, RECONNECT_MS.length - 1)];
+    linkLost(`The connection to the service is lost: trying again in ${wait / 1000} s.`);
+    setTimeout(connect, wait);
+  });
+}
+
+// The service's own lists first: its fields and glyphs; then the push.
+async function start() {
+  try {
+    if (!glyphs) {
+      const [fields, faces] = await Promise.all([api('GET', '/api/fields'), api('GET', '/api/glyphs')]);
+      takeFields(fields.fields || []);
+      takeGlyphs(faces);
+      addLiveFields(document);
+    }
+  } catch (e) {
+    if (e.status !== 401) {
+      $('health').textContent = 'Trouble: ' + e.message;
+      setTimeout(start, RECONNECT_MS[RECONNECT_MS.length - 1]);
+    }
+    return;
+  }
+  $('tokenForm').hidden = true;
+  connect();
+}
+
 for (const select of document.querySelectorAll('select.mode')) fillModes(select);
-addLiveFields(document);
-poll(true);
-setInterval(poll, POLL_MS);
+start();
+// The cards' and the open board's countdowns run; its playlist may change elsewhere.
+setInterval(() => {
+  if (!socket) return;
+  if (boards.size) renderCards([...boards.values()]);
+  refreshOpen(false);
+}, OPEN_MS);
+setInterval(() => socket && refreshHealth(), HEALTH_MS);
