@@ -29,7 +29,7 @@ program, work = sys.argv[1], sys.argv[3]
 page = sys.argv[2] == "page"
 requests = 0 if page else int(sys.argv[2])
 if shutil.which("strace") is None:
-    sys.exit("no strace: scripts/deps.sh installs it, for the system calls' figures")
+    sys.exit("no strace: scripts/deps.sh test installs it, for the system calls' figures")
 receiver = socket.socket(socket.AF_INET, socket.SOCK_DGRAM)
 receiver.setsockopt(socket.SOL_SOCKET, socket.SO_RCVBUF, 8 << 20)
 receiver.bind(("", 0))

@@ -1,11 +1,22 @@
 #!/bin/sh
-# Installs the Debian 12 packages the program needs to build, run and test,
-# when any of them is missing.
+# Installs the Debian 12 packages that are missing: without an argument what
+# building and running the programs need; with "test", what the tests need
+# as well.
 set -e
-packages="build-essential cmake qt6-base-dev qt6-serialport-dev libqt6serialport6-dev
-          fonts-dejavu-core fonts-liberation2 iproute2 util-linux clang-format dpkg-dev desktop-file-utils
-          qt6-httpserver-dev qt6-websockets-dev libqt6sql6-sqlite chromium chromium-driver python3-selenium
-          pkg-config libmosquitto-dev libssl-dev openssl mosquitto mosquitto-clients strace tzdata"
+# The compiler, Qt, the libraries the service links (libmosquitto through
+# pkg-config, OpenSSL, libsystemd), what the programs use without linking
+# it (the window's fonts, the service's SQLite driver), and file, which
+# CPack's DEB generator calls beside dpkg-shlibdeps (build-essential brings
+# dpkg-dev).
+packages="build-essential cmake pkg-config file qt6-base-dev qt6-serialport-dev libqt6serialport6-dev
+          qt6-httpserver-dev qt6-websockets-dev libqt6sql6-sqlite libmosquitto-dev libssl-dev libsystemd-dev
+          fonts-dejavu-core fonts-liberation2"
+# The sandbox (a private network), the formatter, the package's checks
+# (dpkg-shlibdeps, the desktop entries, lintian, the systemd unit), a broker,
+# openssl to make the bus's test certificates, the page in a headless
+# browser, the zone database, strace.
+[ "$1" != test ] || packages="$packages iproute2 util-linux clang-format dpkg-dev desktop-file-utils lintian
+          systemd mosquitto mosquitto-clients openssl chromium chromium-driver python3-selenium tzdata strace"
 missing=""
 for package in $packages; do
     dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" \

@@ -3,7 +3,7 @@
 # build, once more with AddressSanitizer and UndefinedBehaviorSanitizer.
 set -e
 cd "$(dirname "$0")/.."
-scripts/deps.sh
+scripts/deps.sh test
 
 # The layout is the formatter's: a file it would change fails the run.
 git ls-files 'src/*.cpp' 'src/*.h' 'tests/*.cpp' 'tests/*.h' | xargs clang-format --dry-run --Werror

@@ -83,6 +83,10 @@ BoardArguments BoardArguments::parse(const QStringList &arguments)
             result.help = true;
             return result;
         }
+        if (argument == u"--version" || argument == u"-v") {
+            result.version = true;
+            return result;
+        }
         if (argument == u"--log") {
             result.log = true;
         } else if (argument.startsWith(u"--")) {
@@ -123,5 +127,6 @@ QString BoardArguments::usage()
                           "  --count N      exit after N frames\n"
                           "  --dots FILE    no window: after --count frames (default 1) write the LEDs as PNG to FILE\n"
                           "  --at MS        with --dots: the time after the last frame to draw (default 0)\n"
+                          "  -v, --version  the version\n"
                           "  --help         this text\n");
 }

@@ -22,6 +22,7 @@ struct BoardArguments
     QString dots;
     qint64 atMs = 0;
     bool help = false;
+    bool version = false;
     std::optional<QString> error; // why the command line was refused
 
     // Without a window there is no need for a display.

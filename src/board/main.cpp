@@ -4,6 +4,7 @@
 #include "board/BoardSession.h"
 #include "board/BoardWindow.h"
 #include "board/PtyInput.h"
+#include "common/Console.h"
 #include "common/SignalQuitter.h"
 
 #include <QApplication>
@@ -30,6 +31,9 @@ int main(int argc, char *argv[])
         std::fputs(qPrintable(BoardArguments::usage()), stdout);
         return 0;
     }
+    // As VaroSend says it: the output failing is the run failing.
+    if (arguments.version)
+        return Console::out(QStringLiteral("VaroBoard %1.%2").arg(VMB_VERSION_MAJOR).arg(VMB_VERSION_MINOR)) ? 0 : 1;
     if (arguments.error) {
         std::fprintf(stderr, "VaroBoard: %s\n\n%s", qPrintable(*arguments.error), qPrintable(BoardArguments::usage()));
         return 2;

@@ -2,6 +2,7 @@
 #include "common/SignalQuitter.h"
 #include "serve/ServeOptions.h"
 #include "serve/Service.h"
+#include "serve/SystemdNotifier.h"
 
 #include <QCoreApplication>
 
@@ -24,7 +25,10 @@ int main(int argc, char *argv[])
     Service service(options);
     if (const int failed = service.start(); failed != Service::running)
         return failed;
+    SystemdNotifier systemd;
+    systemd.ready();
     const int code = QCoreApplication::exec();
+    systemd.stopping();
     service.stop();
     return code;
 }

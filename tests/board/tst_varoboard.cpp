@@ -133,15 +133,21 @@ private slots:
         QTest::addColumn<QStringList>("arguments");
         QTest::addColumn<int>("signal"); // sent once the terminal's path is out
         QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QByteArray>("output"); // after the terminal's path
 
-        QTest::newRow("no input") << QStringList { "--log" } << 0 << 2;
-        QTest::newRow("UDP port 0") << QStringList { "--log", "UDP0" } << 0 << 2;
-        QTest::newRow("TCP with no port") << QStringList { "--log", "TCP:" } << 0 << 2;
-        QTest::newRow("TCP on an address not here") << QStringList { "--log", "TCP:192.0.2.1:5000" } << 0 << 1;
-        QTest::newRow("zero columns") << QStringList { "--log", "--columns", "0", "PTY" } << 0 << 2;
-        QTest::newRow("an unknown option") << QStringList { "--logg", "PTY" } << 0 << 2;
-        QTest::newRow("a device that does not exist") << QStringList { "--log", "/dev/no-such-tty" } << 0 << 1;
-        QTest::newRow("SIGINT ends cleanly") << QStringList { "--log", "PTY" } << int(SIGINT) << 0;
+        QTest::newRow("no input") << QStringList { "--log" } << 0 << 2 << QByteArray();
+        QTest::newRow("UDP port 0") << QStringList { "--log", "UDP0" } << 0 << 2 << QByteArray();
+        QTest::newRow("TCP with no port") << QStringList { "--log", "TCP:" } << 0 << 2 << QByteArray();
+        QTest::newRow("TCP on an address not here")
+                << QStringList { "--log", "TCP:192.0.2.1:5000" } << 0 << 1 << QByteArray();
+        QTest::newRow("zero columns") << QStringList { "--log", "--columns", "0", "PTY" } << 0 << 2 << QByteArray();
+        QTest::newRow("an unknown option") << QStringList { "--logg", "PTY" } << 0 << 2 << QByteArray();
+        QTest::newRow("a device that does not exist")
+                << QStringList { "--log", "/dev/no-such-tty" } << 0 << 1 << QByteArray();
+        QTest::newRow("SIGINT ends cleanly") << QStringList { "--log", "PTY" } << int(SIGINT) << 0 << QByteArray();
+        QTest::newRow("version, as VaroSend says it")
+                << QStringList { "--version", "PTY" } << 0 << 0
+                << QByteArray("VaroBoard " QT_STRINGIFY(VMB_VERSION_MAJOR) "." QT_STRINGIFY(VMB_VERSION_MINOR) "\n");
     }
 
     void exitCodes()
@@ -160,6 +166,7 @@ private slots:
         QCOMPARE(process.exitStatus(), QProcess::NormalExit);
         QCOMPARE(process.exitCode(), exitCode);
         QVERIFY(exitCode == 0 || !process.readAllStandardError().isEmpty());
+        QTEST(process.readAllStandardOutput(), "output");
     }
 
     void dotsPicture()

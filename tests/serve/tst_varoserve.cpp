@@ -18,6 +18,10 @@
 
 #include <csignal>
 #include <memory>
+#include <poll.h>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
 #include <vector>
 
 using Frames = QByteArrayList;
@@ -457,6 +461,34 @@ private slots:
         QVERIFY(service.http("GET", "/api/boards/4").json()["alerts"][0]["secondsLeft"].toInt() > 590);
         QCOMPARE(service.http("DELETE", "/api/boards/4/alerts/1").status, 204);
         QCOMPARE(service.stop(SIGTERM), 0);
+    }
+
+    // As systemd starts it (Type=notify): ready only once the port answers,
+    // never when the store is refused; then the watchdog's pings keep coming.
+    void systemdNotified()
+    {
+        const int notify = ::socket(AF_UNIX, SOCK_DGRAM | SOCK_CLOEXEC, 0);
+        sockaddr_un address { AF_UNIX, {} };
+        qstrncpy(address.sun_path, QFile::encodeName(store("notify")), sizeof address.sun_path);
+        QVERIFY(::bind(notify, reinterpret_cast<sockaddr *>(&address), sizeof address) == 0);
+        const auto next = [notify](int ms) {
+            char said[64];
+            pollfd ready { notify, POLLIN, 0 };
+            return QByteArray(said, ::poll(&ready, 1, ms) > 0 ? qMax(0, int(::recv(notify, said, 64, 0))) : 0);
+        };
+        qputenv("NOTIFY_SOCKET", QFile::encodeName(store("notify")));
+        qputenv("WATCHDOG_USEC", "200000");
+        QCOMPARE(QProcess::execute(VAROSERVE, { "--data", store("api.sqlite"), udp() }), 1);
+        QCOMPARE(next(0), QByteArray());
+        Service service;
+        service.process.start(VAROSERVE, { "--listen", "127.0.0.1:8471", "--data", store("notify.sqlite"), udp() });
+        QCOMPARE(next(10000), "READY=1");
+        service.port = 8471;
+        QCOMPARE(service.http("GET", "/api/health").status, 200);
+        for (int ping = 0; ping < 3; ++ping)
+            QCOMPARE(next(2000), "WATCHDOG=1");
+        qunsetenv("NOTIFY_SOCKET");
+        ::close(notify);
     }
 
     void olderStoreUpgraded()

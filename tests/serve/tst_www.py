@@ -12,7 +12,7 @@ try:
 except ImportError:
     webdriver = None
 if not (webdriver and os.access('/usr/bin/chromium', os.X_OK) and os.access('/usr/bin/chromedriver', os.X_OK)):
-    print('SKIP: install chromium chromium-driver python3-selenium (scripts/deps.sh), for /usr/bin/python3')
+    print('SKIP: install chromium chromium-driver python3-selenium (scripts/deps.sh test), for /usr/bin/python3')
     sys.exit(77)
 
 serve, folder = sys.argv[1], sys.argv[2]
