@@ -460,24 +460,24 @@ function newCard(number) {
   labelInputs(form, `board${number}`);
   details.querySelector('summary').setAttribute('aria-label', `Name and groups of board ${number}`);
   const input = (name) => form.querySelector(`[data-field="${name}"]`);
-  const said = (text) => () => (form.querySelector('.note').textContent = text);
+  const say = (text) => (form.querySelector('.note').textContent = text);
   details.addEventListener('toggle', () => {
     if (!details.open) return;
     const board = boards.get(number) || {};
     input('name').value = board.name ?? '';
     input('groups').value = (board.groups || []).join(', ');
-    said('')();
+    say('');
     clearErrors(form);
   });
   form.addEventListener('submit', (event) => {
     event.preventDefault();
-    said('')();
+    say('');
     const body = { name: input('name').value, groups: input('groups').value.split(/[\s,]+/).filter(Boolean) };
-    submit(form, 'PUT', `/api/boards/${number}`, body, said('Saved.'));
+    submit(form, 'PUT', `/api/boards/${number}`, body, () => say('Saved.'));
   });
   node.querySelector('.forget').addEventListener('click', () => {
-    said('')();
-    submit(form, 'DELETE', `/api/boards/${number}`, undefined, said('Forgotten: the board has no name or group.'));
+    say('');
+    submit(form, 'DELETE', `/api/boards/${number}`, undefined, () => say('Forgotten: no name, no group.'));
   });
   return { node, face: new Face(node.querySelector('.face')), key: '' };
 }
