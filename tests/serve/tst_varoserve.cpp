@@ -394,16 +394,19 @@ private slots:
         QCOMPARE_LT(service.memory("VmHWM") - before, 24 * 1024);
         QTest::qWait(2500); // the reader past the guard's idle time: a WebSocket is not the guard's to close
         reader->readAll();
-        QCOMPARE(service.http("PUT", "/api/boards/4/message", R"({"text":"PUSHED"})",
-                              "Authorization: Bearer 0123456789abcdef\r\n")
-                         .status,
-                 200);
-        timer.restart();
-        QByteArray seen;
-        while (!seen.contains("\"text\":\"PUSHED\"") && reader->waitForReadyRead(1000))
-            seen += reader->readAll();
-        QVERIFY(seen.contains("\"text\":\"PUSHED\""));
-        QCOMPARE_LT(timer.elapsed(), 1000);
+        // A message, and a declaration of a board with no content: each a change the page is told.
+        for (const auto &[path, body] :
+             { std::pair<QByteArray, QByteArray> { "/api/boards/4/message", R"({"text":"PUSHED"})" },
+               { "/api/boards/31", R"({"name":"PUSHED"})" } }) {
+            QCOMPARE(service.http("PUT", path, body, "Authorization: Bearer 0123456789abcdef\r\n").status, 200);
+            timer.restart();
+            QByteArray seen;
+            const QByteArray expected = body.mid(1, body.size() - 2);
+            while (!seen.contains(expected) && reader->waitForReadyRead(1000))
+                seen += reader->readAll();
+            QVERIFY2(seen.contains(expected), expected.constData());
+            QCOMPARE_LT(timer.elapsed(), 1000);
+        }
         frames();
     }
 

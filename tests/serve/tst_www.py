@@ -160,6 +160,34 @@ try:
           (first['text'], first['mode'], first['seconds'], first['until'], 'sun' in first['days']) ==
           ('SECOND {counter:cups}', 'fast', 5, '23:00', False), saved())
 
+    api('PUT', '/api/boards/12', {'name': hostile, 'groups': ['hall-b']})
+    title = lambda n: find(By.CSS_SELECTOR, f'[data-board="{n}"] .card-title').text
+    check('a declared board is a card titled by its name, as text, and number, within a second', wait_for(
+          lambda: title(12) == hostile + ' (12)', 1) and js('return !window.hacked && !document.querySelector("main img")'))
+    Select(find(By.ID, 'groupFilter')).select_by_value('hall-b')
+    hidden = wait_for(lambda: title(4) == '' and title(12))
+    api('PUT', '/api/boards/4', {'groups': ['hall-b']})
+    check('the group filter hides a card not in the group, and shows it once it is', hidden and
+          wait_for(lambda: title(4) == 'Board 4', 1))
+    find(By.CSS_SELECTOR, '[data-board="12"] summary').click()
+    enter(find(By.ID, 'board12-name'), 'Hall B west')
+    enter(find(By.ID, 'board12-groups'), 'hall-b B!' + Keys.ENTER)
+    refused = wait_for(lambda: find(By.CSS_SELECTOR, '[data-board="12"] [data-error=groups]').text[:9] == 'groups[1]')
+    enter(find(By.ID, 'board12-groups'), 'hall-b floor-1' + Keys.ENTER)
+    declared = lambda: [json.loads(api('GET', '/api/boards/12')[2])[key] for key in ('name', 'groups')]
+    check('a name and groups set on the card reach the API; a group refused is said beside its field', refused and
+          wait_for(lambda: declared() == ['Hall B west', ['hall-b', 'floor-1']]), declared())
+    Select(find(By.ID, 'groupTarget')).select_by_value('all')
+    enter(find(By.ID, 'groupText'), 'TO ALL')
+    find(By.CSS_SELECTOR, '#groupForm [type=submit]').click()
+    check('a message to all is asked for again, and nothing sent before',
+          wait_for(lambda: find(By.ID, 'groupConfirmYes').is_displayed()) and b'TO ALL' not in b''.join(datagrams(0.7)))
+    find(By.ID, 'groupConfirmYes').click()
+    sent, listed = b''.join(datagrams(1)), json.loads(api('GET', '/api/boards')[2])['boards']
+    check('once confirmed, every board gets its frame, as the page says', all(b'\r%dATO ALL\r' % b['board'] in sent
+          for b in listed) and 'Hall B west (12)' in find(By.ID, 'groupResult').text, (sent, listed))
+    Select(find(By.ID, 'groupFilter')).select_by_value('')
+
     datagrams(0.2)
     find(By.ID, 'alertText').send_keys('FIRE DRILL')
     enter(find(By.ID, 'alertPriority'), '9')

@@ -19,6 +19,7 @@ PushChannel::PushChannel(const BoardControl &control, const BoardsController &bo
     connect(engine, &BoardEngine::showingChanged, this, &PushChannel::changed);
     connect(engine, &BoardEngine::contentChanged, this, &PushChannel::changed);
     connect(engine, &BoardEngine::frameSent, this, [this](int board) { changed(board); });
+    connect(&control, &BoardControl::declarationChanged, this, &PushChannel::changed);
     m_timer.setInterval(flushMs);
     connect(&m_timer, &QTimer::timeout, this, &PushChannel::flush);
 }
@@ -67,7 +68,7 @@ void PushChannel::received(QWebSocket *socket, const QString &message)
     if (!m_server || !m_server->tokenMatches(message.toUtf8()))
         return socket->close(QWebSocketProtocol::CloseCode(refusedCode));
     client->admitted = true;
-    const QList<int> boards = m_control.engine().boards();
+    const QList<int> boards = known();
     client->boards = QSet<int>(boards.cbegin(), boards.cend());
     m_counters = m_control.engine().counters();
     if (!m_timer.isActive())
@@ -104,6 +105,12 @@ void PushChannel::changed(int board)
         client->boards.insert(board);
 }
 
+// The boards GET /api/boards lists: declared or with content.
+QList<int> PushChannel::known() const
+{
+    return m_control.site().members(Site::all, m_control.engine().boards());
+}
+
 QJsonObject PushChannel::record(int board) const
 {
     QJsonObject json = m_boards.summary(board, true);
@@ -124,12 +131,12 @@ QJsonObject PushChannel::record(int board) const
 }
 
 QString PushChannel::message(const QList<int> &numbers, bool all, const QMap<QString, qint64> *counters,
-                             const QList<int> &showing, QHash<int, QJsonObject> &records) const
+                             const QList<int> &known, QHash<int, QJsonObject> &records) const
 {
     QJsonObject message { { QStringLiteral("now"), m_control.clock().now().toUTC().toString(Qt::ISODateWithMs) } };
     QJsonArray boards, gone;
     for (const int board : numbers) {
-        if (!showing.contains(board)) {
+        if (!known.contains(board)) {
             gone.append(board);
             continue;
         }
@@ -158,7 +165,7 @@ void PushChannel::flush()
     const QMap<QString, qint64> counters = engine.counters();
     const bool countersChanged = counters != m_counters;
     m_counters = counters;
-    const QList<int> showing = engine.boards();
+    const QList<int> listed = known();
     QHash<int, QJsonObject> records; // each made once for every client
     // Clients with the same changes, as most are, get the same message.
     std::tuple<QList<int>, bool, bool> made { {}, false, false };
@@ -182,7 +189,7 @@ void PushChannel::flush()
                                                            std::exchange(client->counters, false) };
         if (text.isEmpty() || changes != made) {
             made = changes;
-            text = message(numbers, std::get<1>(changes), std::get<2>(changes) ? &counters : nullptr, showing, records);
+            text = message(numbers, std::get<1>(changes), std::get<2>(changes) ? &counters : nullptr, listed, records);
         }
         client->socket->sendTextMessage(text);
     }

@@ -26,10 +26,10 @@ class QWebSocket;
 // listed are all there are), "boards": [each board that changed, as
 // GET /api/boards lists it without the frame's hex, the seconds left, and
 // the whole lengths of a text or frame that is not cut],
-// "gone": [boards that no longer show anything], "counters": {...} when they
-// changed}. Only the newest state of each board waits for a client that
-// takes nothing: past backlogLimit bytes unsent it gets no more until they
-// are out, and after stuckMs that way it is closed.
+// "gone": [boards no longer declared nor with content], "counters": {...}
+// when they changed}. A declaration is a change of its board. Only the newest state of each board waits for a client
+// that takes nothing: past backlogLimit bytes unsent it gets no more until they are out, and after stuckMs that way it
+// is closed.
 class PushChannel : public QObject
 {
     Q_OBJECT
@@ -63,8 +63,9 @@ private:
     Client *find(QWebSocket *socket);
     void changed(int board);
     void flush();
-    QString message(const QList<int> &numbers, bool all, const QMap<QString, qint64> *counters,
-                    const QList<int> &showing, QHash<int, QJsonObject> &records) const;
+    QString message(const QList<int> &numbers, bool all, const QMap<QString, qint64> *counters, const QList<int> &known,
+                    QHash<int, QJsonObject> &records) const;
+    QList<int> known() const;
     QJsonObject record(int board) const;
 
     const BoardControl &m_control;

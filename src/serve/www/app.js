@@ -96,6 +96,7 @@ function showError(root, message, field) {
     scope = root.querySelectorAll('.item')[Number(item[1])] || root;
     name = item[2];
   }
+  name = name.replace(/\[\d+\]$/, '');
   let slot = name && scope.querySelector(`[data-error="${name}"]`);
   if (!slot) slot = scope.querySelector('[data-error=""]') || root.querySelector('[data-error=""]');
   slot.textContent = message;
@@ -399,7 +400,18 @@ function addLiveFields(root) {
   }
 }
 
+// A template's labels tied to their inputs by ids made unique with id.
+function labelInputs(root, id) {
+  for (const label of root.querySelectorAll('label[data-for]')) {
+    const input = label.parentElement.querySelector('[data-field]');
+    input.id = `${id}-${label.dataset.for}`;
+    label.htmlFor = input.id;
+  }
+}
+
 // ---- the board cards ----
+
+const cardTitle = (board) => (board.name ? `${board.name} (${board.board})` : `Board ${board.board}`);
 
 const cards = new Map(); // board -> { node, face, key }
 const boards = new Map(); // board -> as last pushed
@@ -410,20 +422,18 @@ function renderCards(list) {
   const seen = new Set();
   const container = $('cards');
   $('noBoards').hidden = list.length > 0;
+  takeGroups(list);
+  const filter = $('groupFilter').value;
   list.sort((a, b) => a.board - b.board);
   let previous = null;
   for (const board of list) {
     seen.add(board.board);
     let card = cards.get(board.board);
     if (!card) {
-      const node = $('cardTemplate').content.firstElementChild.cloneNode(true);
-      node.querySelector('.card-title').textContent = `Board ${board.board}`;
-      const button = node.querySelector('.change');
-      button.textContent = `Change board ${board.board}`;
-      button.addEventListener('click', () => open(board.board));
-      card = { node, face: new Face(node.querySelector('.face')), key: '' };
+      card = newCard(board.board);
       cards.set(board.board, card);
     }
+    card.node.hidden = filter !== '' && !(board.groups || []).includes(filter);
     const expected = previous ? previous.nextSibling : container.firstChild;
     if (expected !== card.node) container.insertBefore(card.node, expected);
     previous = card.node;
@@ -431,6 +441,7 @@ function renderCards(list) {
   }
   for (const [number, card] of cards) {
     if (!seen.has(number)) {
+      if (card.node.contains(document.activeElement)) $('openBoard').focus();
       card.face.stop();
       card.node.remove();
       cards.delete(number);
@@ -438,19 +449,55 @@ function renderCards(list) {
   }
 }
 
+function newCard(number) {
+  const node = $('cardTemplate').content.firstElementChild.cloneNode(true);
+  node.dataset.board = number;
+  const button = node.querySelector('.change');
+  button.textContent = `Change board ${number}`;
+  button.addEventListener('click', () => open(number));
+  const details = node.querySelector('.declare');
+  const form = details.querySelector('form');
+  labelInputs(form, `board${number}`);
+  details.querySelector('summary').setAttribute('aria-label', `Name and groups of board ${number}`);
+  const input = (name) => form.querySelector(`[data-field="${name}"]`);
+  const say = (text) => (form.querySelector('.note').textContent = text);
+  details.addEventListener('toggle', () => {
+    if (!details.open) return;
+    const board = boards.get(number) || {};
+    input('name').value = board.name ?? '';
+    input('groups').value = (board.groups || []).join(', ');
+    say('');
+    clearErrors(form);
+  });
+  form.addEventListener('submit', (event) => {
+    event.preventDefault();
+    say('');
+    const body = { name: input('name').value, groups: input('groups').value.split(/[\s,]+/).filter(Boolean) };
+    submit(form, 'PUT', `/api/boards/${number}`, body, () => say('Saved.'));
+  });
+  node.querySelector('.forget').addEventListener('click', () => {
+    say('');
+    submit(form, 'DELETE', `/api/boards/${number}`, undefined, () => say('Forgotten: no name, no group.'));
+  });
+  return { node, face: new Face(node.querySelector('.face')), key: '' };
+}
+
 function updateCard(number, card, board) {
   const showing = board.showing || {};
   const sent = board.sent || {};
   const node = card.node;
+  const title = cardTitle(board);
+  node.querySelector('.card-title').textContent = title;
+  node.querySelector('.groups').textContent = (board.groups || []).join(', ') || 'none';
   node.querySelector('.shows').textContent = clip(showing.text, 400, showing.textLength);
   node.querySelector('.why').textContent = why(showing);
   node.querySelector('.sent').textContent = timeText(sent.time);
   node.querySelector('.bytes').textContent = frameText(sent.bytes, sent.byteLength);
-  const key = JSON.stringify([showing.text, showing.textLength, showing.mode, showing.brightness, sent.time]);
+  const key = JSON.stringify([showing.text, showing.textLength, showing.mode, showing.brightness, sent.time, title]);
   if (key !== card.key && glyphs) {
     card.key = key;
     const label = clip(showing.text, 100, showing.textLength);
-    card.face.canvas.setAttribute('aria-label', `Board ${number} face: ${label}`);
+    card.face.canvas.setAttribute('aria-label', `${title} face: ${label}`);
     const state = {
       text: String(showing.text ?? ''),
       mode: Math.max(0, MODES.indexOf(showing.mode)),
@@ -466,6 +513,71 @@ function updateCard(number, card, board) {
   }
 }
 
+// ---- groups: the filter, and one message or alert to many boards ----
+
+// The groups are those of the boards the service lists, so they follow the push.
+let groupsKey = '';
+function takeGroups(list) {
+  const groups = [...new Set(list.flatMap((board) => board.groups || []))].sort();
+  if (groups.join(' ') === groupsKey) return;
+  groupsKey = groups.join(' ');
+  fillGroups($('groupFilter'), [['', 'All boards'], ...groups.map((g) => [g, 'Group ' + g])]);
+  fillGroups($('groupTarget'), [...groups.map((g) => [g, g]), ['all', 'all: every board']]);
+}
+
+function fillGroups(select, choices) {
+  const chosen = select.value;
+  select.replaceChildren();
+  for (const [value, text] of choices) {
+    const option = el('option', text);
+    option.value = value;
+    select.append(option);
+  }
+  select.value = choices.some(([value]) => value === chosen) ? chosen : choices[0][0];
+}
+
+$('groupFilter').addEventListener('change', () => renderCards([...boards.values()]));
+
+const groupAlert = () => $('groupKind').value === 'alert';
+
+$('groupKind').addEventListener('change', () => {
+  for (const field of document.querySelectorAll('#groupForm .alert-only')) field.hidden = !groupAlert();
+});
+
+function sendToGroup() {
+  const form = $('groupForm');
+  const alert = groupAlert();
+  const body = formValues(form, ['text', 'mode', 'brightness'].concat(alert ? ['priority', 'seconds'] : []));
+  const path = `/api/groups/${encodeURIComponent($('groupTarget').value)}/${alert ? 'alerts' : 'message'}`;
+  $('groupConfirm').hidden = true;
+  $('groupResult').textContent = '';
+  submit(form, alert ? 'POST' : 'PUT', path, body, (answer) => {
+    const names = answer.boards.map((n) => cardTitle(boards.get(n) || { board: n })).join(', ');
+    $('groupResult').textContent =
+      (alert ? `Alert ${answer.id} raised on` : 'Sent to') + ` ${answer.boards.length} board(s): ${names}.`;
+  });
+}
+
+// Every board at once is asked for again, in the page.
+$('groupForm').addEventListener('submit', (event) => {
+  event.preventDefault();
+  if ($('groupTarget').value !== 'all') return sendToGroup();
+  $('groupConfirmText').textContent =
+    `Send this ${groupAlert() ? 'alert' : 'message'} to every board (${boards.size} now)?`;
+  $('groupConfirm').hidden = false;
+  $('groupConfirmYes').focus();
+});
+
+const cancelGroup = () => {
+  $('groupConfirm').hidden = true;
+  $('groupForm').querySelector('[type=submit]').focus();
+};
+$('groupConfirmYes').addEventListener('click', sendToGroup);
+$('groupConfirmNo').addEventListener('click', cancelGroup);
+$('groupConfirm').addEventListener('keydown', (event) => event.key === 'Escape' && cancelGroup());
+// What is confirmed is what the form holds: a change asks again.
+$('groupForm').addEventListener('input', () => ($('groupConfirm').hidden = true));
+
 // ---- the open board: message, playlist, alerts ----
 
 async function open(number) {
@@ -480,7 +592,7 @@ async function open(number) {
   }
   openBoard = Number(value);
   $('board').hidden = false;
-  $('boardTitle').textContent = `Board ${openBoard}`;
+  $('boardTitle').textContent = cardTitle(boardDetail);
   loadPlaylist(boardDetail.playlist || []);
   renderAlerts(true);
   $('boardTitle').focus();
@@ -546,12 +658,7 @@ function loadPlaylist(items) {
 let itemSerial = 0;
 function addItem(item = {}) {
   const node = $('itemTemplate').content.firstElementChild.cloneNode(true);
-  const id = 'item' + ++itemSerial;
-  for (const label of node.querySelectorAll('label[data-for]')) {
-    const input = label.parentElement.querySelector('[data-field]');
-    input.id = `${id}-${label.dataset.for}`;
-    label.htmlFor = input.id;
-  }
+  labelInputs(node, 'item' + ++itemSerial);
   const days = node.querySelector('.days');
   const chosen = Array.isArray(item.days) ? item.days : typeof item.days === 'string' ? item.days.split(/[ ,]+/) : DAYS;
   for (const day of DAYS) {
@@ -713,6 +820,7 @@ async function refreshOpen(takePlaylist) {
   const detail = await api('GET', `/api/boards/${number}`).catch(() => null);
   if (!detail || number !== openBoard) return;
   boardDetail = detail;
+  $('boardTitle').textContent = cardTitle(detail);
   const playlist = JSON.stringify(detail.playlist || []);
   if (takePlaylist) loadPlaylist(detail.playlist || []);
   else if (playlist !== editorBase)
