@@ -391,7 +391,9 @@ private slots:
         }
         // All that was pushed to them, kept waiting, would take some 30 MB by now.
         qInfo("memory grew by %lld KiB", service.memory("VmHWM") - before);
+#ifndef __SANITIZE_ADDRESS__ // its allocator's redzones and caches are not the service's
         QCOMPARE_LT(service.memory("VmHWM") - before, 24 * 1024);
+#endif
         QTest::qWait(2500); // the reader past the guard's idle time: a WebSocket is not the guard's to close
         reader->readAll();
         // A message, and a declaration of a board with no content: each a change the page is told.
