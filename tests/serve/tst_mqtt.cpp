@@ -11,6 +11,8 @@
 #include <QTest>
 #include <QUdpSocket>
 
+#include <csignal>
+
 static QJsonDocument json(const QByteArray &text)
 {
     return QJsonDocument::fromJson(text);
@@ -31,7 +33,7 @@ static QByteArray build(int board, int mode, int brightness, const QString &text
 static void row(const char *name, const char *topic, const QByteArray &payload, int board, int mode, int brightness,
                 const char *text)
 {
-    QTest::newRow(name) << QString(topic) << payload << build(board, mode, brightness, text);
+    QTest::newRow(name) << QString(topic) << payload << build(board, mode, brightness, text) << board;
 }
 
 static void row(const char *name, const char *topic, const QByteArray &payload, const char *words)
@@ -87,6 +89,7 @@ private slots:
         QTest::addColumn<QString>("topic");
         QTest::addColumn<QByteArray>("payload");
         QTest::addColumn<QByteArray>("frame");
+        QTest::addColumn<int>("board");
 
         row("plain text on an empty board: left, 99", "t/3/message/set", "A", 3, 0, 99, "A");
         row("mode by name keeps the text", "t/3/mode/set", "fast", 3, 5, 99, "A");
@@ -106,8 +109,15 @@ private slots:
         QFETCH(QString, topic);
         QFETCH(QByteArray, payload);
         QFETCH(QByteArray, frame);
+        QFETCH(int, board);
+        const QString state = QString("t/%1/state").arg(board);
+        const qsizetype states = seen(state, "0").size();
         QCOMPARE(pub(topic, payload), 0);
         QVERIFY2(this->frame(frame), frame.constData());
+        // The state told once for each change.
+        QTRY_COMPARE(seen(state, "0").size(), states + 1);
+        QTest::qWait(100);
+        QCOMPARE(seen(state, "0").size(), states + 1);
     }
 
     void refused_data()
@@ -125,6 +135,9 @@ private slots:
             "value must be a whole number from -9007199254740991 to 9007199254740991");
         row("a byte over 64 KiB", "t/3/message/set", QByteArray(65537, 'a'), "64 KiB");
         row("alert not JSON", "t/3/alert/set", "{", "malformed JSON");
+        row("a message that opens as JSON is read as JSON", "t/3/message/set", R"( { "text":"A")", "malformed JSON");
+        row("a group's message as well", "t/group/g/message/set", R"({"text":)", "malformed JSON");
+        row("a brace before a name opens a field", "t/3/message/set", "{text}", "unknown field {text}");
         row("unknown command", "t/3/colour/set", "red", "not a command topic");
     }
 
@@ -159,26 +172,57 @@ private slots:
         QTRY_COMPARE(seen("ha/sensor/t_board7/config").size(), before + 1);
         QTRY_COMPARE(seen("ha/sensor/t_board7/config").size(), before + 2);
         QCOMPARE(retained("ha/sensor/t_board7/config"), "");
+        QTRY_VERIFY(m_lines.lastIndexOf("0 ha/sensor/t_board7/config ") < m_lines.lastIndexOf("0 t/7/state "));
+        // Under an alert the entities show what was set: the text with its
+        // fields, and a brightness moved there.
+        QCOMPARE(pub("t/3/alert/set", R"({"text":"FIRE"})"), 0);
+        QCOMPARE(pub("t/3/brightness/set", "40"), 0);
+        QTRY_COMPARE(json(retained("t/3/state"))["item"]["brightness"].toInt(), 40);
+        const QJsonDocument state = json(retained("t/3/state"));
+        QCOMPARE(state["text"].toString(), "FIRE");
+        QCOMPARE(state["brightness"].toInt(), 99);
+        QCOMPARE(state["item"]["text"].toString() + ' ' + state["item"]["mode"].toString(), "N={counter:n} center");
+        QCOMPARE(pub("t/3/alert/clear", ""), 0);
+        QVERIFY(frame(build(3, 2, 40, "N=42")));
     }
 
-    // The broker restarted keeps its retained messages: a command once published
-    // retained is replayed at the service's new subscription, and refused then.
+    // The broker restarted keeps its retained messages, and the service tells
+    // it only what changed meanwhile: a board changed, a board emptied (its
+    // configs before its state). A command once published retained is
+    // replayed at the new subscription, and refused then.
     void brokerRestart()
     {
         QCOMPARE(pub("t/8/message/set", "ONCE", true), 0);
         QVERIFY(frame(build(8, 0, 99, "ONCE")));
-        const qsizetype states = seen("t/3/state", "0").size();
-        const qsizetype errors = seen("t/error").size();
+        QTRY_VERIFY(!seen("ha/sensor/t_board8/config").isEmpty()); // announced before the broker goes
         for (QProcess *process : { &m_broker, &m_watch }) {
             process->terminate();
             QVERIFY(process->waitForFinished());
         }
+        QCOMPARE(put(m_http, "/api/boards/3/message", R"({"text":"N={counter:n}!"})"), 200);
+        QCOMPARE(put(m_http, "/api/boards/8/playlist", {}, "DELETE"), 204);
         m_datagrams.clear();
+        // Held until the watcher listens, which then sees all it publishes.
+        QCOMPARE(kill(pid_t(m_service.processId()), SIGSTOP), 0);
+        const qsizetype mark = m_lines.size();
         startBroker();
-        QTRY_VERIFY_WITH_TIMEOUT(seen("t/3/state", "0").size() > states, 10000);
-        QCOMPARE(json(seen("t/3/state").last().toUtf8())["text"].toString(), "N=42");
-        QTRY_COMPARE(seen("t/error").size(), errors + 1);
+        const bool listening = QTest::qWaitFor([&] { return m_lines.mid(mark).join('\n').contains("1 t/status "); });
+        QCOMPARE(kill(pid_t(m_service.processId()), SIGCONT), 0);
+        QVERIFY(listening);
+        QStringList told { "t/status online", "t/error", "t/3/state" };
+        for (const QString component : { "text", "select", "number", "sensor" })
+            told << "ha/" + component + "/t_board8/config ";
+        told << "t/8/state ";
+        const auto live = [&] { // the payloads told below cut off
+            return m_lines.mid(mark)
+                    .filter(QRegularExpression("^0 "))
+                    .replaceInStrings(QRegularExpression("^0 |(?<=t/error|t/3/state) .*"), "");
+        };
+        QTRY_COMPARE_WITH_TIMEOUT(live().size(), told.size(), 10000);
+        QTest::qWait(300);
+        QCOMPARE(live(), told);
         QVERIFY(seen("t/error").last().contains("retained"));
+        QCOMPARE(json(seen("t/3/state").last().toUtf8())["text"].toString(), "N=42!");
         // Listened to again.
         QCOMPARE(pub("a/b", "22"), 0);
         QVERIFY(frame(build(4, 0, 99, "T=22C")));
@@ -344,11 +388,12 @@ private:
         return process.exitCode();
     }
 
-    static int put(const QString &port, const QByteArray &path, const QByteArray &body)
+    static int put(const QString &port, const QByteArray &path, const QByteArray &body,
+                   const QByteArray &method = "PUT")
     {
         QTcpSocket socket;
         socket.connectToHost(QHostAddress::LocalHost, port.toUShort());
-        socket.write("PUT " + path + " HTTP/1.1\r\nConnection: close\r\nContent-Length: "
+        socket.write(method + ' ' + path + " HTTP/1.1\r\nConnection: close\r\nContent-Length: "
                      + QByteArray::number(body.size()) + "\r\n\r\n" + body);
         QByteArray answer;
         while (socket.waitForReadyRead(5000))

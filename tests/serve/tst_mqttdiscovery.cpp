@@ -19,19 +19,24 @@ private slots:
         QTest::addColumn<QString>("component");
         QTest::addColumn<QString>("command");
         QTest::addColumn<QString>("limits"); // min max mode, or the options
+        QTest::addColumn<QString>("reads"); // what was set (the item) or what shows
 
         QTest::newRow("text longer than Home Assistant takes") << 0 << "text"
                                                                << "p/q/99/message/set"
-                                                               << "0 255 text";
+                                                               << "0 255 text"
+                                                               << "value_json.item.text[:255]";
         QTest::newRow("select without the modes in wire order") << 1 << "select"
                                                                 << "p/q/99/mode/set"
-                                                                << "  left,right,center,slow,medium,fast";
+                                                                << "  left,right,center,slow,medium,fast"
+                                                                << "value_json.item.mode";
         QTest::newRow("number past brightness 99") << 2 << "number"
                                                    << "p/q/99/brightness/set"
-                                                   << "0 99 slider";
+                                                   << "0 99 slider"
+                                                   << "value_json.item.brightness";
         QTest::newRow("sensor with nothing to read") << 3 << "sensor"
                                                      << ""
-                                                     << "  ";
+                                                     << "  "
+                                                     << "value_json.text[:255]";
     }
 
     // Board 99 of prefix p/q: a '/' is no character of an object id.
@@ -41,6 +46,7 @@ private slots:
         QFETCH(QString, component);
         QFETCH(QString, command);
         QFETCH(QString, limits);
+        QFETCH(QString, reads);
 
         const HaDiscovery discovery("ha", "p/q");
         const HaDiscovery::Message message = discovery.announce(99).value(index);
@@ -49,7 +55,11 @@ private slots:
         QCOMPARE(json["command_topic"].toString(), command);
         QCOMPARE(json["state_topic"].toString(), "p/q/99/state");
         QCOMPARE(json["availability_topic"].toString(), "p/q/status");
-        QVERIFY(json["value_template"].toString().startsWith("{{ value_json."));
+        QVERIFY(json["value_template"].toString().startsWith("{{ " + reads + " if "));
+        // A state emptied, or not JSON, renders as nothing rather than failing.
+        for (const QString &key : json.keys())
+            if (key.endsWith("_template"))
+                QVERIFY2(json[key].toString().contains(" if value_json is defined and "), qPrintable(key));
         QCOMPARE(json["min"].toVariant().toString() + ' ' + json["max"].toVariant().toString() + ' '
                          + json["mode"].toString() + json["options"].toVariant().toStringList().join(','),
                  limits);

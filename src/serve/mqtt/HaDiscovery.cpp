@@ -57,14 +57,23 @@ QList<HaDiscovery::Message> HaDiscovery::announce(int board, const QString &name
                              { QStringLiteral("qos"), 1 },
                              { QStringLiteral("device"), device } };
     };
-    // Both states carry what the board shows; a text longer than Home
-    // Assistant takes is cut for it, the board keeps it whole.
-    const QString shownText = QStringLiteral("{{ value_json.text[:%1] }}").arg(textMax);
+    // The text, select and number show what was set (the state's "item",
+    // null on a board without a playlist), so that an alert does not move
+    // them and editing the text keeps its fields; the sensor shows what the
+    // board shows. A text longer than Home Assistant takes is cut for it, the
+    // board keeps it whole. A state emptied or not JSON reads as nothing:
+    // "None" is Home Assistant's word for an unknown option or number.
+    const auto read = [](const QString &value, const char *guard, const char *nothing) {
+        return QStringLiteral("{{ %1 if value_json is defined and %2 else '%3' }}")
+                .arg(value, QLatin1String(guard), QLatin1String(nothing));
+    };
+    const char *item = "value_json.item is mapping";
+    const QString cut = QStringLiteral("[:%1]").arg(textMax);
 
     QJsonObject text = entity(QStringLiteral("Message"), QStringLiteral("message"));
     text.insert(QStringLiteral("command_topic"),
                 MqttTopics::commandTopic(m_prefix, board, MqttTopics::Command::Message));
-    text.insert(QStringLiteral("value_template"), shownText);
+    text.insert(QStringLiteral("value_template"), read(QStringLiteral("value_json.item.text") + cut, item, ""));
     text.insert(QStringLiteral("min"), 0);
     text.insert(QStringLiteral("max"), textMax);
     text.insert(QStringLiteral("mode"), QStringLiteral("text"));
@@ -73,23 +82,23 @@ QList<HaDiscovery::Message> HaDiscovery::announce(int board, const QString &name
     select.insert(QStringLiteral("command_topic"),
                   MqttTopics::commandTopic(m_prefix, board, MqttTopics::Command::Mode));
     select.insert(QStringLiteral("options"), QJsonArray::fromStringList(PresentMode::keywords));
-    select.insert(QStringLiteral("value_template"),
-                  QStringLiteral("{{ value_json.mode if value_json.mode is string else %1[value_json.mode] }}")
-                          .arg(QString::fromUtf8(QJsonDocument(QJsonArray::fromStringList(PresentMode::keywords))
-                                                         .toJson(QJsonDocument::Compact))));
+    select.insert(QStringLiteral("value_template"), read(QStringLiteral("value_json.item.mode"), item, "None"));
 
     QJsonObject number = entity(QStringLiteral("Brightness"), QStringLiteral("brightness"));
     number.insert(QStringLiteral("command_topic"),
                   MqttTopics::commandTopic(m_prefix, board, MqttTopics::Command::Brightness));
-    number.insert(QStringLiteral("value_template"), QStringLiteral("{{ value_json.brightness }}"));
+    number.insert(QStringLiteral("value_template"), read(QStringLiteral("value_json.item.brightness"), item, "None"));
     number.insert(QStringLiteral("min"), 0);
     number.insert(QStringLiteral("max"), 99);
     number.insert(QStringLiteral("step"), 1);
     number.insert(QStringLiteral("mode"), QStringLiteral("slider"));
 
     QJsonObject sensor = entity(QStringLiteral("Showing"), QStringLiteral("showing"));
-    sensor.insert(QStringLiteral("value_template"), shownText);
+    sensor.insert(QStringLiteral("value_template"),
+                  read(QStringLiteral("value_json.text") + cut, "value_json.text is string", ""));
     sensor.insert(QStringLiteral("json_attributes_topic"), MqttTopics::state(m_prefix, board));
+    sensor.insert(QStringLiteral("json_attributes_template"),
+                  read(QStringLiteral("value_json | tojson"), "value_json is mapping", "{}"));
 
     const QJsonObject configs[] = { text, select, number, sensor };
     QList<Message> messages;

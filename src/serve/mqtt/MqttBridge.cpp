@@ -42,6 +42,28 @@ QJsonValue scalar(const QString &payload)
     return real ? QJsonValue(value) : QJsonValue(trimmed);
 }
 
+// Opens as a JSON object does: a brace, then a quote, a closing brace or
+// nothing. No text opens so: there a brace opens a field's name.
+bool opensAsObject(const QString &text)
+{
+    const QString rest = text.trimmed();
+    const QString inner = rest.mid(1).trimmed();
+    return rest.startsWith(u'{') && (inner.isEmpty() || inner.startsWith(u'"') || inner.startsWith(u'}'));
+}
+
+// A JSON object is the API's message; anything else is the text itself,
+// shown in the mode and brightness of current.
+Result<PlaylistItem> messageItem(const QString &text, const QByteArray &payload, const PlaylistItem &current)
+{
+    const auto document = json(payload);
+    if (document.ok() && document.value.isObject())
+        return ContentJson::message(document.value);
+    if (!document.ok() && opensAsObject(text))
+        return { {}, document.error };
+    const auto checked = ContentJson::text(text, QStringLiteral("text"));
+    return { { checked.value, current.mode, current.brightness }, checked.error };
+}
+
 } // namespace
 
 MqttBridge::MqttBridge(MqttClient &client, BoardControl &control, BoardEngine &engine, const MqttOptions &options,
@@ -58,11 +80,21 @@ MqttBridge::MqttBridge(MqttClient &client, BoardControl &control, BoardEngine &e
 {
     connect(&client, &MqttClient::connected, this, &MqttBridge::connected);
     connect(&client, &MqttClient::received, this, &MqttBridge::received);
-    connect(&engine, &BoardEngine::showingChanged, this, &MqttBridge::showingChanged);
-    connect(&engine, &BoardEngine::contentChanged, this, [this](int board) { publishBoard(board, false); });
+    connect(&client, &MqttClient::disconnected, &m_readLimit, &QTimer::stop);
+    // A change raises both of the engine's signals; the second finds the
+    // broker holding the state already, and publishes nothing.
+    connect(&engine, &BoardEngine::showingChanged, this, &MqttBridge::publishBoard);
+    connect(&engine, &BoardEngine::contentChanged, this, &MqttBridge::publishBoard);
     connect(&engine, &BoardEngine::topicsChanged, this, &MqttBridge::listenToTopics);
     // A new name is a new device name: announced again.
-    connect(&control, &BoardControl::declarationChanged, this, [this](int board) { publishBoard(board, true); });
+    connect(&control, &BoardControl::declarationChanged, this, &MqttBridge::publishBoard);
+    m_readLimit.setSingleShot(true);
+    m_readLimit.setInterval(readRetainedMs);
+    connect(&m_readLimit, &QTimer::timeout, this, [this] {
+        emit logLine(MessageText::of(
+                { MqttOutcome::RetainedUnread, m_settings.prefix, CommMode::None, 0, {}, 0, readRetainedMs / 1000 }));
+        retainedRead();
+    });
 }
 
 bool MqttBridge::isCommand(const QString &topic) const
@@ -77,11 +109,36 @@ void MqttBridge::connected()
         m_client.subscribe(filter);
     m_topics.clear();
     listenToTopics();
+    // The broker hands over what it retains at the subscription before it
+    // handles the publish that follows: "online" heard back unretained comes
+    // after the last of it.
+    m_retained.clear();
+    m_reading = true;
+    m_client.subscribe(retainedFilters());
     m_client.publish(MqttTopics::status(m_settings.prefix), "online", true);
-    // Every board, also those with nothing: a retained state or config that
-    // an earlier run left for a board since emptied is cleared here.
+    m_readLimit.start();
+}
+
+QStringList MqttBridge::retainedFilters() const
+{
+    QStringList filters { MqttTopics::status(m_settings.prefix), MqttTopics::states(m_settings.prefix) };
+    for (int board = 0; m_settings.discovery && board < BoardEngine::boardCount; ++board)
+        for (const HaDiscovery::Message &message : m_discovery.withdraw(board))
+            filters.append(message.topic);
+    return filters;
+}
+
+// Every board, also those with nothing: what an earlier run left retained
+// for a board since emptied is withdrawn here.
+void MqttBridge::retainedRead()
+{
+    m_reading = false;
+    m_readLimit.stop();
+    QStringList filters = retainedFilters();
+    filters.removeIf([this](const QString &filter) { return m_topics.contains(filter); }); // a {mqtt:} topic stays
+    m_client.unsubscribe(filters);
     for (int board = 0; board < BoardEngine::boardCount; ++board)
-        publishBoard(board, true);
+        publishBoard(board);
 }
 
 bool MqttBridge::known(int board) const
@@ -95,31 +152,60 @@ QString MqttBridge::stateTopic(int board) const
     return MqttTopics::state(m_settings.prefix, board);
 }
 
-void MqttBridge::publishBoard(int board, bool always)
+void MqttBridge::publishBoard(int board)
 {
-    const bool present = known(board);
-    if (present) {
-        showingChanged(board);
-        if (m_settings.discovery && (always || !m_announced.contains(board)))
-            for (const HaDiscovery::Message &message :
-                 m_discovery.announce(board, m_control.site().declaration(board).name))
-                m_client.publish(message.topic, message.payload, true);
-        m_announced.insert(board);
-    } else if (always || m_announced.contains(board)) {
-        m_client.publish(stateTopic(board), {}, true);
-        if (m_settings.discovery)
-            for (const HaDiscovery::Message &message : m_discovery.withdraw(board))
-                m_client.publish(message.topic, message.payload, true);
-        m_announced.remove(board);
+    if (m_reading || !m_client.isConnected())
+        return;
+    for (const HaDiscovery::Message &message : boardMessages(board)) {
+        if (m_retained.value(message.topic) == message.payload)
+            continue;
+        m_client.publish(message.topic, message.payload, true);
+        if (message.payload.isEmpty())
+            m_retained.remove(message.topic);
+        else
+            m_retained.insert(message.topic, message.payload);
     }
 }
 
-void MqttBridge::showingChanged(int board)
+// What the broker should retain for the board, in the order it is told: a
+// state before the configs that point Home Assistant at it, and configs
+// withdrawn before the state they read is emptied.
+QList<HaDiscovery::Message> MqttBridge::boardMessages(int board) const
 {
-    if (known(board))
-        m_client.publish(stateTopic(board),
-                         QJsonDocument(ContentJson::toJson(m_engine.showing(board))).toJson(QJsonDocument::Compact),
-                         true);
+    const bool present = known(board);
+    const HaDiscovery::Message state { stateTopic(board), present ? this->state(board) : QByteArray() };
+    if (!m_settings.discovery)
+        return { state };
+    if (!present)
+        return m_discovery.withdraw(board) << state;
+    QList<HaDiscovery::Message> messages { state };
+    return messages + m_discovery.announce(board, m_control.site().declaration(board).name);
+}
+
+// What the board shows, as the API's showing, and under "item" what was set:
+// the current item's text as stored (its fields unexpanded), mode and
+// brightness, which an alert does not cover; null without a playlist.
+QByteArray MqttBridge::state(int board) const
+{
+    QJsonObject json = ContentJson::toJson(m_engine.showing(board));
+    const std::optional<PlaylistItem> item = currentItem(board);
+    json.insert(QStringLiteral("item"),
+                item ? QJsonObject { { QStringLiteral("text"), item->text },
+                                     { QStringLiteral("mode"), ContentJson::modeName(item->mode) },
+                                     { QStringLiteral("brightness"), item->brightness } }
+                     : QJsonValue());
+    return QJsonDocument(json).toJson(QJsonDocument::Compact);
+}
+
+// The item that the message, mode and brightness commands change: the one
+// that shows, or the first while an alert or nothing shows.
+std::optional<PlaylistItem> MqttBridge::currentItem(int board) const
+{
+    const QList<PlaylistItem> items = m_engine.playlist(board);
+    if (items.isEmpty())
+        return std::nullopt;
+    const Showing now = m_engine.showing(board);
+    return items.value(now.source == Showing::Playlist ? now.itemIndex : 0);
 }
 
 void MqttBridge::listenToTopics()
@@ -138,6 +224,10 @@ void MqttBridge::listenToTopics()
 
 void MqttBridge::received(const QString &topic, const QByteArray &payload, bool retained)
 {
+    if (m_reading && retained)
+        m_retained.insert(topic, payload);
+    if (m_reading && !retained && topic == MqttTopics::status(m_settings.prefix))
+        retainedRead();
     if (m_engine.topics().contains(topic))
         m_engine.setTopicValue(topic, QString::fromUtf8(payload.left(maxPayload)));
 
@@ -213,17 +303,11 @@ Outcome MqttBridge::groupCommand(MqttTopics::Command command, const QString &nam
     const auto group = ContentJson::group(name);
     if (!group.ok())
         return group.error;
-    const auto document = json(payload);
     if (command == MqttTopics::Command::GroupMessage) {
-        Result<PlaylistItem> item;
-        if (document.ok() && document.value.isObject()) {
-            item = ContentJson::message(document.value);
-        } else {
-            const auto checked = ContentJson::text(text, QStringLiteral("text"));
-            item = { { checked.value, 0, 99 }, checked.error };
-        }
+        const auto item = messageItem(text, payload, {});
         return item.ok() ? m_control.setGroupPlaylist(group.value, { item.value }).error : item.error;
     }
+    const auto document = json(payload);
     if (!document.ok())
         return document.error;
     if (command == MqttTopics::Command::GroupPlaylist) {
@@ -260,22 +344,11 @@ Outcome MqttBridge::counter(MqttTopics::Command command, const QString &name, co
             .error;
 }
 
-// A JSON object is the API's message; anything else is the text itself,
-// shown with the current item's mode and brightness (the first item's while
-// an alert shows) or, on a board without a playlist, left and 99.
+// Plain text keeps the current item's mode and brightness (left and 99 on a
+// board without a playlist).
 Outcome MqttBridge::message(BoardNumber board, const QString &text, const QByteArray &payload)
 {
-    const auto object = json(payload);
-    Result<PlaylistItem> item;
-    if (object.ok() && object.value.isObject()) {
-        item = ContentJson::message(object.value);
-    } else {
-        const Showing now = m_engine.showing(board.value());
-        const QList<PlaylistItem> items = m_engine.playlist(board.value());
-        const PlaylistItem current = items.value(now.source == Showing::Playlist ? now.itemIndex : 0);
-        const auto checked = ContentJson::text(text, QStringLiteral("text"));
-        item = { { checked.value, current.mode, current.brightness }, checked.error };
-    }
+    const auto item = messageItem(text, payload, currentItem(board.value()).value_or(PlaylistItem {}));
     return item.ok() ? m_control.setMessage(board, item.value).error : item.error;
 }
 

@@ -10,6 +10,7 @@
 #include <cstring>
 #include <mutex>
 #include <utility>
+#include <vector>
 
 namespace {
 
@@ -25,6 +26,21 @@ QString reasonOf(int rc)
     return text;
 }
 
+// The filters as the library takes a list of them: C strings that live as
+// long as the list.
+struct FilterList
+{
+    explicit FilterList(const QStringList &filters)
+    {
+        for (const QString &filter : filters)
+            bytes.append(filter.toUtf8());
+        for (QByteArray &filter : bytes)
+            pointers.push_back(filter.data());
+    }
+    QList<QByteArray> bytes;
+    std::vector<char *> pointers;
+};
+
 } // namespace
 
 MqttClient::MqttClient(const Settings &settings, QObject *parent)
@@ -37,6 +53,16 @@ MqttClient::MqttClient(const Settings &settings, QObject *parent)
     // A clean session: the broker keeps nothing for us between links, so a
     // message it handed over before a link died is never handed over again.
     m_mosq = mosquitto_new(m_settings.clientId.toUtf8().constData(), true, this);
+    configure();
+
+    m_housekeeping.setInterval(1000);
+    connect(&m_housekeeping, &QTimer::timeout, this, [this] { afterLoop(mosquitto_loop_misc(m_mosq)); });
+    m_retry.setSingleShot(true);
+    connect(&m_retry, &QTimer::timeout, this, &MqttClient::connectNow);
+}
+
+void MqttClient::configure()
+{
     mosquitto_int_option(m_mosq, MOSQ_OPT_PROTOCOL_VERSION, MQTT_PROTOCOL_V311);
     mosquitto_int_option(m_mosq, MOSQ_OPT_TCP_NODELAY, 1);
     mosquitto_connect_callback_set(m_mosq, &MqttClient::onConnect);
@@ -51,11 +77,6 @@ MqttClient::MqttClient(const Settings &settings, QObject *parent)
     if (!m_settings.user.isEmpty())
         mosquitto_username_pw_set(m_mosq, m_settings.user.toUtf8().constData(),
                                   m_settings.password.toUtf8().constData());
-
-    m_housekeeping.setInterval(1000);
-    connect(&m_housekeeping, &QTimer::timeout, this, [this] { afterLoop(mosquitto_loop_misc(m_mosq)); });
-    m_retry.setSingleShot(true);
-    connect(&m_retry, &QTimer::timeout, this, &MqttClient::connectNow);
 }
 
 MqttClient::~MqttClient()
@@ -78,6 +99,13 @@ void MqttClient::start()
 // library is handed an address.
 void MqttClient::connectNow()
 {
+    // What the broker had not acknowledged on a lost link goes with it: sent
+    // on the next one, it would repeat what was true then. Whoever listens
+    // to connected() publishes afresh what the broker lacks.
+    if (std::exchange(m_linked, false)) {
+        mosquitto_reinitialise(m_mosq, m_settings.clientId.toUtf8().constData(), true, this);
+        configure();
+    }
     if (!QHostAddress(m_settings.host).isNull()) {
         connectTo(m_settings.host);
         return;
@@ -213,6 +241,24 @@ void MqttClient::unsubscribe(const QString &topicFilter)
     updateWriteInterest();
 }
 
+void MqttClient::subscribe(const QStringList &topicFilters)
+{
+    if (!m_connected || topicFilters.isEmpty())
+        return;
+    FilterList list(topicFilters);
+    mosquitto_subscribe_multiple(m_mosq, nullptr, int(list.pointers.size()), list.pointers.data(), 1, 0, nullptr);
+    updateWriteInterest();
+}
+
+void MqttClient::unsubscribe(const QStringList &topicFilters)
+{
+    if (!m_connected || topicFilters.isEmpty())
+        return;
+    FilterList list(topicFilters);
+    mosquitto_unsubscribe_multiple(m_mosq, nullptr, int(list.pointers.size()), list.pointers.data(), nullptr);
+    updateWriteInterest();
+}
+
 void MqttClient::publish(const QString &topic, const QByteArray &payload, bool retain)
 {
     if (!m_connected)
@@ -246,6 +292,7 @@ void MqttClient::onConnect(mosquitto *, void *self, int rc)
         return;
     }
     client->m_connected = true;
+    client->m_linked = true;
     client->m_retryMs = firstRetryMs;
     emit client->event({ MqttOutcome::Connected, client->address() });
     emit client->connected();

@@ -56,6 +56,9 @@ public:
     // subscribes and publishes afresh.
     void subscribe(const QString &topicFilter);
     void unsubscribe(const QString &topicFilter);
+    // Several filters in one packet, answered as one.
+    void subscribe(const QStringList &topicFilters);
+    void unsubscribe(const QStringList &topicFilters);
     void publish(const QString &topic, const QByteArray &payload, bool retain);
 
     // Sends the will's opposite in an orderly way and closes the link.
@@ -74,6 +77,7 @@ private:
     static void onConnect(mosquitto *, void *self, int rc);
     static void onMessage(mosquitto *, void *self, const mosquitto_message *message);
 
+    void configure(); // the library's options, callbacks and will
     void connectNow();
     void connectTo(const QString &address);
     void watchSocket();
@@ -87,6 +91,7 @@ private:
     mosquitto *m_mosq = nullptr;
     bool m_started = false;
     bool m_connected = false;
+    bool m_linked = false; // connected since the library was last set up
     bool m_stopping = false;
     bool m_refused = false;
     int m_retryMs = firstRetryMs;

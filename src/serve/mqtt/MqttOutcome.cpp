@@ -21,6 +21,11 @@ QString words(const Outcome &outcome)
                 + outcome.description;
     case MqttOutcome::TlsFileInvalid:
         return QStringLiteral("\"%1\" cannot be used for TLS: %2").arg(outcome.subject, outcome.description);
+    case MqttOutcome::RetainedUnread:
+        return QStringLiteral("the broker did not hand back what it retains under %1 within %2 s: boards whose "
+                              "state it held but this service no longer has may stay announced")
+                .arg(outcome.subject)
+                .arg(outcome.limit);
     }
     return {};
 }

@@ -13,6 +13,7 @@ enum class MqttOutcome {
     Lost, // subject: HOST:PORT; description: the reason
     Refused, // subject: HOST:PORT; description: the broker's reason
     TlsFileInvalid, // subject: the file (or host); description: the TLS library's reason
+    RetainedUnread, // subject: the prefix; limit: the seconds waited
 };
 
 const OutcomeArea &outcomeArea(MqttOutcome kind);

@@ -112,4 +112,9 @@ QString state(const QString &prefix, int board)
     return QStringLiteral("%1/%2/state").arg(prefix).arg(board);
 }
 
+QString states(const QString &prefix)
+{
+    return prefix + QStringLiteral("/+/state");
+}
+
 } // namespace MqttTopics

@@ -51,6 +51,7 @@ QString commandTopic(const QString &prefix, int board, Command command);
 QString status(const QString &prefix);
 QString error(const QString &prefix);
 QString state(const QString &prefix, int board);
+QString states(const QString &prefix); // the filter for every board's state
 
 } // namespace MqttTopics
 
