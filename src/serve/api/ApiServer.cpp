@@ -68,6 +68,14 @@ void ApiServer::route(QHttpServerRequest::Method method, const QString &pattern,
     m_routes.append({ method, pattern.split(u'/'), std::move(action) });
 }
 
+QStringList ApiServer::routes() const
+{
+    QStringList names;
+    for (const Route &route : m_routes)
+        names.append(methodName(route.method) + u' ' + route.segments.join(u'/'));
+    return names;
+}
+
 void ApiServer::addHeader(const QByteArray &name, const QByteArray &value)
 {
     m_headers.append({ name, value });
@@ -146,7 +154,8 @@ bool ApiServer::authorized(const QHttpServerRequest &request) const
 ApiReply ApiServer::dispatch(const QHttpServerRequest &request)
 {
     const QString path = request.url().path();
-    if ((path == u"/api" || path.startsWith(u"/api/")) && !authorized(request)) {
+    // The metrics are the service's state as much as /api's answers are.
+    if ((path == u"/api" || path.startsWith(u"/api/") || path == u"/metrics") && !authorized(request)) {
         ApiReply reply = ApiReply::error({ ServiceOutcome::Unauthorized });
         reply.headers.append({ QByteArrayLiteral("WWW-Authenticate"), QByteArrayLiteral("Bearer") });
         return reply;

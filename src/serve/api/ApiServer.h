@@ -32,6 +32,8 @@ public:
 
     // pattern: "/api/boards/*/alerts/*", each * one path segment.
     void route(QHttpServerRequest::Method method, const QString &pattern, Action action);
+    // Every route as "GET /api/boards/*", in the order they were given.
+    QStringList routes() const;
     // The WebSocket upgrades asked for on path (the others get the table's
     // answer) go to action once their handshake is done. A browser cannot
     // set Authorization on a WebSocket: its first message carries the token
