@@ -154,6 +154,16 @@ void BoardEngine::start()
     update();
 }
 
+void BoardEngine::resend(int board)
+{
+    if (!isBoard(board) || !m_started || !m_boards[board].pending.isEmpty())
+        return;
+    m_boards[board].sentBytes.clear();
+    const QDateTime now = localNow();
+    refresh(board, now);
+    flush(now);
+}
+
 // A board changes by itself only at its next change or with the minute, so
 // a wake-up re-evaluates the boards that are due; all of them in a new
 // minute, after a clock set back, and at the start.

@@ -64,6 +64,7 @@ public:
     QDateTime localNow() const;
 
     void start(); // every board with content sends its current frame once
+    void resend(int board); // its current frame once more, unless one is on its way
     void update(); // re-evaluate at clock.now(); tests call it after moving the clock
     void lineReady(); // the sink stopped being busy: send the next pending frame
 

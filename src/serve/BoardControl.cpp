@@ -12,6 +12,7 @@
 
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QSet>
 
 namespace {
 
@@ -341,16 +342,30 @@ Outcome BoardControl::importContent(const ContentArchive &archive)
     }
     for (qsizetype i = 0; i < archive.alerts.size(); ++i) {
         for (const int board : archive.alerts.at(i).boards) {
-            if (const Outcome fit = fits(board, archive.alerts.at(i).alert.text, QStringLiteral("alerts[%1].text").arg(i));
+            if (const Outcome fit
+                = fits(board, archive.alerts.at(i).alert.text, QStringLiteral("alerts[%1].text").arg(i));
                 !fit.ok())
                 return fit;
         }
     }
     if (const Outcome written = ContentTransfer::write(m_store, archive); !written.ok())
         return written;
+    // Every board shows the new content: those it changed have sent their
+    // frame (or have it on its way), the others send theirs again.
+    QSet<int> sent;
+    const auto watch = connect(&m_engine, &BoardEngine::frameSent, this,
+                               [&sent](int board, const QByteArray &, const Showing &, bool) { sent.insert(board); });
     QList<int> changed = m_site.declared();
+    // A playlist that load() replaces is left to it: the same one again
+    // sends nothing on its way, rather than an empty frame first.
+    QSet<int> keeps;
+    for (const ContentArchive::Board &board : archive.boards) {
+        if (!board.playlist.isEmpty())
+            keeps.insert(board.number);
+    }
     for (const int board : m_engine.boards()) {
-        m_engine.setPlaylist(board, {});
+        if (!keeps.contains(board))
+            m_engine.setPlaylist(board, {});
         m_engine.clearAlerts(board);
     }
     // A counter the archive does not hold reads as one never set.
@@ -358,11 +373,15 @@ Outcome BoardControl::importContent(const ContentArchive &archive)
     for (auto it = counters.cbegin(); it != counters.cend(); ++it)
         m_engine.setCounter(it.key(), 0);
     load();
+    disconnect(watch);
+    for (const int board : m_engine.boards()) {
+        if (!sent.contains(board))
+            m_engine.resend(board);
+    }
     changed += m_site.declared();
     std::sort(changed.begin(), changed.end());
     changed.erase(std::unique(changed.begin(), changed.end()), changed.end());
     for (const int board : std::as_const(changed))
         emit declarationChanged(board);
-    m_engine.start();
     return {};
 }

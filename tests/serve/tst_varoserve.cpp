@@ -290,6 +290,31 @@ private slots:
         row("wrong method", "POST /api/boards/5/message", "", 405, "POST is not allowed here; allowed: PUT");
         row("a body of exactly 1 MiB is taken", "PUT /api/boards/1/message",
             QByteArray(R"({"text":"x"})").leftJustified(1 << 20), 200, "", { "\r1C0\r1B99\r1Ax\r1D" });
+        // Each refused import leaves the content as it was: the last row's frames are those of the
+        // boards it had.
+        const QByteArray content = R"({"format":"varoserve-content","version":1,"counters":{},"alerts":[%1],)"
+                                   R"("boards":[{"board":3,"playlist":[{"text":"A"}]},%2]})";
+        const auto archive = [&content](const char *alerts, const char *board) {
+            return QByteArray(content).replace("%1", alerts).replace("%2", board);
+        };
+        row("import: a mode of no name", "PUT /api/import",
+            archive("", R"({"board":4,"playlist":[{"text":"B","mode":"up"}]})"), 400,
+            "boards[1].playlist[0].mode must be left, right");
+        row("import: a board twice", "PUT /api/import", archive("", R"({"board":3})"), 400,
+            "boards[1].board repeats a board given before");
+        row("import: an alert on board 100", "PUT /api/import",
+            archive(R"({"boards":[2,100],"text":"F","priority":5,"raised":"2030-01-01T00:00:00Z","ends":"2030-01-01T00:00:00Z"})",
+                    R"({"board":4})"),
+            400, "alerts[0].boards[1] must be a whole number from 0 to 99");
+        row("import: another version", "PUT /api/import", archive("", R"({"board":4})").replace("1,", "2,"), 400,
+            "version is not one this VaroServe reads");
+        row("import: every board its frame", "PUT /api/import", archive("", R"({"board":4,"name":"Gate"})"), 200,
+            R"("boards":[{"board":3,"playlist":[{)",
+            { "\r1C0\r1B99\r1A\r1D", "\r5C0\r5B99\r5A\r5D", "\r21C0\r21B99\r21A\r21D", "\r22C0\r22B99\r22A\r22D",
+              "\r3C0\r3B99\r3AA\r3D" });
+        row("import: the same again, every board sent its frame", "PUT /api/import",
+            archive("", R"({"board":4,"name":"Gate"})"), 200, "", { "\r3C0\r3B99\r3AA\r3D" });
+        row("metrics: the frames of board 3", "GET /metrics", "", 200, "varoserve_frames_sent_total{board=\"3\"} 2\n");
     }
     void api()
     {

@@ -73,6 +73,8 @@ QStringList ApiServer::routes() const
     QStringList names;
     for (const Route &route : m_routes)
         names.append(methodName(route.method) + u' ' + route.segments.join(u'/'));
+    for (const QString &path : m_webSocketPaths)
+        names.append(QStringLiteral("GET ") + path);
     return names;
 }
 
@@ -111,6 +113,7 @@ void ApiServer::close()
 
 void ApiServer::acceptWebSockets(const QString &path, std::function<void(std::unique_ptr<QWebSocket>)> action)
 {
+    m_webSocketPaths.append(path);
     // The server hands an upgrade on only when a route of its own took the
     // request; any other request on that path is answered from the table.
     m_http.route(path, [this, path](const QHttpServerRequest &request, QHttpServerResponder &&responder) {
