@@ -488,6 +488,35 @@ private slots:
         QCOMPARE(service.stop(SIGTERM), 0);
     }
 
+    // Exported, imported into another store, exported again: the same but for when it was written.
+    void contentMovesToAnotherStore()
+    {
+        const auto content = [](Service &service) {
+            QJsonObject json = service.http("GET", "/api/export").json().object();
+            return json.take("exported").isString() ? json : QJsonObject();
+        };
+        Service from;
+        QVERIFY(from.start({ "--data", store("restart.sqlite"), udp() }));
+        QCOMPARE(from.http("POST", "/api/groups/gate/alerts", R"({"text":"GATE","seconds":600})").status, 201);
+        const QJsonObject exported = content(from);
+        QCOMPARE(exported["alerts"][0]["boards"], (QJsonArray { 9 }));
+        QCOMPARE(exported["boards"][0]["playlist"][1]["text"], "B");
+        const QString file = write("content.json", QJsonDocument(exported).toJson());
+        QProcess cli;
+        cli.start(VAROSERVE, { "--import", file, "--data", store("restart.sqlite") });
+        QVERIFY(cli.waitForFinished(5000));
+        QCOMPARE(cli.exitCode(), 1);
+        QVERIFY(cli.readAllStandardError().contains("in use by another VaroServe"));
+        QCOMPARE(from.stop(), 0);
+        cli.start(VAROSERVE, { "--import", file, "--data", store("moved.sqlite") });
+        QVERIFY(cli.waitForFinished(5000));
+        QCOMPARE(cli.exitCode(), 0);
+        Service to;
+        QVERIFY(to.start({ "--data", store("moved.sqlite"), udp() }));
+        QCOMPARE(content(to), exported);
+        frames();
+    }
+
     // As systemd starts it (Type=notify): ready only once the port answers,
     // never when the store is refused; then the watchdog's pings keep coming.
     void systemdNotified()
