@@ -768,6 +768,36 @@ private slots:
         qInfo("memory grew by %lld KiB", grown);
         QCOMPARE_LT(grown, 256 * 1024);
     }
+
+    // Every operation openapi.json describes is answered: not an unknown path, not 405.
+    void openApiWalked()
+    {
+        const QJsonObject paths = shared.http("GET", "/api/openapi.json").json()["paths"].toObject();
+        QCOMPARE_GT(paths.size(), 20);
+        for (auto path = paths.begin(); path != paths.end(); ++path) {
+            QByteArray concrete = path.key().toUtf8();
+            concrete.replace("{board}", "99").replace("{id}", "1").replace("{group}", "walk").replace("{name}", "walk");
+            const QJsonObject operations = path.value().toObject();
+            for (auto operation = operations.begin(); operation != operations.end(); ++operation) {
+                const QByteArray method = operation.key().toUpper().toUtf8(), name = method + ' ' + concrete;
+                if (method == "PARAMETERS")
+                    continue;
+                Reply reply;
+                if (operation.value().toObject()["responses"].toObject().contains("101")) { // a WebSocket
+                    const auto socket = shared.connection();
+                    socket->write(name
+                                  + " HTTP/1.1\r\nHost: x\r\nUpgrade: websocket\r\nConnection: Upgrade\r\n"
+                                    "Sec-WebSocket-Key: dGhlIHNhbXBsZSBub25jZQ==\r\nSec-WebSocket-Version: 13\r\n\r\n");
+                    socket->waitForReadyRead(2000);
+                    reply.status = socket->readAll().mid(9, 3).toInt();
+                } else {
+                    reply = shared.http(method, concrete);
+                }
+                QVERIFY2(reply.status != 405 && reply.status != 0 && !reply.body.contains("no such path"), name);
+            }
+        }
+        frames();
+    }
 };
 
 QTEST_GUILESS_MAIN(tst_VaroServe)
