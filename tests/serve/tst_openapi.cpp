@@ -8,8 +8,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-// The service's route table against its OpenAPI document, both ways; that
-// each described operation is answered over HTTP is tst_varoserve's.
+// Every route of the service's table is in its OpenAPI document; that each
+// described operation is answered over HTTP is tst_varoserve's.
 class tst_OpenApi : public QObject
 {
     Q_OBJECT
@@ -34,9 +34,6 @@ private slots:
         const QStringList routes = service.api()->routes();
         for (const QString &route : routes)
             QVERIFY2(described.contains(route), qPrintable(route + " is missing from src/serve/api/openapi.json"));
-        for (const QString &operation : std::as_const(described))
-            QVERIFY2(operation.startsWith("PARAMETERS") || routes.contains(operation),
-                     qPrintable(operation + " is described but not routed"));
         service.stop();
     }
 };
