@@ -80,6 +80,14 @@ void BoardEngine::setCounter(const QString &name, qint64 value)
     refreshAll();
 }
 
+void BoardEngine::setCounters(const QMap<QString, qint64> &counters)
+{
+    if (counters == m_counters)
+        return;
+    m_counters = counters;
+    refreshAll();
+}
+
 qint64 BoardEngine::counter(const QString &name) const
 {
     return m_counters.value(name);

@@ -44,6 +44,7 @@ public:
     bool removeAlert(int board, qint64 id);
     int clearAlerts(int board);
     void setCounter(const QString &name, qint64 value);
+    void setCounters(const QMap<QString, qint64> &counters); // all of them: the others are gone
     qint64 counter(const QString &name) const; // 0 when never set
     QMap<QString, qint64> counters() const;
     void setTopicValue(const QString &topic, const QString &payload); // {mqtt:TOPIC}

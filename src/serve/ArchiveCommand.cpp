@@ -49,7 +49,7 @@ int run(const ServeOptions::Parsed &options)
     Outcome done = store.open(options.dataFile);
     if (done.ok())
         done = options.action == ServeOptions::Export ? exportTo(store, options.archiveFile)
-                                                       : importFrom(store, options.archiveFile);
+                                                      : importFrom(store, options.archiveFile);
     store.close();
     if (!done.ok()) {
         Console::error(QStringLiteral("VaroServe: ") + MessageText::of(done));

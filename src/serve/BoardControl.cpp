@@ -368,10 +368,7 @@ Outcome BoardControl::importContent(const ContentArchive &archive)
             m_engine.setPlaylist(board, {});
         m_engine.clearAlerts(board);
     }
-    // A counter the archive does not hold reads as one never set.
-    const QMap<QString, qint64> counters = m_engine.counters();
-    for (auto it = counters.cbegin(); it != counters.cend(); ++it)
-        m_engine.setCounter(it.key(), 0);
+    m_engine.setCounters(archive.counters);
     load();
     disconnect(watch);
     for (const int board : m_engine.boards()) {

@@ -5,8 +5,8 @@
 #include "engine/Alert.h"
 #include "engine/PlaylistItem.h"
 #include "serve/Site.h"
-#include "serve/content/ContentArchive.h"
 #include "serve/content/BoardNumber.h"
+#include "serve/content/ContentArchive.h"
 #include "serve/content/CounterName.h"
 #include "store/ServeStore.h"
 

@@ -411,8 +411,8 @@ Outcome ServeStore::setCounter(const QString &name, qint64 value)
 Outcome ServeStore::clearContent()
 {
     Outcome cleared = begin();
-    for (const char *sql : { "DELETE FROM boards", "DELETE FROM playlists", "DELETE FROM alerts",
-                             "DELETE FROM counters" }) {
+    for (const char *sql :
+         { "DELETE FROM boards", "DELETE FROM playlists", "DELETE FROM alerts", "DELETE FROM counters" }) {
         if (cleared.ok())
             cleared = exec(statement(sql));
     }

@@ -312,6 +312,7 @@ private slots:
               "\r3C0\r3B99\r3AA\r3D" });
         row("import: the same again, every board sent its frame", "PUT /api/import",
             archive("", R"({"board":4,"name":"Gate"})"), 200, "", { "\r3C0\r3B99\r3AA\r3D" });
+        row("import: a counter it does not hold gone", "GET /api/counters", "", 200, R"({"counters":{}})");
         row("metrics: the frames of board 3", "GET /metrics", "", 200, "varoserve_frames_sent_total{board=\"3\"} 2\n");
     }
     void api()

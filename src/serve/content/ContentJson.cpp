@@ -234,8 +234,8 @@ Result<QList<PlaylistItem>> playlistAt(const QJsonValue &json, const QString &na
 
 // An alert as the store or an archive keeps it; withId: the store's, which
 // names its id.
-Result<Alert> alertRecordAt(const QJsonValue &json, const QString &name, const QString &prefix,
-                            const QStringList &keys, bool withId)
+Result<Alert> alertRecordAt(const QJsonValue &json, const QString &name, const QString &prefix, const QStringList &keys,
+                            bool withId)
 {
     Result<Alert> parsed;
     parsed.error = object(json, name, prefix, keys);
@@ -559,7 +559,8 @@ Result<ContentArchive::Board> archivedBoard(const QJsonValue &json, const QStrin
     parsed.error = declared.error;
     const QJsonValue items = fields.value(QLatin1String("playlist"));
     if (parsed.ok() && !items.isUndefined()) {
-        const auto playlist = playlistAt(items, prefix + QStringLiteral("playlist"), prefix + QStringLiteral("playlist"));
+        const auto playlist
+                = playlistAt(items, prefix + QStringLiteral("playlist"), prefix + QStringLiteral("playlist"));
         board.playlist = playlist.value;
         parsed.error = playlist.error;
     }
@@ -569,9 +570,9 @@ Result<ContentArchive::Board> archivedBoard(const QJsonValue &json, const QStrin
 Result<ContentArchive::SharedAlert> archivedAlert(const QJsonValue &json, const QString &place)
 {
     static const QStringList keys
-            = { QStringLiteral("boards"),     QStringLiteral("group"),    QStringLiteral("text"),
-                QStringLiteral("mode"),       QStringLiteral("brightness"), QStringLiteral("priority"),
-                QStringLiteral("raised"),     QStringLiteral("ends") };
+            = { QStringLiteral("boards"), QStringLiteral("group"),      QStringLiteral("text"),
+                QStringLiteral("mode"),   QStringLiteral("brightness"), QStringLiteral("priority"),
+                QStringLiteral("raised"), QStringLiteral("ends") };
     Result<ContentArchive::SharedAlert> parsed;
     const QString prefix = place + u'.';
     const auto alert = alertRecordAt(json, place, prefix, keys, false);

@@ -2,11 +2,11 @@
 #define CONTENTJSON_H
 
 #include "common/Result.h"
-#include "serve/content/ContentArchive.h"
 #include "engine/Alert.h"
 #include "engine/PlaylistItem.h"
 #include "engine/Showing.h"
 #include "serve/content/BoardNumber.h"
+#include "serve/content/ContentArchive.h"
 #include "serve/content/CounterName.h"
 #include "store/ServeStore.h"
 
