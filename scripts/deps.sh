@@ -14,9 +14,12 @@ packages="build-essential cmake pkg-config file qt6-base-dev qt6-serialport-dev 
 # The sandbox (a private network), the formatter, the package's checks
 # (dpkg-shlibdeps, the desktop entries, lintian, the systemd unit), a broker,
 # openssl to make the bus's test certificates, the page in a headless
-# browser, the zone database, strace.
+# browser, the zone database, strace, Prometheus' parser for the metrics, and
+# node with npm for the OpenAPI document's validator (which its test installs
+# into the build folder).
 [ "$1" != test ] || packages="$packages iproute2 util-linux clang-format dpkg-dev desktop-file-utils lintian
-          systemd mosquitto mosquitto-clients openssl chromium chromium-driver python3-selenium tzdata strace"
+          systemd mosquitto mosquitto-clients openssl chromium chromium-driver python3-selenium tzdata strace
+          python3-prometheus-client nodejs npm"
 missing=""
 for package in $packages; do
     dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" \

@@ -80,6 +80,14 @@ void BoardEngine::setCounter(const QString &name, qint64 value)
     refreshAll();
 }
 
+void BoardEngine::setCounters(const QMap<QString, qint64> &counters)
+{
+    if (counters == m_counters)
+        return;
+    m_counters = counters;
+    refreshAll();
+}
+
 qint64 BoardEngine::counter(const QString &name) const
 {
     return m_counters.value(name);
@@ -152,6 +160,16 @@ void BoardEngine::start()
     m_started = true;
     m_updated = {};
     update();
+}
+
+void BoardEngine::resend(int board)
+{
+    if (!isBoard(board) || !m_started || !m_boards[board].pending.isEmpty())
+        return;
+    m_boards[board].sentBytes.clear();
+    const QDateTime now = localNow();
+    refresh(board, now);
+    flush(now);
 }
 
 // A board changes by itself only at its next change or with the minute, so

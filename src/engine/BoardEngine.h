@@ -44,6 +44,7 @@ public:
     bool removeAlert(int board, qint64 id);
     int clearAlerts(int board);
     void setCounter(const QString &name, qint64 value);
+    void setCounters(const QMap<QString, qint64> &counters); // all of them: the others are gone
     qint64 counter(const QString &name) const; // 0 when never set
     QMap<QString, qint64> counters() const;
     void setTopicValue(const QString &topic, const QString &payload); // {mqtt:TOPIC}
@@ -64,6 +65,7 @@ public:
     QDateTime localNow() const;
 
     void start(); // every board with content sends its current frame once
+    void resend(int board); // its current frame once more, unless one is on its way
     void update(); // re-evaluate at clock.now(); tests call it after moving the clock
     void lineReady(); // the sink stopped being busy: send the next pending frame
 

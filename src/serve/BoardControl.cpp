@@ -4,6 +4,7 @@
 #include "engine/Clock.h"
 #include "engine/LiveText.h"
 #include "protocol/BoardFrame.h"
+#include "serve/ContentTransfer.h"
 #include "serve/ServiceOutcome.h"
 #include "serve/content/ContentJson.h"
 #include "serve/content/ContentOutcome.h"
@@ -11,6 +12,7 @@
 
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QSet>
 
 namespace {
 
@@ -106,10 +108,11 @@ Outcome BoardControl::fits(int board, const QString &text, const QString &field)
     return refused;
 }
 
-Outcome BoardControl::fits(int board, const QList<PlaylistItem> &items) const
+Outcome BoardControl::fits(int board, const QList<PlaylistItem> &items, const QString &place) const
 {
     for (qsizetype i = 0; i < items.size(); ++i) {
-        if (const Outcome fit = fits(board, items.at(i).text, QStringLiteral("items[%1].text").arg(i)); !fit.ok())
+        if (const Outcome fit = fits(board, items.at(i).text, QStringLiteral("%1[%2].text").arg(place).arg(i));
+            !fit.ok())
             return fit;
     }
     return {};
@@ -322,4 +325,60 @@ Result<QList<int>> BoardControl::endGroupAlerts(const QString &group, qint64 id)
             ended.append(board);
     }
     return { ended, {} };
+}
+
+ContentArchive BoardControl::exportContent() const
+{
+    return ContentTransfer::read(m_store, m_clock.now());
+}
+
+Outcome BoardControl::importContent(const ContentArchive &archive)
+{
+    for (qsizetype i = 0; i < archive.boards.size(); ++i) {
+        const ContentArchive::Board &board = archive.boards.at(i);
+        if (const Outcome fit = fits(board.number, board.playlist, QStringLiteral("boards[%1].playlist").arg(i));
+            !fit.ok())
+            return fit;
+    }
+    for (qsizetype i = 0; i < archive.alerts.size(); ++i) {
+        for (const int board : archive.alerts.at(i).boards) {
+            if (const Outcome fit
+                = fits(board, archive.alerts.at(i).alert.text, QStringLiteral("alerts[%1].text").arg(i));
+                !fit.ok())
+                return fit;
+        }
+    }
+    if (const Outcome written = ContentTransfer::write(m_store, archive); !written.ok())
+        return written;
+    // Every board shows the new content: those it changed have sent their
+    // frame (or have it on its way), the others send theirs again.
+    QSet<int> sent;
+    const auto watch = connect(&m_engine, &BoardEngine::frameSent, this,
+                               [&sent](int board, const QByteArray &, const Showing &, bool) { sent.insert(board); });
+    QList<int> changed = m_site.declared();
+    // A playlist that load() replaces is left to it: the same one again
+    // sends nothing on its way, rather than an empty frame first.
+    QSet<int> keeps;
+    for (const ContentArchive::Board &board : archive.boards) {
+        if (!board.playlist.isEmpty())
+            keeps.insert(board.number);
+    }
+    for (const int board : m_engine.boards()) {
+        if (!keeps.contains(board))
+            m_engine.setPlaylist(board, {});
+        m_engine.clearAlerts(board);
+    }
+    m_engine.setCounters(archive.counters);
+    load();
+    disconnect(watch);
+    for (const int board : m_engine.boards()) {
+        if (!sent.contains(board))
+            m_engine.resend(board);
+    }
+    changed += m_site.declared();
+    std::sort(changed.begin(), changed.end());
+    changed.erase(std::unique(changed.begin(), changed.end()), changed.end());
+    for (const int board : std::as_const(changed))
+        emit declarationChanged(board);
+    return {};
 }

@@ -6,6 +6,7 @@
 #include "engine/PlaylistItem.h"
 #include "serve/Site.h"
 #include "serve/content/BoardNumber.h"
+#include "serve/content/ContentArchive.h"
 #include "serve/content/CounterName.h"
 #include "store/ServeStore.h"
 
@@ -66,6 +67,11 @@ public:
     Result<QList<int>> raiseGroupAlert(const QString &group, Alert &alert); // alert.id: the one id on every board
     Result<QList<int>> endGroupAlerts(const QString &group, qint64 id = 0); // 0: all sent to it
 
+    // The whole content, and all of it replaced: checked against the line
+    // first, stored in one transaction, then every board sends its frame.
+    ContentArchive exportContent() const;
+    Outcome importContent(const ContentArchive &archive);
+
     // The most bytes a frame may have on the line (a UDP datagram's), or 0:
     // a text that could not fit it on its board is refused when stored.
     void setFrameLimit(qint64 bytes) { m_frameLimit = bytes; }
@@ -89,7 +95,8 @@ private:
     Result<PlaylistItem> changeItem(BoardNumber board, const std::function<void(PlaylistItem &)> &change);
     Result<qint64> storeCounter(const CounterName &name, qint64 value);
     Outcome fits(int board, const QString &text, const QString &field) const;
-    Outcome fits(int board, const QList<PlaylistItem> &items) const;
+    // items: the place the items are named by in a refusal.
+    Outcome fits(int board, const QList<PlaylistItem> &items, const QString &place = QStringLiteral("items")) const;
     void journalFrame(int board, const QByteArray &frame, const Showing &showing, bool failed);
 
     ServeStore &m_store;

@@ -20,6 +20,14 @@ const QCommandLineOption data(QStringLiteral("data"),
                               QStringLiteral("The store: playlists, alerts, counters and the journal "
                                              "(default $XDG_DATA_HOME/VaroServe/varoserve.sqlite)."),
                               QStringLiteral("FILE"));
+const QCommandLineOption exportTo(QStringLiteral("export"),
+                                  QStringLiteral("Write the store's whole content (boards, playlists, live alerts, "
+                                                 "counters) to FILE as JSON, and exit. No service may hold the store."),
+                                  QStringLiteral("FILE"));
+const QCommandLineOption importFrom(QStringLiteral("import"),
+                                    QStringLiteral("Replace the store's whole content with FILE, as --export wrote "
+                                                   "it, and exit; nothing changes when any of it is invalid."),
+                                    QStringLiteral("FILE"));
 const QCommandLineOption verbose(QStringLiteral("verbose"),
                                  QStringLiteral("Print every request answered and every frame sent."));
 
@@ -69,7 +77,7 @@ ServeOptions::Parsed ServeOptions::parse(const QStringList &arguments)
                            "2 bad usage."));
     parser.addHelpOption();
     parser.addVersionOption();
-    parser.addOptions({ listen, tokenFile, data, verbose });
+    parser.addOptions({ listen, tokenFile, data, exportTo, importFrom, verbose });
     parser.addOptions(MqttOptions::commandLineOptions());
     parser.addPositionalArgument(QStringLiteral("TRANSPORT"),
                                  QStringLiteral("COM#, UDP# or TCP:HOST:PORT, # and PORT from 1 to 65535."));
@@ -81,6 +89,17 @@ ServeOptions::Parsed ServeOptions::parse(const QStringList &arguments)
         return { ShowVersion, QStringLiteral("VaroServe %1.%2").arg(VMB_VERSION_MAJOR).arg(VMB_VERSION_MINOR) };
 
     const QStringList words = parser.positionalArguments();
+    if (parser.isSet(exportTo) || parser.isSet(importFrom)) {
+        const bool both = parser.isSet(exportTo) && parser.isSet(importFrom);
+        Parsed parsed { parser.isSet(exportTo) ? Export : Import };
+        parsed.archiveFile = parser.value(parser.isSet(exportTo) ? exportTo : importFrom);
+        parsed.dataFile = parser.isSet(data) ? parser.value(data) : defaultDataFile();
+        if (both || !words.isEmpty())
+            return usageError(QStringLiteral("--export and --import take no TRANSPORT and not each other."));
+        if (parsed.archiveFile.isEmpty() || parsed.dataFile.isEmpty())
+            return usageError(QStringLiteral("--export, --import and --data need a file name."));
+        return parsed;
+    }
     // No default: a service that guessed COM1 would drive whatever is there.
     if (words.isEmpty() || words.first().trimmed().isEmpty())
         return usageError(QStringLiteral("Missing TRANSPORT: give COM# or UDP#."));

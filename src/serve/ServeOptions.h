@@ -11,7 +11,7 @@
 class ServeOptions
 {
 public:
-    enum Action { Run, ShowHelp, ShowVersion, UsageError };
+    enum Action { Run, ShowHelp, ShowVersion, UsageError, Export, Import };
 
     struct Parsed
     {
@@ -22,6 +22,7 @@ public:
         quint16 listenPort = 0;
         QString tokenFile; // empty: no token
         QString dataFile;
+        QString archiveFile; // Export, Import: the content's file
         bool verbose = false;
         MqttOptions mqtt;
     };

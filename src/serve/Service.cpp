@@ -99,6 +99,9 @@ int Service::start()
     m_fields.addRoutes(*m_api);
     m_push.addRoutes(*m_api);
     m_page.addRoutes(*m_api);
+    m_export.addRoutes(*m_api);
+    m_metrics.addRoutes(*m_api);
+    m_openApi.addRoutes(*m_api);
     if (const Outcome listening = m_api->listen(m_options.listenAddress, m_options.listenPort); !listening.ok())
         return fail(listening, Failed);
     if (m_options.verbose)
@@ -111,6 +114,9 @@ int Service::start()
         connect(m_mqttClient.get(), &MqttClient::event, this, [](const Outcome &outcome) {
             Console::error(QStringLiteral("VaroServe: ") + MessageText::of(outcome));
         });
+        connect(m_mqttClient.get(), &MqttClient::connected, this, [this] { m_metrics.busConnected(true); });
+        connect(m_mqttClient.get(), &MqttClient::disconnected, this, [this] { m_metrics.busConnected(false); });
+        connect(m_mqtt.get(), &MqttBridge::refused, this, [this] { m_metrics.busRefused(); });
         connect(m_mqtt.get(), &MqttBridge::logLine, this,
                 [](const QString &line) { Console::error(QStringLiteral("VaroServe: ") + line); });
         m_mqttClient->start();

@@ -10,11 +10,14 @@
 #include "serve/api/ApiServer.h"
 #include "serve/api/BoardsController.h"
 #include "serve/api/CountersController.h"
+#include "serve/api/ExportController.h"
 #include "serve/api/FaceController.h"
 #include "serve/api/FieldsController.h"
 #include "serve/api/GroupsController.h"
 #include "serve/api/HealthController.h"
 #include "serve/api/JournalController.h"
+#include "serve/api/MetricsController.h"
+#include "serve/api/OpenApiController.h"
 #include "serve/api/PageController.h"
 #include "serve/api/PushChannel.h"
 #include "serve/mqtt/MqttBridge.h"
@@ -45,6 +48,7 @@ public:
     // Takes no more requests, lets the line take what is pending (bounded),
     // closes the store.
     void stop();
+    const ApiServer *api() const { return m_api.get(); } // once started
 
 private:
     int fail(const Outcome &outcome, ExitCode code) const;
@@ -69,6 +73,9 @@ private:
     FieldsController m_fields;
     PushChannel m_push { m_control, m_boards };
     PageController m_page;
+    ExportController m_export { m_control };
+    MetricsController m_metrics { m_control, m_sink, m_store };
+    OpenApiController m_openApi;
     std::unique_ptr<MqttTls> m_mqttTls;
     std::unique_ptr<MqttClient> m_mqttClient;
     std::unique_ptr<MqttBridge> m_mqtt;

@@ -29,6 +29,10 @@ QString words(const Outcome &outcome)
         return QStringLiteral("no board is in the group \"%1\"").arg(outcome.subject);
     case ServiceOutcome::BoardNotDeclared:
         return QStringLiteral("board %1 is not declared").arg(outcome.subject);
+    case ServiceOutcome::ArchiveUnreadable:
+        return QStringLiteral("Unable to read the content from \"%1\": %2").arg(outcome.subject, outcome.description);
+    case ServiceOutcome::ArchiveUnwritable:
+        return QStringLiteral("Unable to write the content to \"%1\": %2").arg(outcome.subject, outcome.description);
     }
     return {};
 }

@@ -17,6 +17,8 @@ enum class ServiceOutcome {
     AlertsFull, // subject: the board; limit: the live alerts it holds
     GroupUnknown, // subject: the group; no board is in it
     BoardNotDeclared, // subject: the board
+    ArchiveUnreadable, // subject: the file; description: the system's reason
+    ArchiveUnwritable, // subject: the file; description: the system's reason
 };
 
 const OutcomeArea &outcomeArea(ServiceOutcome kind);

@@ -1,5 +1,6 @@
 #include "common/Console.h"
 #include "common/SignalQuitter.h"
+#include "serve/ArchiveCommand.h"
 #include "serve/ServeOptions.h"
 #include "serve/Service.h"
 #include "serve/SystemdNotifier.h"
@@ -18,6 +19,9 @@ int main(int argc, char *argv[])
     case ServeOptions::UsageError:
         Console::error(options.text);
         return Service::BadUsage;
+    case ServeOptions::Export:
+    case ServeOptions::Import:
+        return ArchiveCommand::run(options);
     case ServeOptions::Run:
         break;
     }

@@ -22,6 +22,7 @@ const char header[] = "SQLite format 3";
 
 // SQLite's own result code for a file that is not one of its databases.
 const QString notADatabase = QStringLiteral("26");
+const QString busy = QStringLiteral("5"); // SQLITE_BUSY: another connection holds the lock
 
 // The steps from each version to the next, in order: a new store takes
 // them all, an older one those it lacks, its data kept.
@@ -116,6 +117,8 @@ Outcome ServeStore::open(const QString &path)
     query.exec(QStringLiteral("PRAGMA locking_mode = EXCLUSIVE"));
     if (!query.exec(QStringLiteral("PRAGMA user_version")) || !query.next()) {
         const QSqlError error = query.lastError();
+        if (error.nativeErrorCode() == busy)
+            return { StoreOutcome::InUse, path };
         return error.nativeErrorCode() == notADatabase
                 ? Outcome { StoreOutcome::NotDatabase, path, {}, 0, error.text() }
                 : failure(error.text());
@@ -141,7 +144,8 @@ Outcome ServeStore::open(const QString &path)
     }
     // Takes the exclusive lock now rather than at the first change.
     if (!query.exec(QStringLiteral("BEGIN IMMEDIATE")) || !query.exec(QStringLiteral("COMMIT")))
-        return failure(query.lastError().text());
+        return query.lastError().nativeErrorCode() == busy ? Outcome { StoreOutcome::InUse, path }
+                                                           : failure(query.lastError().text());
 
     return {};
 }
@@ -213,7 +217,12 @@ QSqlQuery &ServeStore::statement(const char *sql)
 
 Outcome ServeStore::exec(QSqlQuery &query) const
 {
-    return query.exec() ? Outcome() : failure(query.lastError().text());
+    if (query.exec())
+        return {};
+    // Outside a transaction each statement is its own commit.
+    if (m_depth == 0)
+        ++m_commitFailures;
+    return failure(query.lastError().text());
 }
 
 QMap<int, QByteArray> ServeStore::playlists() const
@@ -289,10 +298,13 @@ Outcome ServeStore::commit()
 {
     if (--m_depth > 0)
         return {};
-    if (m_rolledBack)
+    if (m_rolledBack) {
+        ++m_commitFailures;
         return failure(QStringLiteral("the change was rolled back"));
+    }
     if (m_db.commit())
         return {};
+    ++m_commitFailures;
     const Outcome failed = failure(m_db.lastError().text());
     m_db.rollback();
     return failed;
@@ -394,6 +406,21 @@ Outcome ServeStore::setCounter(const QString &name, qint64 value)
     query.addBindValue(name);
     query.addBindValue(value);
     return exec(query);
+}
+
+Outcome ServeStore::clearContent()
+{
+    Outcome cleared = begin();
+    for (const char *sql :
+         { "DELETE FROM boards", "DELETE FROM playlists", "DELETE FROM alerts", "DELETE FROM counters" }) {
+        if (cleared.ok())
+            cleared = exec(statement(sql));
+    }
+    if (!cleared.ok()) {
+        rollback();
+        return cleared;
+    }
+    return commit();
 }
 
 Outcome ServeStore::appendJournal(const QList<JournalEntry> &entries)

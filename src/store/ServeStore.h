@@ -99,6 +99,11 @@ public:
     Outcome clearAlerts(int board);
     Outcome dropAlertsEndedBy(const QDateTime &now);
     Outcome setCounter(const QString &name, qint64 value);
+    // Every declaration, playlist, alert and counter gone (the journal and
+    // the alert ids stay): the content about to be replaced as a whole.
+    Outcome clearContent();
+    // Changes the database refused to make durable since the store opened.
+    qint64 commitFailures() const { return m_commitFailures; }
 
     // In one transaction; keeps the newest journalLimit entries.
     Outcome appendJournal(const QList<JournalEntry> &entries);
@@ -117,6 +122,7 @@ private:
     std::map<const char *, std::unique_ptr<QSqlQuery>> m_statements;
     int m_depth = 0; // transactions begun and not yet ended
     bool m_rolledBack = false;
+    mutable qint64 m_commitFailures = 0;
 };
 
 #endif

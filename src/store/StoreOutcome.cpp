@@ -16,6 +16,10 @@ QString words(const Outcome &outcome)
         return QStringLiteral("The store \"%1\" is a database of another program").arg(outcome.subject);
     case StoreOutcome::Failed:
         return QStringLiteral("The store \"%1\" failed: %2").arg(outcome.subject, outcome.description);
+    case StoreOutcome::InUse:
+        return QStringLiteral(
+                       "The store \"%1\" is in use by another VaroServe (database is locked): stop that one first")
+                .arg(outcome.subject);
     case StoreOutcome::AlertUnknown:
         return QStringLiteral("no such alert: ") + outcome.subject;
     }

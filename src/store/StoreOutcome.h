@@ -10,6 +10,7 @@ enum class StoreOutcome {
     Newer, // subject; description: the file's schema version
     Foreign, // subject: a database that some other program made
     Failed, // subject; description
+    InUse, // subject: a store another VaroServe holds
     AlertUnknown, // subject: the id
 };
 

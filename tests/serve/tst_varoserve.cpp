@@ -290,6 +290,30 @@ private slots:
         row("wrong method", "POST /api/boards/5/message", "", 405, "POST is not allowed here; allowed: PUT");
         row("a body of exactly 1 MiB is taken", "PUT /api/boards/1/message",
             QByteArray(R"({"text":"x"})").leftJustified(1 << 20), 200, "", { "\r1C0\r1B99\r1Ax\r1D" });
+        // Each refused import leaves the content as it was: the last row's frames are those of the
+        // boards it had.
+        const QByteArray content = R"({"format":"varoserve-content","version":1,"counters":{},"alerts":[%1],)"
+                                   R"("boards":[{"board":3,"playlist":[{"text":"A"}]},%2]})";
+        const auto archive = [&content](const char *alerts, const char *board) {
+            return QByteArray(content).replace("%1", alerts).replace("%2", board);
+        };
+        row("import: a mode of no name", "PUT /api/import",
+            archive("", R"({"board":4,"playlist":[{"text":"B","mode":"up"}]})"), 400,
+            "boards[1].playlist[0].mode must be left, right");
+        row("import: a board twice", "PUT /api/import", archive("", R"({"board":3})"), 400,
+            "boards[1].board repeats a board given before");
+        row("import: an alert on board 100", "PUT /api/import",
+            archive(R"({"boards":[2,100],"text":"F","priority":5,"raised":"2030-01-01T00:00:00Z","ends":"2030-01-01T00:00:00Z"})",
+                    R"({"board":4})"),
+            400, "alerts[0].boards[1] must be a whole number from 0 to 99");
+        row("import: every board its frame", "PUT /api/import", archive("", R"({"board":4,"name":"Gate"})"), 200,
+            R"("boards":[{"board":3,"playlist":[{)",
+            { "\r1C0\r1B99\r1A\r1D", "\r5C0\r5B99\r5A\r5D", "\r21C0\r21B99\r21A\r21D", "\r22C0\r22B99\r22A\r22D",
+              "\r3C0\r3B99\r3AA\r3D" });
+        row("import: the same again, every board sent its frame", "PUT /api/import",
+            archive("", R"({"board":4,"name":"Gate"})"), 200, "", { "\r3C0\r3B99\r3AA\r3D" });
+        row("import: a counter it does not hold gone", "GET /api/counters", "", 200, R"({"counters":{}})");
+        row("metrics: the frames of board 3", "GET /metrics", "", 200, "varoserve_frames_sent_total{board=\"3\"} 2\n");
     }
     void api()
     {
@@ -466,6 +490,35 @@ private slots:
         QVERIFY(service.http("GET", "/api/boards/4").json()["alerts"][0]["secondsLeft"].toInt() > 590);
         QCOMPARE(service.http("DELETE", "/api/boards/4/alerts/1").status, 204);
         QCOMPARE(service.stop(SIGTERM), 0);
+    }
+
+    // Exported, imported into another store, exported again: the same but for when it was written.
+    void contentMovesToAnotherStore()
+    {
+        const auto content = [](Service &service) {
+            QJsonObject json = service.http("GET", "/api/export").json().object();
+            return json.take("exported").isString() ? json : QJsonObject();
+        };
+        Service from;
+        QVERIFY(from.start({ "--data", store("restart.sqlite"), udp() }));
+        QCOMPARE(from.http("POST", "/api/groups/gate/alerts", R"({"text":"GATE","seconds":600})").status, 201);
+        const QJsonObject exported = content(from);
+        QCOMPARE(exported["alerts"][0]["boards"], (QJsonArray { 9 }));
+        QCOMPARE(exported["boards"][0]["playlist"][1]["text"], "B");
+        const QString file = write("content.json", QJsonDocument(exported).toJson());
+        QProcess cli;
+        cli.start(VAROSERVE, { "--import", file, "--data", store("restart.sqlite") });
+        QVERIFY(cli.waitForFinished(5000));
+        QCOMPARE(cli.exitCode(), 1);
+        QVERIFY(cli.readAllStandardError().contains("in use by another VaroServe"));
+        QCOMPARE(from.stop(), 0);
+        cli.start(VAROSERVE, { "--import", file, "--data", store("moved.sqlite") });
+        QVERIFY(cli.waitForFinished(5000));
+        QCOMPARE(cli.exitCode(), 0);
+        Service to;
+        QVERIFY(to.start({ "--data", store("moved.sqlite"), udp() }));
+        QCOMPARE(content(to), exported);
+        frames();
     }
 
     // As systemd starts it (Type=notify): ready only once the port answers,
@@ -718,6 +771,36 @@ private slots:
         const qint64 grown = guarded.memory("VmHWM") - before;
         qInfo("memory grew by %lld KiB", grown);
         QCOMPARE_LT(grown, 256 * 1024);
+    }
+
+    // Every operation openapi.json describes is answered: not an unknown path, not 405.
+    void openApiWalked()
+    {
+        const QJsonObject paths = shared.http("GET", "/api/openapi.json").json()["paths"].toObject();
+        QCOMPARE_GT(paths.size(), 20);
+        for (auto path = paths.begin(); path != paths.end(); ++path) {
+            QByteArray concrete = path.key().toUtf8();
+            concrete.replace("{board}", "99").replace("{id}", "1").replace("{group}", "walk").replace("{name}", "walk");
+            const QJsonObject operations = path.value().toObject();
+            for (auto operation = operations.begin(); operation != operations.end(); ++operation) {
+                const QByteArray method = operation.key().toUpper().toUtf8(), name = method + ' ' + concrete;
+                if (method == "PARAMETERS")
+                    continue;
+                Reply reply;
+                if (operation.value().toObject()["responses"].toObject().contains("101")) { // a WebSocket
+                    const auto socket = shared.connection();
+                    socket->write(name
+                                  + " HTTP/1.1\r\nHost: x\r\nUpgrade: websocket\r\nConnection: Upgrade\r\n"
+                                    "Sec-WebSocket-Key: dGhlIHNhbXBsZSBub25jZQ==\r\nSec-WebSocket-Version: 13\r\n\r\n");
+                    socket->waitForReadyRead(2000);
+                    reply.status = socket->readAll().mid(9, 3).toInt();
+                } else {
+                    reply = shared.http(method, concrete);
+                }
+                QVERIFY2(reply.status != 405 && reply.status != 0 && !reply.body.contains("no such path"), name);
+            }
+        }
+        frames();
     }
 };
 

@@ -68,6 +68,16 @@ void ApiServer::route(QHttpServerRequest::Method method, const QString &pattern,
     m_routes.append({ method, pattern.split(u'/'), std::move(action) });
 }
 
+QStringList ApiServer::routes() const
+{
+    QStringList names;
+    for (const Route &route : m_routes)
+        names.append(methodName(route.method) + u' ' + route.segments.join(u'/'));
+    for (const QString &path : m_webSocketPaths)
+        names.append(QStringLiteral("GET ") + path);
+    return names;
+}
+
 void ApiServer::addHeader(const QByteArray &name, const QByteArray &value)
 {
     m_headers.append({ name, value });
@@ -103,6 +113,7 @@ void ApiServer::close()
 
 void ApiServer::acceptWebSockets(const QString &path, std::function<void(std::unique_ptr<QWebSocket>)> action)
 {
+    m_webSocketPaths.append(path);
     // The server hands an upgrade on only when a route of its own took the
     // request; any other request on that path is answered from the table.
     m_http.route(path, [this, path](const QHttpServerRequest &request, QHttpServerResponder &&responder) {
@@ -146,7 +157,8 @@ bool ApiServer::authorized(const QHttpServerRequest &request) const
 ApiReply ApiServer::dispatch(const QHttpServerRequest &request)
 {
     const QString path = request.url().path();
-    if ((path == u"/api" || path.startsWith(u"/api/")) && !authorized(request)) {
+    // The metrics are the service's state as much as /api's answers are.
+    if ((path == u"/api" || path.startsWith(u"/api/") || path == u"/metrics") && !authorized(request)) {
         ApiReply reply = ApiReply::error({ ServiceOutcome::Unauthorized });
         reply.headers.append({ QByteArrayLiteral("WWW-Authenticate"), QByteArrayLiteral("Bearer") });
         return reply;

@@ -32,6 +32,9 @@ public:
 
     // pattern: "/api/boards/*/alerts/*", each * one path segment.
     void route(QHttpServerRequest::Method method, const QString &pattern, Action action);
+    // Every route as "GET /api/boards/*", in the order they were given, and
+    // the WebSocket paths as GET.
+    QStringList routes() const;
     // The WebSocket upgrades asked for on path (the others get the table's
     // answer) go to action once their handshake is done. A browser cannot
     // set Authorization on a WebSocket: its first message carries the token
@@ -65,6 +68,7 @@ private:
     QByteArray m_token;
     QList<Route> m_routes;
     QList<QPair<QByteArray, QByteArray>> m_headers;
+    QStringList m_webSocketPaths;
 };
 
 #endif

@@ -22,6 +22,7 @@ int of(StoreOutcome kind)
     case StoreOutcome::Newer:
     case StoreOutcome::Foreign:
     case StoreOutcome::Failed:
+    case StoreOutcome::InUse:
         return 500;
     }
     return 500;
@@ -55,6 +56,10 @@ int of(ContentOutcome kind)
     case ContentOutcome::NameTooLong:
     case ContentOutcome::GroupInvalid:
     case ContentOutcome::GroupsTooMany:
+    case ContentOutcome::NotAnArray:
+    case ContentOutcome::Repeated:
+    case ContentOutcome::BoardsMissing:
+    case ContentOutcome::ArchiveUnknown:
         return 400;
     }
     return 500;
@@ -79,6 +84,8 @@ int of(ServiceOutcome kind)
         return 400;
     case ServiceOutcome::TokenTooShort:
     case ServiceOutcome::ListenFailed:
+    case ServiceOutcome::ArchiveUnreadable:
+    case ServiceOutcome::ArchiveUnwritable:
         return 500;
     }
     return 500;

@@ -211,6 +211,57 @@ QJsonValue timeJson(const QDateTime &time)
     return time.isValid() ? QJsonValue(time.toUTC().toString(Qt::ISODateWithMs)) : QJsonValue(QJsonValue::Null);
 }
 
+// name: the array's place in errors; items: its items' ("items[3]").
+Result<QList<PlaylistItem>> playlistAt(const QJsonValue &json, const QString &name, const QString &items)
+{
+    Result<QList<PlaylistItem>> parsed;
+    if (!json.isArray() || json.toArray().size() > maxItems) {
+        parsed.error = failure(ContentOutcome::PlaylistInvalid, name);
+        return parsed;
+    }
+    const QJsonArray array = json.toArray();
+    for (qsizetype i = 0; i < array.size(); ++i) {
+        const QString place = QStringLiteral("%1[%2]").arg(items).arg(i);
+        const Result<PlaylistItem> one = itemAt(array.at(i), place, place + u'.');
+        if (!one.ok()) {
+            parsed.error = one.error;
+            return parsed;
+        }
+        parsed.value.append(one.value);
+    }
+    return parsed;
+}
+
+// An alert as the store or an archive keeps it; withId: the store's, which
+// names its id.
+Result<Alert> alertRecordAt(const QJsonValue &json, const QString &name, const QString &prefix, const QStringList &keys,
+                            bool withId)
+{
+    Result<Alert> parsed;
+    parsed.error = object(json, name, prefix, keys);
+    if (!parsed.ok())
+        return parsed;
+    Alert &stored = parsed.value;
+    Reader read { json.toObject(), prefix, {} };
+    read.common(stored.text, stored.mode, stored.brightness);
+    read.take(stored.priority,
+              ranged(read.at("priority"), 1, 9, ContentOutcome::PriorityInvalid, read.name("priority")));
+    if (withId)
+        read.take(stored.id, counterValue(read.at("id"), read.name("id")));
+    for (const char *key : { "raised", "ends" }) {
+        const QDateTime time = QDateTime::fromString(read.at(key).toString(), Qt::ISODateWithMs);
+        if (read.error.ok() && !time.isValid())
+            read.error = failure(ContentOutcome::DateInvalid, read.name(key));
+        (qstrcmp(key, "raised") == 0 ? stored.raised : stored.ends) = time.toUTC();
+    }
+    parsed.error = read.error;
+    return parsed;
+}
+
+Result<ServeStore::Declaration> declarationAt(const QJsonObject &fields, const QString &prefix);
+Result<ContentArchive::Board> archivedBoard(const QJsonValue &json, const QString &place, const QList<int> &earlier);
+Result<ContentArchive::SharedAlert> archivedAlert(const QJsonValue &json, const QString &place);
+
 } // namespace
 
 Result<PlaylistItem> item(const QJsonValue &json)
@@ -220,22 +271,7 @@ Result<PlaylistItem> item(const QJsonValue &json)
 
 Result<QList<PlaylistItem>> playlist(const QJsonValue &json)
 {
-    Result<QList<PlaylistItem>> parsed;
-    if (!json.isArray() || json.toArray().size() > maxItems) {
-        parsed.error = failure(ContentOutcome::PlaylistInvalid, QStringLiteral("playlist"));
-        return parsed;
-    }
-    const QJsonArray items = json.toArray();
-    for (qsizetype i = 0; i < items.size(); ++i) {
-        const QString name = QStringLiteral("items[%1]").arg(i);
-        const Result<PlaylistItem> one = itemAt(items.at(i), name, name + u'.');
-        if (!one.ok()) {
-            parsed.error = one.error;
-            return parsed;
-        }
-        parsed.value.append(one.value);
-    }
-    return parsed;
+    return playlistAt(json, QStringLiteral("playlist"), QStringLiteral("items"));
 }
 
 Result<PlaylistItem> message(const QJsonValue &json)
@@ -327,12 +363,19 @@ Result<QString> group(const QString &name, const QString &field)
 
 Result<ServeStore::Declaration> declaration(const QJsonValue &json)
 {
-    const QString name = QStringLiteral("name"), groups = QStringLiteral("groups");
-    if (const Outcome keys = object(json, QStringLiteral("board"), {}, { name, groups }); !keys.ok())
-        return { {}, keys };
-    const QJsonObject fields = json.toObject();
+    const QStringList keys = { QStringLiteral("name"), QStringLiteral("groups") };
+    if (const Outcome known = object(json, QStringLiteral("board"), {}, keys); !known.ok())
+        return { {}, known };
+    return declarationAt(json.toObject(), QString());
+}
+
+namespace {
+
+Result<ServeStore::Declaration> declarationAt(const QJsonObject &fields, const QString &prefix)
+{
+    const QString name = prefix + QStringLiteral("name"), groups = prefix + QStringLiteral("groups");
     ServeStore::Declaration declared;
-    const QJsonValue given = fields.value(name);
+    const QJsonValue given = fields.value(QLatin1String("name"));
     if (!given.isNull() && !given.isUndefined()) {
         if (!given.isString())
             return { {}, failure(ContentOutcome::NotText, name) };
@@ -342,13 +385,13 @@ Result<ServeStore::Declaration> declaration(const QJsonValue &json)
         if (declared.name.isEmpty())
             declared.name = QString();
     }
-    const QJsonValue list = fields.value(groups);
+    const QJsonValue list = fields.value(QLatin1String("groups"));
     if (!list.isUndefined() && !list.isNull()) {
         if (!list.isArray() || list.toArray().size() > maxGroups)
             return { {}, Outcome { ContentOutcome::GroupsTooMany, groups, CommMode::None, 0, {}, 0, maxGroups } };
         const QJsonArray names = list.toArray();
         for (qsizetype i = 0; i < names.size(); ++i) {
-            const QString field = QStringLiteral("groups[%1]").arg(i);
+            const QString field = QStringLiteral("%1[%2]").arg(groups).arg(i);
             if (!names.at(i).isString())
                 return { {}, failure(ContentOutcome::NotText, field) };
             const auto checked = group(names.at(i).toString(), field);
@@ -361,6 +404,8 @@ Result<ServeStore::Declaration> declaration(const QJsonValue &json)
     }
     return { declared, {} };
 }
+
+} // namespace
 
 QJsonObject toJson(const ServeStore::Declaration &declaration)
 {
@@ -469,24 +514,7 @@ Result<Alert> alertRecord(const QJsonValue &json)
             = { QStringLiteral("id"),         QStringLiteral("text"),       QStringLiteral("mode"),
                 QStringLiteral("brightness"), QStringLiteral("priority"),   QStringLiteral("raised"),
                 QStringLiteral("ends"),       QStringLiteral("secondsLeft") };
-    Result<Alert> parsed;
-    parsed.error = object(json, QStringLiteral("alert"), QString(), keys);
-    if (!parsed.ok())
-        return parsed;
-    Alert &stored = parsed.value;
-    Reader read { json.toObject(), QString(), {} };
-    read.common(stored.text, stored.mode, stored.brightness);
-    read.take(stored.priority,
-              ranged(read.at("priority"), 1, 9, ContentOutcome::PriorityInvalid, read.name("priority")));
-    read.take(stored.id, counterValue(read.at("id"), read.name("id")));
-    for (const char *key : { "raised", "ends" }) {
-        const QDateTime time = QDateTime::fromString(read.at(key).toString(), Qt::ISODateWithMs);
-        if (read.error.ok() && !time.isValid())
-            read.error = failure(ContentOutcome::DateInvalid, read.name(key));
-        (qstrcmp(key, "raised") == 0 ? stored.raised : stored.ends) = time.toUTC();
-    }
-    parsed.error = read.error;
-    return parsed;
+    return alertRecordAt(json, QStringLiteral("alert"), QString(), keys, true);
 }
 
 QString modeName(int mode)
@@ -498,6 +526,174 @@ QString sourceName(Showing::Source source)
 {
     static const QStringList sources = { QStringLiteral("none"), QStringLiteral("playlist"), QStringLiteral("alert") };
     return sources.at(source);
+}
+
+namespace {
+
+const QString archiveFormat = QStringLiteral("varoserve-content");
+
+Result<int> boardAt(const QJsonValue &json, const QString &place)
+{
+    return ranged(json, 0, 99, ContentOutcome::BoardOutOfRange, place);
+}
+
+Result<ContentArchive::Board> archivedBoard(const QJsonValue &json, const QString &place, const QList<int> &earlier)
+{
+    static const QStringList keys
+            = { QStringLiteral("board"), QStringLiteral("name"), QStringLiteral("groups"), QStringLiteral("playlist") };
+    Result<ContentArchive::Board> parsed;
+    const QString prefix = place + u'.';
+    if (parsed.error = object(json, place, prefix, keys); !parsed.ok())
+        return parsed;
+    const QJsonObject fields = json.toObject();
+    ContentArchive::Board &board = parsed.value;
+    const auto number = boardAt(fields.value(QLatin1String("board")), prefix + QStringLiteral("board"));
+    if (!number.ok() || earlier.contains(number.value)) {
+        parsed.error = number.ok() ? failure(ContentOutcome::Repeated, prefix + QStringLiteral("board")) : number.error;
+        return parsed;
+    }
+    board.number = number.value;
+    board.declared = fields.contains(QLatin1String("name")) || fields.contains(QLatin1String("groups"));
+    const auto declared = declarationAt(fields, prefix);
+    board.declaration = declared.value;
+    parsed.error = declared.error;
+    const QJsonValue items = fields.value(QLatin1String("playlist"));
+    if (parsed.ok() && !items.isUndefined()) {
+        const auto playlist
+                = playlistAt(items, prefix + QStringLiteral("playlist"), prefix + QStringLiteral("playlist"));
+        board.playlist = playlist.value;
+        parsed.error = playlist.error;
+    }
+    return parsed;
+}
+
+Result<ContentArchive::SharedAlert> archivedAlert(const QJsonValue &json, const QString &place)
+{
+    static const QStringList keys
+            = { QStringLiteral("boards"), QStringLiteral("group"),      QStringLiteral("text"),
+                QStringLiteral("mode"),   QStringLiteral("brightness"), QStringLiteral("priority"),
+                QStringLiteral("raised"), QStringLiteral("ends") };
+    Result<ContentArchive::SharedAlert> parsed;
+    const QString prefix = place + u'.';
+    const auto alert = alertRecordAt(json, place, prefix, keys, false);
+    if (parsed.error = alert.error; !parsed.ok())
+        return parsed;
+    parsed.value.alert = alert.value;
+    const QJsonObject fields = json.toObject();
+    const QJsonValue boards = fields.value(QLatin1String("boards"));
+    if (!boards.isArray() || boards.toArray().isEmpty()) {
+        parsed.error = failure(ContentOutcome::BoardsMissing, prefix + QStringLiteral("boards"));
+        return parsed;
+    }
+    for (qsizetype i = 0; i < boards.toArray().size(); ++i) {
+        const QString at = QStringLiteral("%1boards[%2]").arg(prefix).arg(i);
+        const auto board = boardAt(boards.toArray().at(i), at);
+        if (!board.ok() || parsed.value.boards.contains(board.value)) {
+            parsed.error = board.ok() ? failure(ContentOutcome::Repeated, at) : board.error;
+            return parsed;
+        }
+        parsed.value.boards.append(board.value);
+    }
+    std::sort(parsed.value.boards.begin(), parsed.value.boards.end());
+    const QJsonValue group = fields.value(QLatin1String("group"));
+    if (!group.isUndefined() && !group.isNull()) {
+        const auto named = ContentJson::group(group.toString(), prefix + QStringLiteral("group"));
+        parsed.value.alert.group = named.value;
+        parsed.error = named.error;
+    }
+    return parsed;
+}
+
+// An array under key, each element read by one; the first failure stops.
+template<typename Read> Outcome each(const QJsonObject &fields, const char *key, Read one)
+{
+    const QJsonValue list = fields.value(QLatin1String(key));
+    if (!list.isArray())
+        return failure(ContentOutcome::NotAnArray, QLatin1String(key));
+    const QJsonArray array = list.toArray();
+    for (qsizetype i = 0; i < array.size(); ++i) {
+        if (const Outcome read = one(array.at(i), QStringLiteral("%1[%2]").arg(QLatin1String(key)).arg(i)); !read.ok())
+            return read;
+    }
+    return {};
+}
+
+} // namespace
+
+Result<ContentArchive> archive(const QJsonValue &json)
+{
+    static const QStringList keys = { QStringLiteral("format"), QStringLiteral("version"), QStringLiteral("exported"),
+                                      QStringLiteral("boards"), QStringLiteral("alerts"),  QStringLiteral("counters") };
+    Result<ContentArchive> parsed;
+    if (parsed.error = object(json, QStringLiteral("content"), {}, keys); !parsed.ok())
+        return parsed;
+    const QJsonObject fields = json.toObject();
+    ContentArchive &content = parsed.value;
+    if (fields.value(QLatin1String("format")) != archiveFormat)
+        parsed.error = failure(ContentOutcome::ArchiveUnknown, QStringLiteral("format"));
+    else if (fields.value(QLatin1String("version")) != ContentArchive::formatVersion)
+        parsed.error = failure(ContentOutcome::ArchiveUnknown, QStringLiteral("version"));
+    if (parsed.ok()) {
+        QList<int> numbers;
+        parsed.error = each(fields, "boards", [&](const QJsonValue &entry, const QString &place) {
+            const auto board = archivedBoard(entry, place, numbers);
+            numbers.append(board.value.number);
+            content.boards.append(board.value);
+            return board.error;
+        });
+    }
+    if (parsed.ok()) {
+        parsed.error = each(fields, "alerts", [&](const QJsonValue &entry, const QString &place) {
+            const auto alert = archivedAlert(entry, place);
+            content.alerts.append(alert.value);
+            return alert.error;
+        });
+    }
+    const QJsonValue counters = fields.value(QLatin1String("counters"));
+    if (parsed.ok() && !counters.isObject())
+        parsed.error = failure(ContentOutcome::NotAnObject, QStringLiteral("counters"));
+    const QJsonObject values = counters.toObject();
+    for (auto it = values.begin(); parsed.ok() && it != values.end(); ++it) {
+        const auto name = counterName(it.key());
+        const auto value = counterValue(it.value(), QStringLiteral("counters.") + it.key());
+        parsed.error = name.ok() ? value.error : name.error;
+        content.counters.insert(it.key(), value.value);
+    }
+    std::sort(content.boards.begin(), content.boards.end(),
+              [](const ContentArchive::Board &a, const ContentArchive::Board &b) { return a.number < b.number; });
+    return parsed;
+}
+
+QJsonObject toJson(const ContentArchive &archive, const QDateTime &exported)
+{
+    QJsonArray boards;
+    for (const ContentArchive::Board &board : archive.boards) {
+        QJsonObject entry = board.declared ? toJson(board.declaration) : QJsonObject();
+        entry.insert(QStringLiteral("board"), board.number);
+        entry.insert(QStringLiteral("playlist"), toJson(board.playlist));
+        boards.append(entry);
+    }
+    QJsonArray alerts;
+    for (const ContentArchive::SharedAlert &shared : archive.alerts) {
+        QJsonObject entry = record(shared.alert);
+        entry.remove(QStringLiteral("id"));
+        QJsonArray numbers;
+        for (const int board : shared.boards)
+            numbers.append(board);
+        entry.insert(QStringLiteral("boards"), numbers);
+        entry.insert(QStringLiteral("group"),
+                     shared.alert.group.isEmpty() ? QJsonValue() : QJsonValue(shared.alert.group));
+        alerts.append(entry);
+    }
+    QJsonObject counters;
+    for (auto it = archive.counters.cbegin(); it != archive.counters.cend(); ++it)
+        counters.insert(it.key(), it.value());
+    return { { QStringLiteral("format"), archiveFormat },
+             { QStringLiteral("version"), ContentArchive::formatVersion },
+             { QStringLiteral("exported"), timeJson(exported) },
+             { QStringLiteral("boards"), boards },
+             { QStringLiteral("alerts"), alerts },
+             { QStringLiteral("counters"), counters } };
 }
 
 } // namespace ContentJson

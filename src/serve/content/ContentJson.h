@@ -6,6 +6,7 @@
 #include "engine/PlaylistItem.h"
 #include "engine/Showing.h"
 #include "serve/content/BoardNumber.h"
+#include "serve/content/ContentArchive.h"
 #include "serve/content/CounterName.h"
 #include "store/ServeStore.h"
 
@@ -64,6 +65,12 @@ QJsonObject toJson(const Showing &showing);
 // as it was written.
 QJsonObject record(const Alert &alert);
 Result<Alert> alertRecord(const QJsonValue &json);
+
+// The whole content, as export writes it and import reads it. archive()
+// checks all of it before any of it is used; its failure names the first bad
+// place ("boards[3].playlist[2].mode").
+QJsonObject toJson(const ContentArchive &archive, const QDateTime &exported);
+Result<ContentArchive> archive(const QJsonValue &json);
 
 QString modeName(int mode);
 QString sourceName(Showing::Source source); // none, playlist, alert

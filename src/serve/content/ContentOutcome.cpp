@@ -59,6 +59,14 @@ QString words(const Outcome &outcome)
         return field(outcome, " must be a group's name: 1 to 32 of a-z, 0-9, '-' and '_', and not \"all\"");
     case ContentOutcome::GroupsTooMany:
         return field(outcome, " must be a list of at most ") + QStringLiteral("%1 groups").arg(outcome.limit);
+    case ContentOutcome::NotAnArray:
+        return field(outcome, " must be a JSON array");
+    case ContentOutcome::Repeated:
+        return field(outcome, " repeats a board given before");
+    case ContentOutcome::BoardsMissing:
+        return field(outcome, " must be an array of one or more board numbers");
+    case ContentOutcome::ArchiveUnknown:
+        return field(outcome, " is not one this VaroServe reads (format \"varoserve-content\", version 1)");
     case ContentOutcome::CounterValueInvalid:
         return field(outcome, " must be a whole number from ") + QStringLiteral("-%1 to %1").arg(outcome.limit);
     }

@@ -31,6 +31,10 @@ enum class ContentOutcome {
     NameTooLong, // limit: the most characters
     GroupInvalid, // a group's name; description: the name as given
     GroupsTooMany, // limit: the most groups
+    NotAnArray,
+    Repeated, // a board given twice
+    BoardsMissing, // an archived alert's boards: none
+    ArchiveUnknown, // subject: format or version
 };
 
 const OutcomeArea &outcomeArea(ContentOutcome kind);

@@ -361,6 +361,7 @@ void MqttBridge::refuse(const QString &topic, const Outcome &outcome)
 {
     const QString why = MessageText::of(outcome);
     emit logLine(QStringLiteral("%1: %2").arg(topic, why));
+    emit refused();
     m_client.publish(MqttTopics::error(m_settings.prefix),
                      QJsonDocument(QJsonObject { { QStringLiteral("topic"), topic }, { QStringLiteral("error"), why } })
                              .toJson(QJsonDocument::Compact),

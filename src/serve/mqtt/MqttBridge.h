@@ -51,6 +51,7 @@ public:
 
 signals:
     void logLine(const QString &text);
+    void refused(); // a message that did not pass its checks
 
 private:
     void connected();
