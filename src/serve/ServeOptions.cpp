@@ -12,9 +12,10 @@ const QCommandLineOption listen(QStringLiteral("listen"),
                                 QStringLiteral("HOST:PORT"),
                                 QStringLiteral("127.0.0.1:%1").arg(ServeOptions::defaultPort));
 const QCommandLineOption tokenFile(QStringLiteral("token-file"),
-                                   QStringLiteral("File holding the access token (one line, at least 16 "
-                                                  "characters, readable by its owner only); every /api request "
-                                                  "must then carry \"Authorization: Bearer TOKEN\"."),
+                                   QStringLiteral("File of access tokens, readable by its owner only: lines "
+                                                  "\"NAME ROLE TOKEN\" (ROLE read, operate or admin; TOKEN at "
+                                                  "least 16 characters), or one bare token for admin; every /api "
+                                                  "request must then carry \"Authorization: Bearer TOKEN\"."),
                                    QStringLiteral("FILE"));
 const QCommandLineOption data(QStringLiteral("data"),
                               QStringLiteral("The store: playlists, alerts, counters and the journal "

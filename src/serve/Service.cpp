@@ -14,7 +14,7 @@
 
 namespace {
 
-constexpr int tokenMinimum = 16;
+constexpr qint64 tokenFileLimit = 256 * 1024;
 
 } // namespace
 
@@ -35,14 +35,16 @@ int Service::fail(const Outcome &outcome, ExitCode code) const
 
 int Service::start()
 {
-    QByteArray token;
+    AccessTokens tokens;
     if (!m_options.tokenFile.isEmpty()) {
-        const Outcome read = PrivateFile::read(m_options.tokenFile, token);
+        QByteArray contents;
+        const Outcome read = PrivateFile::read(m_options.tokenFile, contents, tokenFileLimit);
         if (!read.ok())
             return fail(read, BadUsage);
-        token = token.left(token.indexOf('\n')).trimmed();
-        if (token.size() < tokenMinimum)
-            return fail({ ServiceOutcome::TokenTooShort, m_options.tokenFile }, BadUsage);
+        const Outcome parsed = tokens.parse(m_options.tokenFile, contents);
+        contents.fill(0);
+        if (!parsed.ok())
+            return fail(parsed, BadUsage);
     }
     if (const Outcome read = m_options.mqtt.readCredentials(); !read.ok())
         return fail(read, BadUsage);
@@ -88,7 +90,10 @@ int Service::start()
     for (const QString &skipped : m_control.load())
         Console::error(QStringLiteral("VaroServe: skipped ") + skipped);
 
-    m_api = std::make_unique<ApiServer>(token);
+    m_api = std::make_unique<ApiServer>(std::move(tokens));
+    connect(m_api.get(), &ApiServer::logLine, this,
+            [](const QString &line) { Console::error(QStringLiteral("VaroServe: ") + line); });
+    m_access.addRoutes(*m_api);
     m_boards.addRoutes(*m_api);
     m_alerts.addRoutes(*m_api);
     m_groups.addRoutes(*m_api);

@@ -6,6 +6,7 @@
 #include "serve/BoardControl.h"
 #include "serve/ServeOptions.h"
 #include "serve/TransportSink.h"
+#include "serve/api/AccessController.h"
 #include "serve/api/AlertsController.h"
 #include "serve/api/ApiServer.h"
 #include "serve/api/BoardsController.h"
@@ -69,6 +70,7 @@ private:
     FieldsController m_fields;
     PushChannel m_push { m_control, m_boards };
     PageController m_page;
+    AccessController m_access;
     std::unique_ptr<MqttTls> m_mqttTls;
     std::unique_ptr<MqttClient> m_mqttClient;
     std::unique_ptr<MqttBridge> m_mqtt;

@@ -363,6 +363,71 @@ private slots:
         QCOMPARE(service.stop(), 0);
     }
 
+    // Each route class against each role; the refusals come first, so that
+    // a row that wrongly let a change through shows in the next row's answer.
+    void roles_data()
+    {
+        QTest::addColumn<QByteArray>("request");
+        QTest::addColumn<QByteArray>("body");
+        QTest::addColumn<QList<int>>("statuses"); // read, operate, admin
+        const auto add = [](const char *name, const char *request, const QByteArray &body, QList<int> statuses) {
+            QTest::newRow(name) << QByteArray(request) << body << statuses;
+        };
+        add("a GET", "GET /api/boards/3", "", { 200, 200, 200 });
+        add("a board's message", "PUT /api/boards/3/message", R"({"text":"R"})", { 403, 200, 200 });
+        add("an alert", "POST /api/boards/3/alerts", R"({"text":"A","seconds":9})", { 403, 201, 201 });
+        add("alerts ended", "DELETE /api/boards/3/alerts", "", { 403, 204, 204 });
+        add("a counter", "POST /api/counters/c/add", "", { 403, 200, 200 });
+        add("a declaration", "PUT /api/boards/3", R"({"name":"Hall","groups":["g"]})", { 403, 403, 200 });
+        add("a group's message", "PUT /api/groups/g/message", R"({"text":"G"})", { 403, 200, 200 });
+        add("a playlist", "PUT /api/boards/3/playlist", R"([{"text":"P"}])", { 403, 403, 200 });
+        add("a board forgotten", "DELETE /api/boards/3", "", { 403, 403, 204 });
+    }
+    void roles()
+    {
+        QFETCH(QByteArray, request);
+        QFETCH(QByteArray, body);
+        QFETCH(QList<int>, statuses);
+        static const QByteArrayList tokens { "reader0123456789", "operator01234567", "administrator012" };
+        static const QString file = write("roles",
+                                          "# who may do what\nviewer read reader0123456789\n"
+                                          "op operate operator01234567\nboss admin administrator012\n");
+        static Service service;
+        if (service.process.state() == QProcess::NotRunning)
+            QVERIFY(service.start({ "--token-file", file, "--data", store("roles.sqlite"), udp() }));
+        const QByteArrayList words = request.split(' ');
+        for (int role = 0; role < 3; ++role) {
+            const Reply reply
+                    = service.http(words[0], words[1], body, "Authorization: Bearer " + tokens[role] + "\r\n");
+            QCOMPARE(reply.status, statuses[role]);
+            if (reply.status == 403)
+                QVERIFY2(reply.json()["error"].toString().contains(role == 0 ? "lacks the " : "lacks the admin role"),
+                         reply.body.constData());
+        }
+        QCOMPARE(service.http("GET", "/api/whoami", {}, "Authorization: Bearer operator01234567\r\n").body,
+                 "{\"name\":\"op\",\"role\":\"operate\"}\n");
+        frames();
+    }
+
+    // Ten wrong tokens within the minute: the eleventh request is refused
+    // whatever it carries, and the log says so once.
+    void wrongTokensLockTheAddress()
+    {
+        Service service;
+        QVERIFY(service.start(
+                { "--token-file", write("lock-token", "0123456789abcdef\n"), "--data", store("lock.sqlite"), udp() }));
+        const QByteArray good = "Authorization: Bearer 0123456789abcdef\r\n";
+        QCOMPARE(service.http("GET", "/api/health").status, 401); // no token is not a wrong one
+        for (int i = 0; i < 10; ++i)
+            QCOMPARE(service.http("GET", "/api/health", {}, "Authorization: Bearer 0123456789abcdeX\r\n").status, 401);
+        const Reply locked = service.http("GET", "/api/health", {}, good);
+        QCOMPARE(locked.status, 429);
+        QVERIFY(locked.head.contains("\r\nRetry-After: 60"));
+        QCOMPARE(Service::untilClosed(*service.push("0123456789abcdef")).toHex(), "88021131");
+        QCOMPARE(service.stop(), 0);
+        QCOMPARE(service.process.readAllStandardError().count("too many wrong tokens from 127.0.0.1"), 1);
+    }
+
     // Refused without the token; with it, a change within a second; clients
     // that never read get no more than the newest state of each board.
     void pushed()

@@ -1,10 +1,10 @@
 #include "serve/api/ApiServer.h"
 
+#include "rules/MessageText.h"
 #include "serve/ServiceOutcome.h"
 #include "serve/api/ApiListener.h"
 #include "serve/api/ConnectionGuard.h"
 
-#include <QCryptographicHash>
 #include <QWebSocket>
 
 namespace {
@@ -48,9 +48,9 @@ bool matches(const QStringList &pattern, const QStringList &path, QStringList &s
 
 } // namespace
 
-ApiServer::ApiServer(QByteArray token, QObject *parent)
+ApiServer::ApiServer(AccessTokens tokens, QObject *parent)
     : QObject(parent)
-    , m_token(std::move(token))
+    , m_tokens(std::move(tokens))
 {
     // No route is given to the server's own router: every request reaches
     // this table, which knows 404 from 405.
@@ -63,9 +63,11 @@ ApiServer::ApiServer(QByteArray token, QObject *parent)
 
 ApiServer::~ApiServer() = default;
 
-void ApiServer::route(QHttpServerRequest::Method method, const QString &pattern, Action action)
+void ApiServer::route(QHttpServerRequest::Method method, const QString &pattern, Action action,
+                      std::optional<Role> least)
 {
-    m_routes.append({ method, pattern.split(u'/'), std::move(action) });
+    const Role role = least.value_or(method == QHttpServerRequest::Method::Get ? Role::Read : Role::Admin);
+    m_routes.append({ method, pattern.split(u'/'), std::move(action), role });
 }
 
 void ApiServer::addHeader(const QByteArray &name, const QByteArray &value)
@@ -122,34 +124,56 @@ void ApiServer::acceptWebSockets(const QString &path, std::function<void(std::un
     });
 }
 
-bool ApiServer::tokenMatches(const QByteArray &given) const
+std::optional<AccessTokens::Caller> ApiServer::admits(const QByteArray &given, const QHostAddress &from,
+                                                      Outcome &refusal)
 {
-    if (m_token.isEmpty())
-        return true;
-    // Compared as hashes, so the time taken says nothing about the token.
-    const auto hash
-            = [](const QByteArray &bytes) { return QCryptographicHash::hash(bytes, QCryptographicHash::Sha256); };
-    return hash(given) == hash(m_token);
+    if (m_tokens.isEmpty())
+        return AccessTokens::Caller { QStringLiteral("local"), Role::Admin, from };
+    if (m_lockout.locked(from)) {
+        refusal = { ServiceOutcome::AddressLocked, from.toString(), {}, 0, {}, 0, TokenLockout::windowMs / 1000 };
+        return std::nullopt;
+    }
+    if (const AccessTokens::Caller *found = m_tokens.match(given)) {
+        AccessTokens::Caller caller = *found;
+        caller.address = from;
+        return caller;
+    }
+    refusal = { ServiceOutcome::Unauthorized };
+    if (!given.isEmpty() && m_lockout.failed(from))
+        emit logLine(MessageText::of(
+                { ServiceOutcome::AddressLocked, from.toString(), {}, 0, {}, 0, TokenLockout::windowMs / 1000 }));
+    return std::nullopt;
 }
 
-bool ApiServer::authorized(const QHttpServerRequest &request) const
+std::optional<AccessTokens::Caller> ApiServer::caller(const QHttpServerRequest &request, Outcome &refusal)
 {
-    if (m_token.isEmpty())
-        return true;
-    // The scheme's name is matched without regard to case.
-    const QByteArray given = request.value(QByteArrayLiteral("Authorization"));
-    if (given.size() < 7 || QByteArrayView(given).first(7).compare("Bearer ", Qt::CaseInsensitive) != 0)
-        return false;
-    return tokenMatches(given.mid(7).trimmed());
+    // The scheme's name is matched without regard to case; a request without
+    // one is not counted as a wrong token.
+    QByteArray given = request.value(QByteArrayLiteral("Authorization"));
+    given = given.size() >= 7 && QByteArrayView(given).first(7).compare("Bearer ", Qt::CaseInsensitive) == 0
+            ? given.mid(7).trimmed()
+            : QByteArray();
+    return admits(given, request.remoteAddress(), refusal);
 }
 
 ApiReply ApiServer::dispatch(const QHttpServerRequest &request)
 {
     const QString path = request.url().path();
-    if ((path == u"/api" || path.startsWith(u"/api/")) && !authorized(request)) {
-        ApiReply reply = ApiReply::error({ ServiceOutcome::Unauthorized });
-        reply.headers.append({ QByteArrayLiteral("WWW-Authenticate"), QByteArrayLiteral("Bearer") });
-        return reply;
+    const bool api = path == u"/api" || path.startsWith(u"/api/");
+    // The page's files are for anyone who may reach the service.
+    AccessTokens::Caller caller { {}, Role::Read, request.remoteAddress() };
+    if (api) {
+        Outcome refusal;
+        const std::optional<AccessTokens::Caller> admitted = this->caller(request, refusal);
+        if (!admitted) {
+            ApiReply reply = ApiReply::error(refusal);
+            if (refusal.is(ServiceOutcome::AddressLocked))
+                reply.headers.append({ QByteArrayLiteral("Retry-After"), QByteArray::number(refusal.limit) });
+            else
+                reply.headers.append({ QByteArrayLiteral("WWW-Authenticate"), QByteArrayLiteral("Bearer") });
+            return reply;
+        }
+        caller = *admitted;
     }
     const QStringList parts = path.split(u'/');
     // HEAD is answered as GET is, without the body.
@@ -160,9 +184,14 @@ ApiReply ApiServer::dispatch(const QHttpServerRequest &request)
     for (const Route &route : std::as_const(m_routes)) {
         if (!matches(route.segments, parts, segments))
             continue;
-        if (route.method == method)
-            return route.action(ApiRequest(request, segments));
-        allowed.append(methodName(route.method));
+        if (route.method != method) {
+            allowed.append(methodName(route.method));
+            continue;
+        }
+        if (api && caller.role < route.least)
+            return ApiReply::error(
+                    { ServiceOutcome::Forbidden, caller.name, {}, 0, AccessTokens::roleName(route.least) });
+        return route.action(ApiRequest(request, segments, caller));
     }
     if (allowed.isEmpty())
         return ApiReply::error({ ServiceOutcome::PathUnknown, path });

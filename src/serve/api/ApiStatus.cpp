@@ -65,6 +65,10 @@ int of(ServiceOutcome kind)
     switch (kind) {
     case ServiceOutcome::Unauthorized:
         return 401;
+    case ServiceOutcome::Forbidden:
+        return 403;
+    case ServiceOutcome::AddressLocked:
+        return 429;
     case ServiceOutcome::PathUnknown:
     case ServiceOutcome::GroupUnknown:
     case ServiceOutcome::BoardNotDeclared:
@@ -78,6 +82,7 @@ int of(ServiceOutcome kind)
     case ServiceOutcome::CursorInvalid:
         return 400;
     case ServiceOutcome::TokenTooShort:
+    case ServiceOutcome::TokenLineInvalid:
     case ServiceOutcome::ListenFailed:
         return 500;
     }
@@ -158,6 +163,8 @@ QByteArray reason(int status)
         return "Bad Request";
     case 401:
         return "Unauthorized";
+    case 403:
+        return "Forbidden";
     case 404:
         return "Not Found";
     case 405:
@@ -170,6 +177,8 @@ QByteArray reason(int status)
         return "Length Required";
     case 413:
         return "Content Too Large";
+    case 429:
+        return "Too Many Requests";
     case 431:
         return "Request Header Fields Too Large";
     default:
