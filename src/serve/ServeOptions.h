@@ -22,6 +22,8 @@ public:
         quint16 listenPort = 0;
         QString tokenFile; // empty: no token
         QString dataFile;
+        QString tlsCertificate; // empty: plain HTTP
+        QString tlsKey;
         bool verbose = false;
         MqttOptions mqtt;
     };

@@ -5,6 +5,7 @@
 #include "rules/MessageText.h"
 #include "rules/PortSettings.h"
 #include "serve/ServiceOutcome.h"
+#include "serve/api/ApiTls.h"
 #include "transport/TransportArgument.h"
 #include "transport/UdpLink.h"
 
@@ -45,6 +46,11 @@ int Service::start()
         contents.fill(0);
         if (!parsed.ok())
             return fail(parsed, BadUsage);
+    }
+    QSslConfiguration tls;
+    if (!m_options.tlsCertificate.isEmpty()) {
+        if (const Outcome loaded = ApiTls::load(m_options.tlsCertificate, m_options.tlsKey, tls); !loaded.ok())
+            return fail(loaded, BadUsage);
     }
     if (const Outcome read = m_options.mqtt.readCredentials(); !read.ok())
         return fail(read, BadUsage);
@@ -94,6 +100,8 @@ int Service::start()
     connect(m_api.get(), &ApiServer::logLine, this,
             [](const QString &line) { Console::error(QStringLiteral("VaroServe: ") + line); });
     m_access.addRoutes(*m_api);
+    if (!m_options.tlsCertificate.isEmpty())
+        m_api->setTls(tls);
     m_boards.addRoutes(*m_api);
     m_alerts.addRoutes(*m_api);
     m_groups.addRoutes(*m_api);
@@ -125,10 +133,11 @@ int Service::start()
     const QString host = m_options.listenAddress.protocol() == QAbstractSocket::IPv6Protocol
             ? QStringLiteral("[%1]").arg(m_options.listenAddress.toString())
             : m_options.listenAddress.toString();
-    Console::error(QStringLiteral("VaroServe: listening on http://%1:%2/, sending to %3, store %4")
-                           .arg(host)
-                           .arg(m_api->port())
-                           .arg(m_transport.target(), m_store.path()));
+    Console::error(
+            QStringLiteral("VaroServe: listening on %1://%2:%3/, sending to %4, store %5")
+                    .arg(m_options.tlsCertificate.isEmpty() ? QStringLiteral("http") : QStringLiteral("https"), host)
+                    .arg(m_api->port())
+                    .arg(m_transport.target(), m_store.path()));
     return running;
 }
 

@@ -12,6 +12,8 @@ QString words(const Outcome &outcome)
         return QStringLiteral("\"%1\" line %2: %3").arg(outcome.subject).arg(outcome.limit).arg(outcome.description);
     case ServiceOutcome::ListenFailed:
         return QStringLiteral("Unable to listen on %1: %2").arg(outcome.subject, outcome.description);
+    case ServiceOutcome::TlsFileInvalid:
+        return QStringLiteral("\"%1\" cannot be used for TLS: %2").arg(outcome.subject, outcome.description);
     case ServiceOutcome::Unauthorized:
         return QStringLiteral("a valid \"Authorization: Bearer TOKEN\" header is required");
     case ServiceOutcome::Forbidden:

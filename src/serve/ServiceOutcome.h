@@ -9,6 +9,7 @@ enum class ServiceOutcome {
     TokenTooShort, // subject: the token file; limit: its line, 0 for a bare token
     TokenLineInvalid, // subject: the token file; limit: its line; description: what is wrong
     ListenFailed, // subject: HOST:PORT; description
+    TlsFileInvalid, // subject: the certificate or key file; description: why
     Unauthorized,
     Forbidden, // subject: the caller's name; description: the role it lacks
     AddressLocked, // subject: the address; limit: the seconds it is refused for

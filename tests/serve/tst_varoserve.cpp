@@ -10,6 +10,8 @@
 #include <QRegularExpression>
 #include <QSqlDatabase>
 #include <QSqlQuery>
+#include <QSslSocket>
+#include <QStandardPaths>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTemporaryDir>
@@ -46,12 +48,13 @@ class Service
 public:
     QProcess process;
     quint16 port = 0;
+    QString authority; // with TLS: the certificate the service shows
 
     bool start(const QStringList &arguments)
     {
         process.setReadChannel(QProcess::StandardError);
         process.start(VAROSERVE, QStringList { "--listen", "127.0.0.1:0" } + arguments);
-        static const QRegularExpression listening("listening on http://127.0.0.1:(\\d+)/");
+        static const QRegularExpression listening("listening on https?://127.0.0.1:(\\d+)/");
         QByteArray said;
         while (process.waitForReadyRead(5000)) {
             said += process.readAllStandardError();
@@ -71,13 +74,11 @@ public:
     }
     Reply raw(const QByteArray &request) const
     {
-        QTcpSocket socket;
-        socket.connectToHost(QHostAddress::LocalHost, port);
-        socket.waitForConnected(2000);
-        socket.write(request);
+        const auto socket = connection();
+        socket->write(request);
         QByteArray answer;
-        while (socket.waitForReadyRead(5000))
-            answer += socket.readAll();
+        while (socket->waitForReadyRead(5000))
+            answer += socket->readAll();
         Reply reply;
         const qsizetype end = answer.indexOf("\r\n\r\n");
         reply.head = answer.left(end);
@@ -111,6 +112,16 @@ public:
     }
     std::unique_ptr<QTcpSocket> connection(int receiveBuffer = 0) const
     {
+        if (!authority.isEmpty()) {
+            auto secure = std::make_unique<QSslSocket>();
+            QSslConfiguration trusted = secure->sslConfiguration();
+            trusted.setCaCertificates(QSslCertificate::fromPath(authority));
+            secure->setSslConfiguration(trusted);
+            secure->connectToHostEncrypted("127.0.0.1", port, "localhost");
+            if (!secure->waitForEncrypted(5000))
+                qWarning("%s", qPrintable(secure->errorString()));
+            return secure;
+        }
         auto socket = std::make_unique<QTcpSocket>();
         if (receiveBuffer > 0) { // so that it reads only when told to
             socket->setSocketOption(QAbstractSocket::ReceiveBufferSizeSocketOption, receiveBuffer);
@@ -169,6 +180,28 @@ class tst_VaroServe : public QObject
         return file.fileName();
     }
     QString udp() const { return QString("UDP%1").arg(line.localPort()); }
+    // server.pem for localhost with server.key, and another pair, made once
+    // with the openssl tool; false without it.
+    bool certificates()
+    {
+        static bool made = false;
+        if (made || QStandardPaths::findExecutable("openssl").isEmpty())
+            return made;
+        for (const QString name : { "server", "other" }) {
+            QProcess openssl;
+            openssl.setWorkingDirectory(folder.path());
+            openssl.start("openssl",
+                          QString("req -x509 -newkey ec -pkeyopt ec_paramgen_curve:prime256v1 -nodes -days 2 "
+                                  "-subj /CN=localhost -addext subjectAltName=DNS:localhost -keyout %1.key "
+                                  "-out %1.pem")
+                                  .arg(name)
+                                  .split(' '));
+            if (!openssl.waitForFinished(30000) || openssl.exitCode() != 0
+                || !QFile::setPermissions(folder.filePath(name + ".key"), QFile::ReadOwner))
+                return false;
+        }
+        return made = true;
+    }
     Frames frames()
     {
         Frames received;
@@ -428,6 +461,35 @@ private slots:
         QCOMPARE(service.process.readAllStandardError().count("too many wrong tokens from 127.0.0.1"), 1);
     }
 
+    // The API, the push and curl over TLS; plain HTTP on its port is closed unanswered.
+    void https()
+    {
+        if (!certificates())
+            QSKIP("needs the openssl tool: apt-get install openssl");
+        Service service;
+        QVERIFY(service.start({ "--tls-cert", folder.filePath("server.pem"), "--tls-key", folder.filePath("server.key"),
+                                "--token-file", write("tls-token", "0123456789abcdef\n"), "--data", store("tls.sqlite"),
+                                udp() }));
+        const QByteArray token = "Authorization: Bearer 0123456789abcdef\r\n";
+        const auto plain = service.connection();
+        plain->write("GET /api/health HTTP/1.1\r\n" + token + "\r\n");
+        QCOMPARE(Service::untilClosed(*plain), QByteArray());
+        service.authority = folder.filePath("server.pem");
+        QCOMPARE(service.http("PUT", "/api/boards/2/message", R"({"text":"TLS"})", token).status, 200);
+        QCOMPARE(frames(), Frames { "\r2C0\r2B99\r2ATLS\r2D" });
+        const auto push = service.push("0123456789abcdef");
+        QVERIFY(push->waitForReadyRead(2000));
+        QCOMPARE(push->read(1), "\x81"); // a text message: the boards
+        if (QStandardPaths::findExecutable("curl").isEmpty())
+            QSKIP("curl not tried: apt-get install curl");
+        QProcess curl;
+        curl.start("curl",
+                   { "-sS", "--cacert", service.authority, "-H", token.trimmed(),
+                     QString("https://localhost:%1/api/whoami").arg(service.port) });
+        QVERIFY(curl.waitForFinished(10000));
+        QCOMPARE(curl.readAll(), "{\"name\":\"admin\",\"role\":\"admin\"}\n");
+    }
+
     // Refused without the token; with it, a change within a second; clients
     // that never read get no more than the newest state of each board.
     void pushed()
@@ -488,6 +550,23 @@ private slots:
                 << QStringList { "--listen", "0.0.0.0:8470", "UDP9" } << 2 << "give --token-file";
         QTest::newRow("token file others can read")
                 << QStringList { "--token-file", openToOthers, "UDP9" } << 2 << "can be read or changed by other users";
+        QTest::newRow("a role that is none")
+                << QStringList { "--token-file", write("bad-role", "x reader 0123456789abcdef"), "UDP9" } << 2
+                << "line 1: the role must be";
+        QTest::newRow("a certificate without its key")
+                << QStringList { "--tls-cert", "a.pem", "UDP9" } << 2 << "go together";
+        if (!certificates())
+            return;
+        const QString certificate = folder.filePath("server.pem");
+        QTest::newRow("another certificate's key")
+                << QStringList { "--tls-cert", certificate, "--tls-key", folder.filePath("other.key"), "UDP9" } << 2
+                << "other.key\" cannot be used for TLS: it is not the key of";
+        QTest::newRow("a key for a certificate") << QStringList { "--tls-cert", folder.filePath("server.key"),
+                                                                  "--tls-key", folder.filePath("server.key"), "UDP9" }
+                                                 << 2 << "server.key\" cannot be used for TLS";
+        QTest::newRow("a key that is not there")
+                << QStringList { "--tls-cert", certificate, "--tls-key", folder.filePath("none.key"), "UDP9" } << 2
+                << "Unable to read";
     }
     void startRefused()
     {

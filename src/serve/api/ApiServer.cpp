@@ -78,6 +78,8 @@ void ApiServer::addHeader(const QByteArray &name, const QByteArray &value)
 Outcome ApiServer::listen(const QHostAddress &address, quint16 port)
 {
     auto *listener = new ApiListener;
+    if (m_tls)
+        listener->setTls(*m_tls);
     if (!listener->listen(address, port)) {
         const QString where = address.protocol() == QAbstractSocket::IPv6Protocol
                 ? QStringLiteral("[%1]:%2").arg(address.toString()).arg(port)

@@ -11,6 +11,7 @@
 #include <QHttpServer>
 #include <QObject>
 #include <QPointer>
+#include <QSslConfiguration>
 
 #include <functional>
 #include <memory>
@@ -50,6 +51,8 @@ public:
     // A header every answer carries (the page's Content-Security-Policy).
     void addHeader(const QByteArray &name, const QByteArray &value);
 
+    // Before listen(): the address then speaks only TLS.
+    void setTls(const QSslConfiguration &configuration) { m_tls = configuration; }
     Outcome listen(const QHostAddress &address, quint16 port); // ListenFailed
     quint16 port() const;
     void close(); // no new connections
@@ -74,6 +77,7 @@ private:
     QHttpServer m_http;
     QPointer<ApiListener> m_listener;
     AccessTokens m_tokens;
+    std::optional<QSslConfiguration> m_tls;
     TokenLockout m_lockout;
     QList<Route> m_routes;
     QList<QPair<QByteArray, QByteArray>> m_headers;

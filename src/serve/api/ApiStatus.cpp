@@ -83,6 +83,7 @@ int of(ServiceOutcome kind)
         return 400;
     case ServiceOutcome::TokenTooShort:
     case ServiceOutcome::TokenLineInvalid:
+    case ServiceOutcome::TlsFileInvalid:
     case ServiceOutcome::ListenFailed:
         return 500;
     }
