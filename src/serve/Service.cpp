@@ -100,6 +100,7 @@ int Service::start()
     connect(m_api.get(), &ApiServer::logLine, this,
             [](const QString &line) { Console::error(QStringLiteral("VaroServe: ") + line); });
     m_access.addRoutes(*m_api);
+    m_api->setAudit(&m_audit);
     if (!m_options.tlsCertificate.isEmpty())
         m_api->setTls(tls);
     m_boards.addRoutes(*m_api);
@@ -124,6 +125,16 @@ int Service::start()
         connect(m_mqttClient.get(), &MqttClient::event, this, [](const Outcome &outcome) {
             Console::error(QStringLiteral("VaroServe: ") + MessageText::of(outcome));
         });
+        connect(m_mqtt.get(), &MqttBridge::commanded, this,
+                [this](const QString &topic, int board, const Outcome &outcome) {
+                    ServeStore::AuditEntry entry { {}, QStringLiteral("mqtt"), topic, topic };
+                    if (board >= 0)
+                        entry.boards.append(board);
+                    if (!outcome.ok())
+                        entry.error = MessageText::of(outcome);
+                    if (const Outcome recorded = m_audit.record(entry); !recorded.ok())
+                        Console::error(MessageText::of(recorded));
+                });
         connect(m_mqtt.get(), &MqttBridge::logLine, this,
                 [](const QString &line) { Console::error(QStringLiteral("VaroServe: ") + line); });
         m_mqttClient->start();

@@ -3,6 +3,7 @@
 
 #include "engine/BoardEngine.h"
 #include "engine/Clock.h"
+#include "serve/AuditTrail.h"
 #include "serve/BoardControl.h"
 #include "serve/ServeOptions.h"
 #include "serve/TransportSink.h"
@@ -59,6 +60,7 @@ private:
     ServeStore m_store;
     BoardEngine m_engine { m_clock, m_sink };
     BoardControl m_control { m_store, m_engine, m_clock };
+    AuditTrail m_audit { m_store, m_clock };
     std::unique_ptr<ApiServer> m_api;
     BoardsController m_boards { m_control };
     AlertsController m_alerts { m_control };
@@ -70,7 +72,7 @@ private:
     FieldsController m_fields;
     PushChannel m_push { m_control, m_boards };
     PageController m_page;
-    AccessController m_access;
+    AccessController m_access { m_audit };
     std::unique_ptr<MqttTls> m_mqttTls;
     std::unique_ptr<MqttClient> m_mqttClient;
     std::unique_ptr<MqttBridge> m_mqtt;

@@ -315,6 +315,10 @@ private slots:
         row("a group alert ended before", "DELETE /api/groups/hall-b/alerts/2", "", 404, "no such alert: 2");
         row("a declaration forgotten, its content kept", "DELETE /api/boards/21", "", 204, "");
         row("a board not declared", "DELETE /api/boards/21", "", 404, "board 21 is not declared");
+        row("the audit: a group's change, its boards, a loopback caller without tokens",
+            "GET /api/audit?board=22&limit=1", "", 200, R"("boards":[21,22],"error":null,"from":"127.0.0.1",)");
+        row("the audit: what and who", "GET /api/audit?limit=1", "", 200,
+            R"("what":"DELETE /api/boards/21","who":"local"})");
         row("live fields: each with where its value comes from", "GET /api/fields", "", 200,
             R"("name":"mqtt","source":"topic","widest":200})");
         row("glyphs: the renderer's crawl steps", "GET /api/glyphs", "", 200, R"("stepMs":[0,0,0,80,40,20])");
@@ -439,6 +443,43 @@ private slots:
         }
         QCOMPARE(service.http("GET", "/api/whoami", {}, "Authorization: Bearer operator01234567\r\n").body,
                  "{\"name\":\"op\",\"role\":\"operate\"}\n");
+        frames();
+    }
+
+    // Who asked, for what, on which boards and with what end, kept through kill -9.
+    void auditSurvivesKill()
+    {
+        const QStringList arguments { "--token-file",
+                                      write("audit-tokens",
+                                            "viewer read reader0123456789\nop operate operator01234567\n"
+                                            "boss admin administrator012\n"),
+                                      "--data", store("audit.sqlite"), udp() };
+        const auto bearer = [](const QByteArray &token) { return "Authorization: Bearer " + token + "\r\n"; };
+        Service service;
+        QVERIFY(service.start(arguments));
+        QCOMPARE(service.http("PUT", "/api/boards/3/message", R"({"text":"A"})", bearer("operator01234567")).status,
+                 200);
+        QCOMPARE(service.http("PUT", "/api/boards/3/message", R"({"text":"B"})", bearer("reader0123456789")).status,
+                 403);
+        QCOMPARE(service.http("PUT", "/api/boards/3/message", R"({"text":"C"})", bearer("wrong0123456789x")).status,
+                 401);
+        QCOMPARE(service.http("PUT", "/api/boards/4/message", R"({"mode":"x"})", bearer("operator01234567")).status,
+                 400);
+        QCOMPARE(service.stop(SIGKILL), -1);
+        QVERIFY(service.start(arguments));
+        QCOMPARE(service.http("GET", "/api/audit", {}, bearer("operator01234567")).status, 403);
+        const Reply reply = service.http("GET", "/api/audit?board=3", {}, bearer("administrator012"));
+        QStringList seen;
+        for (const QJsonValue entry : reply.json()["audit"].toArray())
+            seen << entry["who"].toString("-") + ' ' + entry["from"].toString() + ' ' + entry["what"].toString() + ' '
+                            + QString::number(entry["boards"][0].toInt()) + ' '
+                            + (entry["applied"].toBool() ? "applied" : entry["error"].toString());
+        QCOMPARE(seen,
+                 (QStringList { "- 127.0.0.1 PUT /api/boards/3/message 3 a valid \"Authorization: Bearer TOKEN\" "
+                                "header is required",
+                                "viewer 127.0.0.1 PUT /api/boards/3/message 3 the token \"viewer\" lacks the operate "
+                                "role that this needs",
+                                "op 127.0.0.1 PUT /api/boards/3/message 3 applied" }));
         frames();
     }
 

@@ -1,10 +1,15 @@
 #include "serve/api/ApiServer.h"
 
 #include "rules/MessageText.h"
+#include "serve/AuditTrail.h"
 #include "serve/ServiceOutcome.h"
 #include "serve/api/ApiListener.h"
 #include "serve/api/ConnectionGuard.h"
+#include "serve/content/ContentJson.h"
 
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QWebSocket>
 
 namespace {
@@ -158,12 +163,12 @@ std::optional<AccessTokens::Caller> ApiServer::caller(const QHttpServerRequest &
     return admits(given, request.remoteAddress(), refusal);
 }
 
-ApiReply ApiServer::dispatch(const QHttpServerRequest &request)
+ApiReply ApiServer::dispatch(const QHttpServerRequest &request, AccessTokens::Caller &caller)
 {
     const QString path = request.url().path();
     const bool api = path == u"/api" || path.startsWith(u"/api/");
     // The page's files are for anyone who may reach the service.
-    AccessTokens::Caller caller { {}, Role::Read, request.remoteAddress() };
+    caller = { {}, Role::Read, request.remoteAddress() };
     if (api) {
         Outcome refusal;
         const std::optional<AccessTokens::Caller> admitted = this->caller(request, refusal);
@@ -203,11 +208,36 @@ ApiReply ApiServer::dispatch(const QHttpServerRequest &request)
     return reply;
 }
 
+void ApiServer::record(const QHttpServerRequest &request, const AccessTokens::Caller &caller, const ApiReply &reply)
+{
+    const QString path = request.url().path();
+    const bool change = request.method() != QHttpServerRequest::Method::Get
+            && request.method() != QHttpServerRequest::Method::Head;
+    const bool refused = reply.status == 401 || reply.status == 429;
+    if (!m_audit || !path.startsWith(u"/api/") || !(change || (refused && !request.value("Authorization").isEmpty())))
+        return;
+    ServeStore::AuditEntry entry {
+        {}, caller.name, request.remoteAddress().toString(), methodName(request.method()) + u' ' + path
+    };
+    const QJsonObject body = reply.status >= 200 ? QJsonDocument::fromJson(reply.body).object() : QJsonObject();
+    const QStringList parts = path.split(u'/');
+    if (parts.size() > 3 && parts.at(2) == u"boards" && ContentJson::board(parts.at(3)).ok())
+        entry.boards.append(parts.at(3).toInt());
+    for (const QJsonValue board : body.value(QStringLiteral("boards")).toArray())
+        entry.boards.append(board.toInt());
+    if (reply.status >= 400)
+        entry.error = body.value(QStringLiteral("error")).toString();
+    if (const Outcome recorded = m_audit->record(entry); !recorded.ok())
+        emit logLine(MessageText::of(recorded));
+}
+
 void ApiServer::answer(const QHttpServerRequest &request, QHttpServerResponder &&responder)
 {
     ConnectionGuard *guard = ConnectionGuard::of(responder.socket());
     const ConnectionGuard::Manner manner = guard ? guard->nextAnswer() : ConnectionGuard::Manner {};
-    const ApiReply reply = dispatch(request);
+    AccessTokens::Caller caller;
+    const ApiReply reply = dispatch(request, caller);
+    record(request, caller, reply);
     responder.writeStatusLine(QHttpServerResponder::StatusCode(reply.status));
     for (const auto &[name, value] : std::as_const(m_headers))
         responder.writeHeader(name, value);

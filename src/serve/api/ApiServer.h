@@ -18,6 +18,7 @@
 #include <optional>
 
 class ApiListener;
+class AuditTrail;
 class QWebSocket;
 
 // VaroServe's HTTP server. Actions are routed from one table, so that a
@@ -50,6 +51,9 @@ public:
     std::optional<AccessTokens::Caller> admits(const QByteArray &given, const QHostAddress &from, Outcome &refusal);
     // A header every answer carries (the page's Content-Security-Policy).
     void addHeader(const QByteArray &name, const QByteArray &value);
+    // Every request under /api that is not a GET, and every refused token,
+    // recorded before it is answered.
+    void setAudit(AuditTrail *trail) { m_audit = trail; }
 
     // Before listen(): the address then speaks only TLS.
     void setTls(const QSslConfiguration &configuration) { m_tls = configuration; }
@@ -71,13 +75,15 @@ private:
     };
 
     void answer(const QHttpServerRequest &request, QHttpServerResponder &&responder);
-    ApiReply dispatch(const QHttpServerRequest &request);
+    ApiReply dispatch(const QHttpServerRequest &request, AccessTokens::Caller &caller);
+    void record(const QHttpServerRequest &request, const AccessTokens::Caller &caller, const ApiReply &reply);
     std::optional<AccessTokens::Caller> caller(const QHttpServerRequest &request, Outcome &refusal);
 
     QHttpServer m_http;
     QPointer<ApiListener> m_listener;
     AccessTokens m_tokens;
     std::optional<QSslConfiguration> m_tls;
+    AuditTrail *m_audit = nullptr;
     TokenLockout m_lockout;
     QList<Route> m_routes;
     QList<QPair<QByteArray, QByteArray>> m_headers;

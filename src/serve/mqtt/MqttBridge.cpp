@@ -151,9 +151,14 @@ void MqttBridge::received(const QString &topic, const QByteArray &payload, bool 
         refuse(topic, { MqttOutcome::CommandRetained });
         return;
     }
-    const Outcome outcome = command(topic.mid(head.size()).split(u'/'), payload);
+    const QStringList levels = topic.mid(head.size()).split(u'/');
+    const Outcome outcome = command(levels, payload);
     // A site's group that has none of our boards is another service's.
-    if (!outcome.ok() && !(!own && outcome.is(ServiceOutcome::GroupUnknown)))
+    if (!own && outcome.is(ServiceOutcome::GroupUnknown))
+        return;
+    const auto board = ContentJson::board(levels.first());
+    emit commanded(topic, board.ok() ? board.value.value() : -1, outcome);
+    if (!outcome.ok())
         refuse(topic, outcome);
 }
 

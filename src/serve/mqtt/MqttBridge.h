@@ -37,6 +37,9 @@ public:
 
 signals:
     void logLine(const QString &text);
+    // A command taken from topic, applied or refused; board: the one its
+    // topic names, -1 for none.
+    void commanded(const QString &topic, int board, const Outcome &outcome);
 
 private:
     void connected();
