@@ -13,12 +13,12 @@ packages="build-essential cmake pkg-config file qt6-base-dev qt6-serialport-dev 
           fonts-dejavu-core fonts-liberation2"
 # The sandbox (a private network), the formatter, the package's checks
 # (dpkg-shlibdeps, the desktop entries, lintian, the systemd unit), a broker,
-# openssl to make the bus's test certificates, the page in a headless
+# openssl to make the bus's and the API's test certificates, curl for HTTPS, the page in a headless
 # browser, the zone database, strace, Prometheus' parser for the metrics, and
 # node with npm for the OpenAPI document's validator (which its test installs
 # into the build folder).
 [ "$1" != test ] || packages="$packages iproute2 util-linux clang-format dpkg-dev desktop-file-utils lintian
-          systemd mosquitto mosquitto-clients openssl chromium chromium-driver python3-selenium tzdata strace
+          systemd mosquitto mosquitto-clients openssl curl chromium chromium-driver python3-selenium tzdata strace
           python3-prometheus-client nodejs npm"
 # A node installed from elsewhere (NodeSource's nodejs brings its own npm and
 # conflicts with Debian's) serves as well as Debian's.

@@ -12,10 +12,18 @@ const QCommandLineOption listen(QStringLiteral("listen"),
                                 QStringLiteral("HOST:PORT"),
                                 QStringLiteral("127.0.0.1:%1").arg(ServeOptions::defaultPort));
 const QCommandLineOption tokenFile(QStringLiteral("token-file"),
-                                   QStringLiteral("File holding the access token (one line, at least 16 "
-                                                  "characters, readable by its owner only); every /api request "
-                                                  "must then carry \"Authorization: Bearer TOKEN\"."),
+                                   QStringLiteral("File of access tokens, readable by its owner only: lines "
+                                                  "\"NAME ROLE TOKEN\" (ROLE read, operate or admin; TOKEN at "
+                                                  "least 16 characters), or one bare token for admin; every /api "
+                                                  "request must then carry \"Authorization: Bearer TOKEN\"."),
                                    QStringLiteral("FILE"));
+const QCommandLineOption tlsCertificate(QStringLiteral("tls-cert"),
+                                        QStringLiteral("The API's certificate (PEM, its chain after it): with "
+                                                       "--tls-key, --listen speaks only HTTPS."),
+                                        QStringLiteral("FILE"));
+const QCommandLineOption tlsKey(QStringLiteral("tls-key"),
+                                QStringLiteral("The certificate's private key (PEM), readable by its owner only."),
+                                QStringLiteral("FILE"));
 const QCommandLineOption data(QStringLiteral("data"),
                               QStringLiteral("The store: playlists, alerts, counters and the journal "
                                              "(default $XDG_DATA_HOME/VaroServe/varoserve.sqlite)."),
@@ -77,7 +85,7 @@ ServeOptions::Parsed ServeOptions::parse(const QStringList &arguments)
                            "2 bad usage."));
     parser.addHelpOption();
     parser.addVersionOption();
-    parser.addOptions({ listen, tokenFile, data, exportTo, importFrom, verbose });
+    parser.addOptions({ listen, tokenFile, tlsCertificate, tlsKey, data, exportTo, importFrom, verbose });
     parser.addOptions(MqttOptions::commandLineOptions());
     parser.addPositionalArgument(QStringLiteral("TRANSPORT"),
                                  QStringLiteral("COM#, UDP# or TCP:HOST:PORT, # and PORT from 1 to 65535."));
@@ -119,6 +127,10 @@ ServeOptions::Parsed ServeOptions::parse(const QStringList &arguments)
         return usageError(QStringLiteral("--listen %1 can be reached from other machines: give --token-file as "
                                          "well, so that only those who hold the token can change the boards.")
                                   .arg(parser.value(listen)));
+    parsed.tlsCertificate = parser.value(tlsCertificate);
+    parsed.tlsKey = parser.value(tlsKey);
+    if (parsed.tlsCertificate.isEmpty() != parsed.tlsKey.isEmpty())
+        return usageError(QStringLiteral("--tls-cert and --tls-key go together: give both files."));
     parsed.dataFile = parser.isSet(data) ? parser.value(data) : defaultDataFile();
     if (parsed.dataFile.isEmpty())
         return usageError(QStringLiteral("--data needs a file name."));

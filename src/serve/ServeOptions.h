@@ -23,6 +23,8 @@ public:
         QString tokenFile; // empty: no token
         QString dataFile;
         QString archiveFile; // Export, Import: the content's file
+        QString tlsCertificate; // empty: plain HTTP
+        QString tlsKey;
         bool verbose = false;
         MqttOptions mqtt;
     };

@@ -5,6 +5,7 @@
 #include "rules/MessageText.h"
 #include "rules/PortSettings.h"
 #include "serve/ServiceOutcome.h"
+#include "serve/api/ApiTls.h"
 #include "transport/TransportArgument.h"
 #include "transport/UdpLink.h"
 
@@ -14,7 +15,7 @@
 
 namespace {
 
-constexpr int tokenMinimum = 16;
+constexpr qint64 tokenFileLimit = 256 * 1024;
 
 } // namespace
 
@@ -35,14 +36,21 @@ int Service::fail(const Outcome &outcome, ExitCode code) const
 
 int Service::start()
 {
-    QByteArray token;
+    AccessTokens tokens;
     if (!m_options.tokenFile.isEmpty()) {
-        const Outcome read = PrivateFile::read(m_options.tokenFile, token);
+        QByteArray contents;
+        const Outcome read = PrivateFile::read(m_options.tokenFile, contents, tokenFileLimit);
         if (!read.ok())
             return fail(read, BadUsage);
-        token = token.left(token.indexOf('\n')).trimmed();
-        if (token.size() < tokenMinimum)
-            return fail({ ServiceOutcome::TokenTooShort, m_options.tokenFile }, BadUsage);
+        const Outcome parsed = tokens.parse(m_options.tokenFile, contents);
+        contents.fill(0);
+        if (!parsed.ok())
+            return fail(parsed, BadUsage);
+    }
+    QSslConfiguration tls;
+    if (!m_options.tlsCertificate.isEmpty()) {
+        if (const Outcome loaded = ApiTls::load(m_options.tlsCertificate, m_options.tlsKey, tls); !loaded.ok())
+            return fail(loaded, BadUsage);
     }
     if (const Outcome read = m_options.mqtt.readCredentials(); !read.ok())
         return fail(read, BadUsage);
@@ -88,7 +96,13 @@ int Service::start()
     for (const QString &skipped : m_control.load())
         Console::error(QStringLiteral("VaroServe: skipped ") + skipped);
 
-    m_api = std::make_unique<ApiServer>(token);
+    m_api = std::make_unique<ApiServer>(std::move(tokens));
+    connect(m_api.get(), &ApiServer::logLine, this,
+            [](const QString &line) { Console::error(QStringLiteral("VaroServe: ") + line); });
+    m_access.addRoutes(*m_api);
+    m_api->setAudit(&m_audit);
+    if (!m_options.tlsCertificate.isEmpty())
+        m_api->setTls(tls);
     m_boards.addRoutes(*m_api);
     m_alerts.addRoutes(*m_api);
     m_groups.addRoutes(*m_api);
@@ -117,6 +131,16 @@ int Service::start()
         connect(m_mqttClient.get(), &MqttClient::connected, this, [this] { m_metrics.busConnected(true); });
         connect(m_mqttClient.get(), &MqttClient::disconnected, this, [this] { m_metrics.busConnected(false); });
         connect(m_mqtt.get(), &MqttBridge::refused, this, [this] { m_metrics.busRefused(); });
+        connect(m_mqtt.get(), &MqttBridge::commanded, this,
+                [this](const QString &topic, int board, const Outcome &outcome) {
+                    ServeStore::AuditEntry entry { {}, QStringLiteral("mqtt"), topic, topic };
+                    if (board >= 0)
+                        entry.boards.append(board);
+                    if (!outcome.ok())
+                        entry.error = MessageText::of(outcome);
+                    if (const Outcome recorded = m_audit.record(entry); !recorded.ok())
+                        Console::error(MessageText::of(recorded));
+                });
         connect(m_mqtt.get(), &MqttBridge::logLine, this,
                 [](const QString &line) { Console::error(QStringLiteral("VaroServe: ") + line); });
         m_mqttClient->start();
@@ -126,10 +150,11 @@ int Service::start()
     const QString host = m_options.listenAddress.protocol() == QAbstractSocket::IPv6Protocol
             ? QStringLiteral("[%1]").arg(m_options.listenAddress.toString())
             : m_options.listenAddress.toString();
-    Console::error(QStringLiteral("VaroServe: listening on http://%1:%2/, sending to %3, store %4")
-                           .arg(host)
-                           .arg(m_api->port())
-                           .arg(m_transport.target(), m_store.path()));
+    Console::error(
+            QStringLiteral("VaroServe: listening on %1://%2:%3/, sending to %4, store %5")
+                    .arg(m_options.tlsCertificate.isEmpty() ? QStringLiteral("http") : QStringLiteral("https"), host)
+                    .arg(m_api->port())
+                    .arg(m_transport.target(), m_store.path()));
     return running;
 }
 

@@ -3,9 +3,11 @@
 
 #include "engine/BoardEngine.h"
 #include "engine/Clock.h"
+#include "serve/AuditTrail.h"
 #include "serve/BoardControl.h"
 #include "serve/ServeOptions.h"
 #include "serve/TransportSink.h"
+#include "serve/api/AccessController.h"
 #include "serve/api/AlertsController.h"
 #include "serve/api/ApiServer.h"
 #include "serve/api/BoardsController.h"
@@ -62,6 +64,7 @@ private:
     ServeStore m_store;
     BoardEngine m_engine { m_clock, m_sink };
     BoardControl m_control { m_store, m_engine, m_clock };
+    AuditTrail m_audit { m_store, m_clock };
     std::unique_ptr<ApiServer> m_api;
     BoardsController m_boards { m_control };
     AlertsController m_alerts { m_control };
@@ -76,6 +79,7 @@ private:
     ExportController m_export { m_control };
     MetricsController m_metrics { m_control, m_sink, m_store };
     OpenApiController m_openApi;
+    AccessController m_access { m_audit };
     std::unique_ptr<MqttTls> m_mqttTls;
     std::unique_ptr<MqttClient> m_mqttClient;
     std::unique_ptr<MqttBridge> m_mqtt;

@@ -6,11 +6,23 @@ QString words(const Outcome &outcome)
 {
     switch (outcome.areaKind<ServiceOutcome>()) {
     case ServiceOutcome::TokenTooShort:
-        return QStringLiteral("The token in \"%1\" is shorter than 16 characters").arg(outcome.subject);
+        return QStringLiteral("The token in \"%1\"%2 is shorter than 16 characters")
+                .arg(outcome.subject, outcome.limit > 0 ? QStringLiteral(" on line %1").arg(outcome.limit) : QString());
+    case ServiceOutcome::TokenLineInvalid:
+        return QStringLiteral("\"%1\" line %2: %3").arg(outcome.subject).arg(outcome.limit).arg(outcome.description);
     case ServiceOutcome::ListenFailed:
         return QStringLiteral("Unable to listen on %1: %2").arg(outcome.subject, outcome.description);
+    case ServiceOutcome::TlsFileInvalid:
+        return QStringLiteral("\"%1\" cannot be used for TLS: %2").arg(outcome.subject, outcome.description);
     case ServiceOutcome::Unauthorized:
         return QStringLiteral("a valid \"Authorization: Bearer TOKEN\" header is required");
+    case ServiceOutcome::Forbidden:
+        return QStringLiteral("the token \"%1\" lacks the %2 role that this needs")
+                .arg(outcome.subject, outcome.description);
+    case ServiceOutcome::AddressLocked:
+        return QStringLiteral("too many wrong tokens from %1: every request from it is refused for %2 s")
+                .arg(outcome.subject)
+                .arg(outcome.limit);
     case ServiceOutcome::PathUnknown:
         return QStringLiteral("no such path: ") + outcome.subject;
     case ServiceOutcome::MethodNotAllowed:

@@ -6,9 +6,13 @@
 // What the service's start, its API and its changes to the boards say went
 // wrong; worded in ServiceOutcome.cpp.
 enum class ServiceOutcome {
-    TokenTooShort, // subject: the token file
+    TokenTooShort, // subject: the token file; limit: its line, 0 for a bare token
+    TokenLineInvalid, // subject: the token file; limit: its line; description: what is wrong
     ListenFailed, // subject: HOST:PORT; description
+    TlsFileInvalid, // subject: the certificate or key file; description: why
     Unauthorized,
+    Forbidden, // subject: the caller's name; description: the role it lacks
+    AddressLocked, // subject: the address; limit: the seconds it is refused for
     PathUnknown, // subject: the path
     MethodNotAllowed, // subject: the method; description: the allowed ones
     LimitInvalid, // subject: the parameter

@@ -67,6 +67,12 @@ const std::vector<std::vector<const char *>> steps = {
             "INSERT INTO alerts SELECT id, board, '', record, ends FROM alerts_before",
             "DROP TABLE alerts_before",
     },
+    {
+            // Who asked for each change and what became of it. The boards as
+            // ",3,5,", so that one of them is found with LIKE.
+            "CREATE TABLE audit (id INTEGER PRIMARY KEY AUTOINCREMENT, time INTEGER NOT NULL, who TEXT NOT NULL, "
+            "origin TEXT NOT NULL, what TEXT NOT NULL, boards TEXT NOT NULL, error TEXT NOT NULL)",
+    },
 };
 
 } // namespace
@@ -483,6 +489,61 @@ QList<ServeStore::JournalEntry> ServeStore::journal(const JournalPage &page) con
         entry.id = query.value(0).toLongLong();
         entry.textLength = query.value(5).toLongLong();
         entry.byteLength = query.value(6).toLongLong();
+        result.append(entry);
+    }
+    return result;
+}
+
+Outcome ServeStore::appendAudit(const AuditEntry &entry)
+{
+    if (const Outcome began = begin(); !began.ok())
+        return began;
+    QSqlQuery &put = statement("INSERT INTO audit (time, who, origin, what, boards, error) VALUES (?, ?, ?, ?, ?, ?)");
+    QString boards = QStringLiteral(",");
+    for (const int board : entry.boards)
+        boards += QString::number(board) + u',';
+    put.addBindValue(entry.time.toMSecsSinceEpoch());
+    put.addBindValue(entry.who.isNull() ? QStringLiteral("") : entry.who);
+    put.addBindValue(entry.origin.isNull() ? QStringLiteral("") : entry.origin);
+    put.addBindValue(entry.what);
+    put.addBindValue(boards);
+    put.addBindValue(entry.error.isNull() ? QStringLiteral("") : entry.error);
+    Outcome outcome = exec(put);
+    if (outcome.ok()) {
+        QSqlQuery &trim = statement("DELETE FROM audit WHERE id <= ?");
+        trim.addBindValue(put.lastInsertId().toLongLong() - auditLimit);
+        outcome = exec(trim);
+    }
+    if (!outcome.ok()) {
+        rollback();
+        return outcome;
+    }
+    return commit();
+}
+
+QList<ServeStore::AuditEntry> ServeStore::audit(const JournalPage &page) const
+{
+    QSqlQuery query(m_db);
+    query.prepare(QStringLiteral("SELECT id, time, who, origin, what, boards, error FROM audit WHERE id < ?%1 "
+                                 "ORDER BY id DESC LIMIT ?")
+                          .arg(page.board < 0 ? QString() : QStringLiteral(" AND boards LIKE ?")));
+    query.addBindValue(page.before > 0 ? page.before : std::numeric_limits<qint64>::max());
+    if (page.board >= 0)
+        query.addBindValue(QStringLiteral("%,%1,%").arg(page.board));
+    query.addBindValue(page.limit);
+    QList<AuditEntry> result;
+    if (!query.exec())
+        return result;
+    while (query.next()) {
+        AuditEntry entry { QDateTime::fromMSecsSinceEpoch(query.value(1).toLongLong()),
+                           query.value(2).toString(),
+                           query.value(3).toString(),
+                           query.value(4).toString(),
+                           {},
+                           query.value(6).toString(),
+                           query.value(0).toLongLong() };
+        for (const QString &board : query.value(5).toString().split(u',', Qt::SkipEmptyParts))
+            entry.boards.append(board.toInt());
         result.append(entry);
     }
     return result;

@@ -23,8 +23,9 @@
 class ServeStore
 {
 public:
-    static constexpr int schemaVersion = 3;
+    static constexpr int schemaVersion = 4;
     static constexpr qint64 journalLimit = 100000;
+    static constexpr qint64 auditLimit = 100000;
     // Characters of a text and bytes of a frame kept apart at the front of
     // each journal entry: a page of the journal reads these, never the whole.
     static constexpr int journalHead = 200;
@@ -53,6 +54,17 @@ public:
         qint64 id = 0; // read back: the entry's id, and the whole lengths
         qint64 textLength = 0;
         qint64 byteLength = 0;
+    };
+    // One change asked for, applied or refused.
+    struct AuditEntry
+    {
+        QDateTime time;
+        QString who; // a token's name, "mqtt" or "local"; empty: a refused token
+        QString origin; // an address or a topic
+        QString what; // the method and path, or the topic
+        QList<int> boards;
+        QString error; // empty: applied
+        qint64 id = 0; // read back
     };
     struct JournalPage
     {
@@ -108,6 +120,9 @@ public:
     // In one transaction; keeps the newest journalLimit entries.
     Outcome appendJournal(const QList<JournalEntry> &entries);
     QList<JournalEntry> journal(const JournalPage &page) const; // newest first
+    // One insert, committed before it returns; keeps the newest auditLimit.
+    Outcome appendAudit(const AuditEntry &entry);
+    QList<AuditEntry> audit(const JournalPage &page) const; // newest first
 
 private:
     Outcome failure(const QString &description) const;

@@ -2,6 +2,7 @@
 #include "protocol/BoardFrame.h"
 
 #include <QJsonDocument>
+#include <QJsonObject>
 #include <QNetworkDatagram>
 #include <QProcess>
 #include <QStandardPaths>
@@ -154,6 +155,9 @@ private slots:
         const QJsonDocument error = json(seen("t/error").last().toUtf8());
         QCOMPARE(error["topic"].toString(), topic);
         QVERIFY2(error["error"].toString().contains(words), qPrintable(error["error"].toString()));
+        const QJsonObject audit = lastAudit();
+        QCOMPARE(audit["who"].toString() + ' ' + audit["from"].toString(), "mqtt " + topic);
+        QCOMPARE(audit["error"].toString(), error["error"].toString());
         QTest::qWait(200);
         QVERIFY(!m_udp.hasPendingDatagrams());
         QCOMPARE(retained("t/3/state"), state);
@@ -388,6 +392,17 @@ private:
         return process.exitCode();
     }
 
+    // The newest entry of the service's audit.
+    QJsonObject lastAudit() const
+    {
+        QTcpSocket socket;
+        socket.connectToHost(QHostAddress::LocalHost, m_http.toUShort());
+        socket.write("GET /api/audit?limit=1 HTTP/1.1\r\nConnection: close\r\n\r\n");
+        QByteArray answer;
+        while (socket.waitForReadyRead(5000))
+            answer += socket.readAll();
+        return QJsonDocument::fromJson(answer.mid(answer.indexOf("\r\n\r\n") + 4))["audit"][0].toObject();
+    }
     static int put(const QString &port, const QByteArray &path, const QByteArray &body,
                    const QByteArray &method = "PUT")
     {

@@ -10,6 +10,8 @@
 #include <QRegularExpression>
 #include <QSqlDatabase>
 #include <QSqlQuery>
+#include <QSslSocket>
+#include <QStandardPaths>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTemporaryDir>
@@ -46,12 +48,13 @@ class Service
 public:
     QProcess process;
     quint16 port = 0;
+    QString authority; // with TLS: the certificate the service shows
 
     bool start(const QStringList &arguments)
     {
         process.setReadChannel(QProcess::StandardError);
         process.start(VAROSERVE, QStringList { "--listen", "127.0.0.1:0" } + arguments);
-        static const QRegularExpression listening("listening on http://127.0.0.1:(\\d+)/");
+        static const QRegularExpression listening("listening on https?://127.0.0.1:(\\d+)/");
         QByteArray said;
         while (process.waitForReadyRead(5000)) {
             said += process.readAllStandardError();
@@ -71,13 +74,11 @@ public:
     }
     Reply raw(const QByteArray &request) const
     {
-        QTcpSocket socket;
-        socket.connectToHost(QHostAddress::LocalHost, port);
-        socket.waitForConnected(2000);
-        socket.write(request);
+        const auto socket = connection();
+        socket->write(request);
         QByteArray answer;
-        while (socket.waitForReadyRead(5000))
-            answer += socket.readAll();
+        while (socket->waitForReadyRead(5000))
+            answer += socket->readAll();
         Reply reply;
         const qsizetype end = answer.indexOf("\r\n\r\n");
         reply.head = answer.left(end);
@@ -111,6 +112,16 @@ public:
     }
     std::unique_ptr<QTcpSocket> connection(int receiveBuffer = 0) const
     {
+        if (!authority.isEmpty()) {
+            auto secure = std::make_unique<QSslSocket>();
+            QSslConfiguration trusted = secure->sslConfiguration();
+            trusted.setCaCertificates(QSslCertificate::fromPath(authority));
+            secure->setSslConfiguration(trusted);
+            secure->connectToHostEncrypted("127.0.0.1", port, "localhost");
+            if (!secure->waitForEncrypted(5000))
+                qWarning("%s", qPrintable(secure->errorString()));
+            return secure;
+        }
         auto socket = std::make_unique<QTcpSocket>();
         if (receiveBuffer > 0) { // so that it reads only when told to
             socket->setSocketOption(QAbstractSocket::ReceiveBufferSizeSocketOption, receiveBuffer);
@@ -169,6 +180,28 @@ class tst_VaroServe : public QObject
         return file.fileName();
     }
     QString udp() const { return QString("UDP%1").arg(line.localPort()); }
+    // server.pem for localhost with server.key, and another pair, made once
+    // with the openssl tool; false without it.
+    bool certificates()
+    {
+        static bool made = false;
+        if (made || QStandardPaths::findExecutable("openssl").isEmpty())
+            return made;
+        for (const QString name : { "server", "other" }) {
+            QProcess openssl;
+            openssl.setWorkingDirectory(folder.path());
+            openssl.start("openssl",
+                          QString("req -x509 -newkey ec -pkeyopt ec_paramgen_curve:prime256v1 -nodes -days 2 "
+                                  "-subj /CN=localhost -addext subjectAltName=DNS:localhost -keyout %1.key "
+                                  "-out %1.pem")
+                                  .arg(name)
+                                  .split(' '));
+            if (!openssl.waitForFinished(30000) || openssl.exitCode() != 0
+                || !QFile::setPermissions(folder.filePath(name + ".key"), QFile::ReadOwner))
+                return false;
+        }
+        return made = true;
+    }
     Frames frames()
     {
         Frames received;
@@ -282,6 +315,10 @@ private slots:
         row("a group alert ended before", "DELETE /api/groups/hall-b/alerts/2", "", 404, "no such alert: 2");
         row("a declaration forgotten, its content kept", "DELETE /api/boards/21", "", 204, "");
         row("a board not declared", "DELETE /api/boards/21", "", 404, "board 21 is not declared");
+        row("the audit: a group's change, its boards, a loopback caller without tokens",
+            "GET /api/audit?board=22&limit=1", "", 200, R"("boards":[21,22],"error":null,"from":"127.0.0.1",)");
+        row("the audit: what and who", "GET /api/audit?limit=1", "", 200,
+            R"("what":"DELETE /api/boards/21","who":"local"})");
         row("live fields: each with where its value comes from", "GET /api/fields", "", 200,
             R"("name":"mqtt","source":"topic","widest":200})");
         row("glyphs: the renderer's crawl steps", "GET /api/glyphs", "", 200, R"("stepMs":[0,0,0,80,40,20])");
@@ -387,6 +424,137 @@ private slots:
         QCOMPARE(service.stop(), 0);
     }
 
+    // Each route class against each role; the refusals come first, so that
+    // a row that wrongly let a change through shows in the next row's answer.
+    void roles_data()
+    {
+        QTest::addColumn<QByteArray>("request");
+        QTest::addColumn<QByteArray>("body");
+        QTest::addColumn<QList<int>>("statuses"); // read, operate, admin
+        const auto add = [](const char *name, const char *request, const QByteArray &body, QList<int> statuses) {
+            QTest::newRow(name) << QByteArray(request) << body << statuses;
+        };
+        add("a GET", "GET /api/boards/3", "", { 200, 200, 200 });
+        add("a board's message", "PUT /api/boards/3/message", R"({"text":"R"})", { 403, 200, 200 });
+        add("an alert", "POST /api/boards/3/alerts", R"({"text":"A","seconds":9})", { 403, 201, 201 });
+        add("alerts ended", "DELETE /api/boards/3/alerts", "", { 403, 204, 204 });
+        add("a counter", "POST /api/counters/c/add", "", { 403, 200, 200 });
+        add("a declaration", "PUT /api/boards/3", R"({"name":"Hall","groups":["g"]})", { 403, 403, 200 });
+        add("a group's message", "PUT /api/groups/g/message", R"({"text":"G"})", { 403, 200, 200 });
+        add("a playlist", "PUT /api/boards/3/playlist", R"([{"text":"P"}])", { 403, 403, 200 });
+        add("a board forgotten", "DELETE /api/boards/3", "", { 403, 403, 204 });
+    }
+    void roles()
+    {
+        QFETCH(QByteArray, request);
+        QFETCH(QByteArray, body);
+        QFETCH(QList<int>, statuses);
+        static const QByteArrayList tokens { "reader0123456789", "operator01234567", "administrator012" };
+        static const QString file = write("roles",
+                                          "# who may do what\nviewer read reader0123456789\n"
+                                          "op operate operator01234567\nboss admin administrator012\n");
+        static Service service;
+        if (service.process.state() == QProcess::NotRunning)
+            QVERIFY(service.start({ "--token-file", file, "--data", store("roles.sqlite"), udp() }));
+        const QByteArrayList words = request.split(' ');
+        for (int role = 0; role < 3; ++role) {
+            const Reply reply
+                    = service.http(words[0], words[1], body, "Authorization: Bearer " + tokens[role] + "\r\n");
+            QCOMPARE(reply.status, statuses[role]);
+            if (reply.status == 403)
+                QVERIFY2(reply.json()["error"].toString().contains(role == 0 ? "lacks the " : "lacks the admin role"),
+                         reply.body.constData());
+        }
+        QCOMPARE(service.http("GET", "/api/whoami", {}, "Authorization: Bearer operator01234567\r\n").body,
+                 "{\"name\":\"op\",\"role\":\"operate\"}\n");
+        frames();
+    }
+
+    // Who asked, for what, on which boards and with what end, kept through kill -9.
+    void auditSurvivesKill()
+    {
+        const QStringList arguments { "--token-file",
+                                      write("audit-tokens",
+                                            "viewer read reader0123456789\nop operate operator01234567\n"
+                                            "boss admin administrator012\n"),
+                                      "--data", store("audit.sqlite"), udp() };
+        const auto bearer = [](const QByteArray &token) { return "Authorization: Bearer " + token + "\r\n"; };
+        Service service;
+        QVERIFY(service.start(arguments));
+        QCOMPARE(service.http("PUT", "/api/boards/3/message", R"({"text":"A"})", bearer("operator01234567")).status,
+                 200);
+        QCOMPARE(service.http("PUT", "/api/boards/3/message", R"({"text":"B"})", bearer("reader0123456789")).status,
+                 403);
+        QCOMPARE(service.http("PUT", "/api/boards/3/message", R"({"text":"C"})", bearer("wrong0123456789x")).status,
+                 401);
+        QCOMPARE(service.http("PUT", "/api/boards/4/message", R"({"mode":"x"})", bearer("operator01234567")).status,
+                 400);
+        QCOMPARE(service.stop(SIGKILL), -1);
+        QVERIFY(service.start(arguments));
+        QCOMPARE(service.http("GET", "/api/audit", {}, bearer("operator01234567")).status, 403);
+        const Reply reply = service.http("GET", "/api/audit?board=3", {}, bearer("administrator012"));
+        QStringList seen;
+        for (const QJsonValue entry : reply.json()["audit"].toArray())
+            seen << entry["who"].toString("-") + ' ' + entry["from"].toString() + ' ' + entry["what"].toString() + ' '
+                            + QString::number(entry["boards"][0].toInt()) + ' '
+                            + (entry["applied"].toBool() ? "applied" : entry["error"].toString());
+        QCOMPARE(seen,
+                 (QStringList { "- 127.0.0.1 PUT /api/boards/3/message 3 a valid \"Authorization: Bearer TOKEN\" "
+                                "header is required",
+                                "viewer 127.0.0.1 PUT /api/boards/3/message 3 the token \"viewer\" lacks the operate "
+                                "role that this needs",
+                                "op 127.0.0.1 PUT /api/boards/3/message 3 applied" }));
+        frames();
+    }
+
+    // Ten wrong tokens within the minute: the eleventh request is refused
+    // whatever it carries, and the log says so once.
+    void wrongTokensLockTheAddress()
+    {
+        Service service;
+        QVERIFY(service.start(
+                { "--token-file", write("lock-token", "0123456789abcdef\n"), "--data", store("lock.sqlite"), udp() }));
+        const QByteArray good = "Authorization: Bearer 0123456789abcdef\r\n";
+        QCOMPARE(service.http("GET", "/api/health").status, 401); // no token is not a wrong one
+        for (int i = 0; i < 10; ++i)
+            QCOMPARE(service.http("GET", "/api/health", {}, "Authorization: Bearer 0123456789abcdeX\r\n").status, 401);
+        const Reply locked = service.http("GET", "/api/health", {}, good);
+        QCOMPARE(locked.status, 429);
+        QVERIFY(locked.head.contains("\r\nRetry-After: 60"));
+        QCOMPARE(Service::untilClosed(*service.push("0123456789abcdef")).toHex(), "88021131");
+        QCOMPARE(service.stop(), 0);
+        QCOMPARE(service.process.readAllStandardError().count("too many wrong tokens from 127.0.0.1"), 1);
+    }
+
+    // The API, the push and curl over TLS; plain HTTP on its port is closed unanswered.
+    void https()
+    {
+        if (!certificates())
+            QSKIP("needs the openssl tool: apt-get install openssl");
+        Service service;
+        QVERIFY(service.start({ "--tls-cert", folder.filePath("server.pem"), "--tls-key", folder.filePath("server.key"),
+                                "--token-file", write("tls-token", "0123456789abcdef\n"), "--data", store("tls.sqlite"),
+                                udp() }));
+        const QByteArray token = "Authorization: Bearer 0123456789abcdef\r\n";
+        const auto plain = service.connection();
+        plain->write("GET /api/health HTTP/1.1\r\n" + token + "\r\n");
+        QCOMPARE(Service::untilClosed(*plain), QByteArray());
+        service.authority = folder.filePath("server.pem");
+        QCOMPARE(service.http("PUT", "/api/boards/2/message", R"({"text":"TLS"})", token).status, 200);
+        QCOMPARE(frames(), Frames { "\r2C0\r2B99\r2ATLS\r2D" });
+        const auto push = service.push("0123456789abcdef");
+        QVERIFY(push->waitForReadyRead(2000));
+        QCOMPARE(push->read(1), "\x81"); // a text message: the boards
+        if (QStandardPaths::findExecutable("curl").isEmpty())
+            QSKIP("curl not tried: apt-get install curl");
+        QProcess curl;
+        curl.start("curl",
+                   { "-sS", "--cacert", service.authority, "-H", token.trimmed(),
+                     QString("https://localhost:%1/api/whoami").arg(service.port) });
+        QVERIFY(curl.waitForFinished(10000));
+        QCOMPARE(curl.readAll(), "{\"name\":\"admin\",\"role\":\"admin\"}\n");
+    }
+
     // Refused without the token; with it, a change within a second; clients
     // that never read get no more than the newest state of each board.
     void pushed()
@@ -452,6 +620,23 @@ private slots:
                 << QStringList { "--listen", "0.0.0.0:8470", "UDP9" } << 2 << "give --token-file";
         QTest::newRow("token file others can read")
                 << QStringList { "--token-file", openToOthers, "UDP9" } << 2 << "can be read or changed by other users";
+        QTest::newRow("a role that is none")
+                << QStringList { "--token-file", write("bad-role", "x reader 0123456789abcdef"), "UDP9" } << 2
+                << "line 1: the role must be";
+        QTest::newRow("a certificate without its key")
+                << QStringList { "--tls-cert", "a.pem", "UDP9" } << 2 << "go together";
+        if (!certificates())
+            return;
+        const QString certificate = folder.filePath("server.pem");
+        QTest::newRow("another certificate's key")
+                << QStringList { "--tls-cert", certificate, "--tls-key", folder.filePath("other.key"), "UDP9" } << 2
+                << "other.key\" cannot be used for TLS: it is not the key of";
+        QTest::newRow("a key for a certificate") << QStringList { "--tls-cert", folder.filePath("server.key"),
+                                                                  "--tls-key", folder.filePath("server.key"), "UDP9" }
+                                                 << 2 << "server.key\" cannot be used for TLS";
+        QTest::newRow("a key that is not there")
+                << QStringList { "--tls-cert", certificate, "--tls-key", folder.filePath("none.key"), "UDP9" } << 2
+                << "Unable to read";
     }
     void startRefused()
     {

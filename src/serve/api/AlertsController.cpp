@@ -10,11 +10,15 @@
 void AlertsController::addRoutes(ApiServer &server)
 {
     using Method = QHttpServerRequest::Method;
+    constexpr auto Operate = ApiServer::Role::Operate;
     const QString alerts = QStringLiteral("/api/boards/*/alerts");
     server.route(Method::Get, alerts, [this](const ApiRequest &r) { return list(r); });
-    server.route(Method::Post, alerts, [this](const ApiRequest &r) { return raise(r); });
-    server.route(Method::Delete, alerts, [this](const ApiRequest &r) { return clear(r); });
-    server.route(Method::Delete, alerts + QStringLiteral("/*"), [this](const ApiRequest &r) { return remove(r); });
+    server.route(
+            Method::Post, alerts, [this](const ApiRequest &r) { return raise(r); }, Operate);
+    server.route(
+            Method::Delete, alerts, [this](const ApiRequest &r) { return clear(r); }, Operate);
+    server.route(
+            Method::Delete, alerts + QStringLiteral("/*"), [this](const ApiRequest &r) { return remove(r); }, Operate);
 }
 
 ApiReply AlertsController::list(const ApiRequest &request) const

@@ -2,11 +2,17 @@
 
 #include "serve/api/ConnectionGuard.h"
 
-#include <QTcpSocket>
+#include <QSslSocket>
+
+void ApiListener::setTls(const QSslConfiguration &configuration)
+{
+    m_tls = configuration;
+    m_secure = true;
+}
 
 void ApiListener::incomingConnection(qintptr descriptor)
 {
-    auto *socket = new QTcpSocket(this);
+    QTcpSocket *socket = m_secure ? new QSslSocket(this) : new QTcpSocket(this);
     if (!socket->setSocketDescriptor(descriptor)) {
         delete socket;
         return;
@@ -23,8 +29,25 @@ void ApiListener::incomingConnection(qintptr descriptor)
     // every connection to a socket's signals when it becomes a WebSocket.
     auto *guard = new ConnectionGuard(socket);
     connect(guard, &QObject::destroyed, this, [this] { --m_connections; });
-    m_unhooked.append(guard);
-    addPendingConnection(socket);
+    if (!m_secure) {
+        m_unhooked.append(guard);
+        addPendingConnection(socket);
+        return;
+    }
+    auto *secure = static_cast<QSslSocket *>(socket);
+    secure->setSslConfiguration(m_tls);
+    connect(secure, &QSslSocket::encrypted, this, [this, secure, guard] {
+        addPendingConnection(secure);
+        m_unhooked.append(guard);
+        hookAfterServer();
+    });
+    connect(secure, &QAbstractSocket::errorOccurred, this, [secure] {
+        if (!secure->isEncrypted()) {
+            secure->abort();
+            secure->deleteLater();
+        }
+    });
+    secure->startServerEncryption();
 }
 
 void ApiListener::hookAfterServer()

@@ -2,6 +2,7 @@
 #define APIREQUEST_H
 
 #include "common/Outcome.h"
+#include "serve/api/AccessTokens.h"
 
 #include <QHttpServerRequest>
 #include <QJsonValue>
@@ -14,13 +15,16 @@
 class ApiRequest
 {
 public:
-    ApiRequest(const QHttpServerRequest &http, QStringList segments)
+    ApiRequest(const QHttpServerRequest &http, QStringList segments, AccessTokens::Caller caller = {})
         : m_http(http)
         , m_segments(std::move(segments))
+        , m_caller(std::move(caller))
     { }
 
     QString segment(int index) const { return m_segments.value(index); }
     QUrlQuery query() const { return m_http.query(); }
+    // Who asked, from where, with what right.
+    const AccessTokens::Caller &caller() const { return m_caller; }
     // The body as JSON (an object or an array): JsonMalformed when it is not
     // one. An empty body reads as undefined, so every field takes its default.
     Outcome json(QJsonValue &value) const;
@@ -28,6 +32,7 @@ public:
 private:
     const QHttpServerRequest &m_http;
     QStringList m_segments;
+    AccessTokens::Caller m_caller;
 };
 
 #endif

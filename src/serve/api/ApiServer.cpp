@@ -1,10 +1,15 @@
 #include "serve/api/ApiServer.h"
 
+#include "rules/MessageText.h"
+#include "serve/AuditTrail.h"
 #include "serve/ServiceOutcome.h"
 #include "serve/api/ApiListener.h"
 #include "serve/api/ConnectionGuard.h"
+#include "serve/content/ContentJson.h"
 
-#include <QCryptographicHash>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QWebSocket>
 
 namespace {
@@ -48,9 +53,9 @@ bool matches(const QStringList &pattern, const QStringList &path, QStringList &s
 
 } // namespace
 
-ApiServer::ApiServer(QByteArray token, QObject *parent)
+ApiServer::ApiServer(AccessTokens tokens, QObject *parent)
     : QObject(parent)
-    , m_token(std::move(token))
+    , m_tokens(std::move(tokens))
 {
     // No route is given to the server's own router: every request reaches
     // this table, which knows 404 from 405.
@@ -63,9 +68,11 @@ ApiServer::ApiServer(QByteArray token, QObject *parent)
 
 ApiServer::~ApiServer() = default;
 
-void ApiServer::route(QHttpServerRequest::Method method, const QString &pattern, Action action)
+void ApiServer::route(QHttpServerRequest::Method method, const QString &pattern, Action action,
+                      std::optional<Role> least)
 {
-    m_routes.append({ method, pattern.split(u'/'), std::move(action) });
+    const Role role = least.value_or(method == QHttpServerRequest::Method::Get ? Role::Read : Role::Admin);
+    m_routes.append({ method, pattern.split(u'/'), std::move(action), role });
 }
 
 QStringList ApiServer::routes() const
@@ -86,6 +93,8 @@ void ApiServer::addHeader(const QByteArray &name, const QByteArray &value)
 Outcome ApiServer::listen(const QHostAddress &address, quint16 port)
 {
     auto *listener = new ApiListener;
+    if (m_tls)
+        listener->setTls(*m_tls);
     if (!listener->listen(address, port)) {
         const QString where = address.protocol() == QAbstractSocket::IPv6Protocol
                 ? QStringLiteral("[%1]:%2").arg(address.toString()).arg(port)
@@ -133,35 +142,57 @@ void ApiServer::acceptWebSockets(const QString &path, std::function<void(std::un
     });
 }
 
-bool ApiServer::tokenMatches(const QByteArray &given) const
+std::optional<AccessTokens::Caller> ApiServer::admits(const QByteArray &given, const QHostAddress &from,
+                                                      Outcome &refusal)
 {
-    if (m_token.isEmpty())
-        return true;
-    // Compared as hashes, so the time taken says nothing about the token.
-    const auto hash
-            = [](const QByteArray &bytes) { return QCryptographicHash::hash(bytes, QCryptographicHash::Sha256); };
-    return hash(given) == hash(m_token);
+    if (m_tokens.isEmpty())
+        return AccessTokens::Caller { QStringLiteral("local"), Role::Admin, from };
+    if (m_lockout.locked(from)) {
+        refusal = { ServiceOutcome::AddressLocked, from.toString(), {}, 0, {}, 0, TokenLockout::windowMs / 1000 };
+        return std::nullopt;
+    }
+    if (const AccessTokens::Caller *found = m_tokens.match(given)) {
+        AccessTokens::Caller caller = *found;
+        caller.address = from;
+        return caller;
+    }
+    refusal = { ServiceOutcome::Unauthorized };
+    if (!given.isEmpty() && m_lockout.failed(from))
+        emit logLine(MessageText::of(
+                { ServiceOutcome::AddressLocked, from.toString(), {}, 0, {}, 0, TokenLockout::windowMs / 1000 }));
+    return std::nullopt;
 }
 
-bool ApiServer::authorized(const QHttpServerRequest &request) const
+std::optional<AccessTokens::Caller> ApiServer::caller(const QHttpServerRequest &request, Outcome &refusal)
 {
-    if (m_token.isEmpty())
-        return true;
-    // The scheme's name is matched without regard to case.
-    const QByteArray given = request.value(QByteArrayLiteral("Authorization"));
-    if (given.size() < 7 || QByteArrayView(given).first(7).compare("Bearer ", Qt::CaseInsensitive) != 0)
-        return false;
-    return tokenMatches(given.mid(7).trimmed());
+    // The scheme's name is matched without regard to case; a request without
+    // one is not counted as a wrong token.
+    QByteArray given = request.value(QByteArrayLiteral("Authorization"));
+    given = given.size() >= 7 && QByteArrayView(given).first(7).compare("Bearer ", Qt::CaseInsensitive) == 0
+            ? given.mid(7).trimmed()
+            : QByteArray();
+    return admits(given, request.remoteAddress(), refusal);
 }
 
-ApiReply ApiServer::dispatch(const QHttpServerRequest &request)
+ApiReply ApiServer::dispatch(const QHttpServerRequest &request, AccessTokens::Caller &caller)
 {
     const QString path = request.url().path();
     // The metrics are the service's state as much as /api's answers are.
-    if ((path == u"/api" || path.startsWith(u"/api/") || path == u"/metrics") && !authorized(request)) {
-        ApiReply reply = ApiReply::error({ ServiceOutcome::Unauthorized });
-        reply.headers.append({ QByteArrayLiteral("WWW-Authenticate"), QByteArrayLiteral("Bearer") });
-        return reply;
+    const bool api = path == u"/api" || path.startsWith(u"/api/") || path == u"/metrics";
+    // The page's files are for anyone who may reach the service.
+    caller = { {}, Role::Read, request.remoteAddress() };
+    if (api) {
+        Outcome refusal;
+        const std::optional<AccessTokens::Caller> admitted = this->caller(request, refusal);
+        if (!admitted) {
+            ApiReply reply = ApiReply::error(refusal);
+            if (refusal.is(ServiceOutcome::AddressLocked))
+                reply.headers.append({ QByteArrayLiteral("Retry-After"), QByteArray::number(refusal.limit) });
+            else
+                reply.headers.append({ QByteArrayLiteral("WWW-Authenticate"), QByteArrayLiteral("Bearer") });
+            return reply;
+        }
+        caller = *admitted;
     }
     const QStringList parts = path.split(u'/');
     // HEAD is answered as GET is, without the body.
@@ -172,9 +203,14 @@ ApiReply ApiServer::dispatch(const QHttpServerRequest &request)
     for (const Route &route : std::as_const(m_routes)) {
         if (!matches(route.segments, parts, segments))
             continue;
-        if (route.method == method)
-            return route.action(ApiRequest(request, segments));
-        allowed.append(methodName(route.method));
+        if (route.method != method) {
+            allowed.append(methodName(route.method));
+            continue;
+        }
+        if (api && caller.role < route.least)
+            return ApiReply::error(
+                    { ServiceOutcome::Forbidden, caller.name, {}, 0, AccessTokens::roleName(route.least) });
+        return route.action(ApiRequest(request, segments, caller));
     }
     if (allowed.isEmpty())
         return ApiReply::error({ ServiceOutcome::PathUnknown, path });
@@ -184,11 +220,36 @@ ApiReply ApiServer::dispatch(const QHttpServerRequest &request)
     return reply;
 }
 
+void ApiServer::record(const QHttpServerRequest &request, const AccessTokens::Caller &caller, const ApiReply &reply)
+{
+    const QString path = request.url().path();
+    const bool change = request.method() != QHttpServerRequest::Method::Get
+            && request.method() != QHttpServerRequest::Method::Head;
+    const bool refused = reply.status == 401 || reply.status == 429;
+    if (!m_audit || !path.startsWith(u"/api/") || !(change || (refused && !request.value("Authorization").isEmpty())))
+        return;
+    ServeStore::AuditEntry entry {
+        {}, caller.name, request.remoteAddress().toString(), methodName(request.method()) + u' ' + path
+    };
+    const QJsonObject body = reply.status >= 200 ? QJsonDocument::fromJson(reply.body).object() : QJsonObject();
+    const QStringList parts = path.split(u'/');
+    if (parts.size() > 3 && parts.at(2) == u"boards" && ContentJson::board(parts.at(3)).ok())
+        entry.boards.append(parts.at(3).toInt());
+    for (const QJsonValue board : body.value(QStringLiteral("boards")).toArray())
+        entry.boards.append(board.toInt());
+    if (reply.status >= 400)
+        entry.error = body.value(QStringLiteral("error")).toString();
+    if (const Outcome recorded = m_audit->record(entry); !recorded.ok())
+        emit logLine(MessageText::of(recorded));
+}
+
 void ApiServer::answer(const QHttpServerRequest &request, QHttpServerResponder &&responder)
 {
     ConnectionGuard *guard = ConnectionGuard::of(responder.socket());
     const ConnectionGuard::Manner manner = guard ? guard->nextAnswer() : ConnectionGuard::Manner {};
-    const ApiReply reply = dispatch(request);
+    AccessTokens::Caller caller;
+    const ApiReply reply = dispatch(request, caller);
+    record(request, caller, reply);
     responder.writeStatusLine(QHttpServerResponder::StatusCode(reply.status));
     for (const auto &[name, value] : std::as_const(m_headers))
         responder.writeHeader(name, value);

@@ -70,6 +70,10 @@ int of(ServiceOutcome kind)
     switch (kind) {
     case ServiceOutcome::Unauthorized:
         return 401;
+    case ServiceOutcome::Forbidden:
+        return 403;
+    case ServiceOutcome::AddressLocked:
+        return 429;
     case ServiceOutcome::PathUnknown:
     case ServiceOutcome::GroupUnknown:
     case ServiceOutcome::BoardNotDeclared:
@@ -83,6 +87,8 @@ int of(ServiceOutcome kind)
     case ServiceOutcome::CursorInvalid:
         return 400;
     case ServiceOutcome::TokenTooShort:
+    case ServiceOutcome::TokenLineInvalid:
+    case ServiceOutcome::TlsFileInvalid:
     case ServiceOutcome::ListenFailed:
     case ServiceOutcome::ArchiveUnreadable:
     case ServiceOutcome::ArchiveUnwritable:
@@ -165,6 +171,8 @@ QByteArray reason(int status)
         return "Bad Request";
     case 401:
         return "Unauthorized";
+    case 403:
+        return "Forbidden";
     case 404:
         return "Not Found";
     case 405:
@@ -177,6 +185,8 @@ QByteArray reason(int status)
         return "Length Required";
     case 413:
         return "Content Too Large";
+    case 429:
+        return "Too Many Requests";
     case 431:
         return "Request Header Fields Too Large";
     default:

@@ -28,8 +28,9 @@ void BoardsController::addRoutes(ApiServer &server)
                  [this](const ApiRequest &r) { return putPlaylist(r); });
     server.route(Method::Delete, QStringLiteral("/api/boards/*/playlist"),
                  [this](const ApiRequest &r) { return deletePlaylist(r); });
-    server.route(Method::Put, QStringLiteral("/api/boards/*/message"),
-                 [this](const ApiRequest &r) { return putMessage(r); });
+    server.route(
+            Method::Put, QStringLiteral("/api/boards/*/message"), [this](const ApiRequest &r) { return putMessage(r); },
+            ApiServer::Role::Operate);
 }
 
 QJsonObject BoardsController::showing(int board, bool cut) const

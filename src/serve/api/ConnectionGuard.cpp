@@ -3,6 +3,7 @@
 #include "serve/api/ApiStatus.h"
 
 #include <QRegularExpression>
+#include <QSslSocket>
 #include <QTcpSocket>
 
 #include <sys/socket.h>
@@ -56,6 +57,10 @@ ConnectionGuard::ConnectionGuard(QTcpSocket *socket)
     socket->setReadBufferSize(readLimit);
     connect(socket, &QTcpSocket::readyRead, this, &ConnectionGuard::onReadyRead);
     connect(socket, &QTcpSocket::bytesWritten, this, &ConnectionGuard::onWritten);
+    // With TLS, bytesWritten counts what was encrypted: what the client took
+    // is told apart.
+    if (auto *secure = qobject_cast<QSslSocket *>(socket))
+        connect(secure, &QSslSocket::encryptedBytesWritten, this, [this] { onWritten(0); });
     m_timer.setSingleShot(true);
     connect(&m_timer, &QTimer::timeout, this, &ConnectionGuard::onTimeout);
     m_timer.start(idleMs);
@@ -78,7 +83,7 @@ void ConnectionGuard::onReadyRead()
     m_seenLeft = available;
     if (available > seen && m_refusal.ok()) {
         // While answers wait, only their going out is progress.
-        if (!m_paused && m_socket->bytesToWrite() == 0)
+        if (!m_paused && unsent() == 0)
             m_timer.start(idleMs);
         feed(m_socket->peek(available).mid(seen));
     }
@@ -218,7 +223,7 @@ void ConnectionGuard::answered()
         fitReadBuffer();
     if (manner.close)
         finish();
-    else if (m_answerEnds.size() >= answersLimit || m_socket->bytesToWrite() >= answerBytesLimit)
+    else if (m_answerEnds.size() >= answersLimit || unsent() >= answerBytesLimit)
         pause();
 }
 
@@ -281,7 +286,7 @@ void ConnectionGuard::finish()
     m_socket->skip(m_socket->bytesAvailable());
     m_requests.clear();
     m_timer.start(idleMs);
-    if (m_socket->bytesToWrite() == 0)
+    if (unsent() == 0)
         onWritten(0);
 }
 
@@ -292,16 +297,32 @@ void ConnectionGuard::onWritten(qint64 bytes)
         m_answerEnds.removeFirst();
     m_timer.start(idleMs);
     if (m_closing) {
-        // Half-close once the answers are out: the client reads them, and what
-        // it still sends is dropped until it closes or the linger ends.
-        if (m_socket->bytesToWrite() == 0) {
-            ::shutdown(int(m_socket->socketDescriptor()), SHUT_WR);
-            m_timer.start(lingerMs);
-        }
+        // TLS says it wrote before it hands the encrypted bytes on: they are
+        // counted once it is done.
+        if (qobject_cast<QSslSocket *>(m_socket))
+            QMetaObject::invokeMethod(this, &ConnectionGuard::halfClose, Qt::QueuedConnection);
+        else
+            halfClose();
         return;
     }
-    if (m_paused && m_answerEnds.size() < answersLimit && m_socket->bytesToWrite() < answerBytesLimit)
+    if (m_paused && m_answerEnds.size() < answersLimit && unsent() < answerBytesLimit)
         resume();
+}
+
+// Once the answers are out: the client reads them, and what it still sends
+// is dropped until it closes or the linger ends.
+void ConnectionGuard::halfClose()
+{
+    if (unsent() == 0) {
+        ::shutdown(int(m_socket->socketDescriptor()), SHUT_WR);
+        m_timer.start(lingerMs);
+    }
+}
+
+qint64 ConnectionGuard::unsent() const
+{
+    const auto *secure = qobject_cast<const QSslSocket *>(m_socket);
+    return m_socket->bytesToWrite() + (secure ? secure->encryptedBytesToWrite() : 0);
 }
 
 void ConnectionGuard::upgraded()
@@ -316,7 +337,7 @@ void ConnectionGuard::onTimeout()
     if (m_upgraded)
         return;
     const bool halfSent = !m_head.isEmpty() || m_bodyLeft > 0;
-    if (!m_closing && m_refusal.ok() && halfSent && m_socket->bytesToWrite() == 0)
+    if (!m_closing && m_refusal.ok() && halfSent && unsent() == 0)
         return refuse({ Outcome::RequestTimeout });
     close();
 }

@@ -84,6 +84,8 @@ private:
     void refuse(const Outcome &outcome);
     void finish();
     void onWritten(qint64 bytes);
+    void halfClose();
+    qint64 unsent() const; // with TLS, what waits to be encrypted and what waits encrypted
     void onTimeout();
     void close();
 

@@ -11,9 +11,13 @@
 void CountersController::addRoutes(ApiServer &server)
 {
     using Method = QHttpServerRequest::Method;
+    constexpr auto Operate = ApiServer::Role::Operate;
     server.route(Method::Get, QStringLiteral("/api/counters"), [this](const ApiRequest &) { return list(); });
-    server.route(Method::Put, QStringLiteral("/api/counters/*"), [this](const ApiRequest &r) { return set(r); });
-    server.route(Method::Post, QStringLiteral("/api/counters/*/add"), [this](const ApiRequest &r) { return add(r); });
+    server.route(
+            Method::Put, QStringLiteral("/api/counters/*"), [this](const ApiRequest &r) { return set(r); }, Operate);
+    server.route(
+            Method::Post, QStringLiteral("/api/counters/*/add"), [this](const ApiRequest &r) { return add(r); },
+            Operate);
 }
 
 Outcome CountersController::field(const ApiRequest &request, const QString &name, bool required, QJsonValue &value)

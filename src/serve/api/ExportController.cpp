@@ -8,7 +8,10 @@
 void ExportController::addRoutes(ApiServer &server)
 {
     using Method = QHttpServerRequest::Method;
-    server.route(Method::Get, QStringLiteral("/api/export"), [this](const ApiRequest &) { return exported(); });
+    // The whole content: for admin alone, as a change of all of it is.
+    server.route(
+            Method::Get, QStringLiteral("/api/export"), [this](const ApiRequest &) { return exported(); },
+            ApiServer::Role::Admin);
     server.route(Method::Put, QStringLiteral("/api/import"), [this](const ApiRequest &r) { return import(r); });
 }
 

@@ -29,15 +29,21 @@ ApiReply boards(const Result<QList<int>> &changed)
 void GroupsController::addRoutes(ApiServer &server)
 {
     using Method = QHttpServerRequest::Method;
+    constexpr auto Operate = ApiServer::Role::Operate;
     const QString group = QStringLiteral("/api/groups/*");
     server.route(Method::Get, QStringLiteral("/api/groups"), [this](const ApiRequest &) { return list(); });
     server.route(Method::Put, group + QStringLiteral("/playlist"),
                  [this](const ApiRequest &r) { return putPlaylist(r); });
-    server.route(Method::Put, group + QStringLiteral("/message"),
-                 [this](const ApiRequest &r) { return putMessage(r); });
-    server.route(Method::Post, group + QStringLiteral("/alerts"), [this](const ApiRequest &r) { return raise(r); });
-    server.route(Method::Delete, group + QStringLiteral("/alerts"), [this](const ApiRequest &r) { return end(r); });
-    server.route(Method::Delete, group + QStringLiteral("/alerts/*"), [this](const ApiRequest &r) { return end(r); });
+    server.route(
+            Method::Put, group + QStringLiteral("/message"), [this](const ApiRequest &r) { return putMessage(r); },
+            Operate);
+    server.route(
+            Method::Post, group + QStringLiteral("/alerts"), [this](const ApiRequest &r) { return raise(r); }, Operate);
+    server.route(
+            Method::Delete, group + QStringLiteral("/alerts"), [this](const ApiRequest &r) { return end(r); }, Operate);
+    server.route(
+            Method::Delete, group + QStringLiteral("/alerts/*"), [this](const ApiRequest &r) { return end(r); },
+            Operate);
 }
 
 ApiReply GroupsController::list() const

@@ -26,9 +26,10 @@ public:
         : m_control(control)
     { }
     void addRoutes(ApiServer &server);
+    // ?board=N&limit=K&before=ID, read as the audit reads its pages too.
+    static Outcome page(const QUrlQuery &query, ServeStore::JournalPage &page);
 
 private:
-    static Outcome page(const QUrlQuery &query, ServeStore::JournalPage &page);
     static QJsonObject entry(const ServeStore::JournalEntry &entry);
     ApiReply list(const ApiRequest &request);
 

@@ -65,7 +65,8 @@ void PushChannel::received(QWebSocket *socket, const QString &message)
     Client *client = find(socket);
     if (!client || client->admitted)
         return;
-    if (!m_server || !m_server->tokenMatches(message.toUtf8()))
+    Outcome refusal;
+    if (!m_server || !m_server->admits(message.toUtf8(), socket->peerAddress(), refusal))
         return socket->close(QWebSocketProtocol::CloseCode(refusedCode));
     client->admitted = true;
     const QList<int> boards = known();

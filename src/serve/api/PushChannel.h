@@ -19,7 +19,7 @@ class QWebSocket;
 
 // GET /api/push, upgraded to a WebSocket: what changes, pushed, so that a
 // page need not ask again and again. The first message a client sends is the
-// token (any text when the service has none); a wrong one, none within
+// token (any text when the service has none; any role may listen); a wrong one, none within
 // tokenMs, or a page of another origin closes the socket with refusedCode,
 // before anything is sent. Then, every flushMs at most, one text message of
 // JSON: {"now": the service's time, "all": true on the first (the boards

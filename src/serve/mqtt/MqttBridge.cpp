@@ -237,13 +237,19 @@ void MqttBridge::received(const QString &topic, const QByteArray &payload, bool 
         return; // a {mqtt:} topic under our prefix
     // A retained command is replayed at every subscription; applied, it would
     // undo whatever changed since it was published.
+    const QStringList levels = topic.mid(head.size()).split(u'/');
+    const auto board = ContentJson::board(levels.first());
     if (retained) {
+        emit commanded(topic, board.ok() ? board.value.value() : -1, { MqttOutcome::CommandRetained });
         refuse(topic, { MqttOutcome::CommandRetained });
         return;
     }
-    const Outcome outcome = command(topic.mid(head.size()).split(u'/'), payload);
+    const Outcome outcome = command(levels, payload);
     // A site's group that has none of our boards is another service's.
-    if (!outcome.ok() && !(!own && outcome.is(ServiceOutcome::GroupUnknown)))
+    if (!own && outcome.is(ServiceOutcome::GroupUnknown))
+        return;
+    emit commanded(topic, board.ok() ? board.value.value() : -1, outcome);
+    if (!outcome.ok())
         refuse(topic, outcome);
 }
 

@@ -52,6 +52,9 @@ public:
 signals:
     void logLine(const QString &text);
     void refused(); // a message that did not pass its checks
+    // A command taken from topic, applied or refused; board: the one its
+    // topic names, -1 for none.
+    void commanded(const QString &topic, int board, const Outcome &outcome);
 
 private:
     void connected();
