@@ -18,7 +18,7 @@ if not (webdriver and os.access('/usr/bin/chromium', os.X_OK) and os.access('/us
 serve, folder = sys.argv[1], sys.argv[2]
 os.makedirs(folder, exist_ok=True)
 work = tempfile.mkdtemp(dir=folder)
-TOKEN = 'a-token-of-twenty-chars'
+TOKEN, VIEWER = 'a-token-of-twenty-chars', 'a-viewer-token-of-twenty'
 failures = []
 
 
@@ -71,7 +71,7 @@ udp = socket.socket(socket.AF_INET, socket.SOCK_DGRAM)
 udp.bind(('', 0))
 token_file = os.path.join(work, 'token')
 with open(os.open(token_file, os.O_CREAT | os.O_WRONLY, 0o600), 'w') as f:
-    f.write(TOKEN + '\n')
+    f.write(f'admin admin {TOKEN}\nviewer read {VIEWER}\n')
 start = lambda: subprocess.Popen([serve, '--listen', f'127.0.0.1:{port}', '--token-file', token_file,
                                  '--data', os.path.join(work, 'store.sqlite'), f'UDP{udp.getsockname()[1]}'])
 service = start()
@@ -220,6 +220,16 @@ try:
     api('PUT', '/api/boards/9/message', {'text': 'BACK AGAIN'})
     check('and takes up the push again by itself', wait_for(lambda: not find(By.ID, 'link').is_displayed() and js(
           'return [...document.querySelectorAll(".card .shows")].some(q => q.textContent === "BACK AGAIN")'), 12))
+
+    def as_token(value):
+        js(f'sessionStorage.setItem("varoToken", "{value}"); location.reload()')
+        return wait_for(lambda: find(By.ID, 'who').text, 5) or ''
+    told = as_token(VIEWER)
+    check('a read token is told what it may do and offered no form that changes',
+          '(read)' in told and not find(By.ID, 'groupForm').is_displayed()
+          and not find(By.ID, 'counterForm').is_displayed(), told)
+    check('an admin token is offered them again', '(admin)' in as_token(TOKEN) and
+          wait_for(lambda: find(By.ID, 'counterForm').is_displayed()))
 
     for width in (1280, 360):  # whole pages, for a person to look at
         metrics = {'width': width, 'height': 800, 'deviceScaleFactor': 1, 'mobile': width < 500}

@@ -786,6 +786,7 @@ function renderAlerts(fresh) {
       row = el('li');
       const button = el('button', 'Clear');
       button.type = 'button';
+      button.dataset.needs = 'operate';
       button.setAttribute('aria-label', `Clear alert ${alert.id}: ${clip(alert.text, 60)}`);
       button.addEventListener('click', () =>
         submit($('alertForm'), 'DELETE', `/api/boards/${openBoard}/alerts/${alert.id}`, undefined, () => refreshOpen()));
@@ -986,9 +987,22 @@ function connect() {
   });
 }
 
-// The service's own lists first: its fields and glyphs; then the push.
+// What the token may do: the forms it may not use are hidden (by the
+// stylesheet, from the body's data-role), and the page says why.
+const MAY = {
+  read: 'may look, not change anything',
+  operate: 'may send messages and alerts and set counters, not change playlists or names',
+  admin: 'may change everything',
+};
+function takeCaller(caller) {
+  document.body.dataset.role = caller.role;
+  $('who').textContent = `Token ${caller.name || ''} (${caller.role}): ${MAY[caller.role] || ''}.`;
+}
+
+// Who the token is, the service's own lists: its fields and glyphs; then the push.
 async function start() {
   try {
+    takeCaller(await api('GET', '/api/whoami'));
     if (!glyphs) {
       const [fields, faces] = await Promise.all([api('GET', '/api/fields'), api('GET', '/api/glyphs')]);
       takeFields(fields.fields || []);
