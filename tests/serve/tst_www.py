@@ -64,9 +64,10 @@ def datagrams(seconds):
         return got
 
 
-with socket.socket() as s:
+with socket.socket() as s, socket.socket() as t:
     s.bind(('127.0.0.1', 0))
-    port = s.getsockname()[1]
+    t.bind(('127.0.0.1', 0))
+    port, tls_port = s.getsockname()[1], t.getsockname()[1]
 udp = socket.socket(socket.AF_INET, socket.SOCK_DGRAM)
 udp.bind(('', 0))
 token_file = os.path.join(work, 'token')
@@ -79,6 +80,7 @@ browser = None
 try:
     wait_for(lambda: service.poll() is not None or api('GET', '/api/health')[0] == 200, 10)
     options = webdriver.ChromeOptions()
+    options.set_capability('acceptInsecureCerts', True)  # the HTTPS service's own certificate
     for argument in ('--headless=new', '--no-sandbox', '--user-data-dir=' + os.path.join(work, 'chromium')):
         options.add_argument(argument)
     browser = webdriver.Chrome(service=Service('/usr/bin/chromedriver'), options=options)
@@ -220,6 +222,22 @@ try:
     api('PUT', '/api/boards/9/message', {'text': 'BACK AGAIN'})
     check('and takes up the push again by itself', wait_for(lambda: not find(By.ID, 'link').is_displayed() and js(
           'return [...document.querySelectorAll(".card .shows")].some(q => q.textContent === "BACK AGAIN")'), 12))
+
+    # The page over HTTPS, its push over wss, from a certificate made here.
+    subprocess.run(['openssl', 'req', '-x509', '-newkey', 'ec', '-pkeyopt', 'ec_paramgen_curve:P-256', '-nodes',
+                    '-subj', '/CN=127.0.0.1', '-keyout', 'tls.key', '-out', 'tls.pem'], cwd=work, capture_output=True)
+    secure = subprocess.Popen([serve, '--listen', f'127.0.0.1:{tls_port}', '--token-file', token_file, '--tls-cert',
+                               os.path.join(work, 'tls.pem'), '--tls-key', os.path.join(work, 'tls.key'), '--data',
+                               os.path.join(work, 'tls.sqlite'), f'UDP{udp.getsockname()[1]}'])
+    time.sleep(1)
+    browser.get(f'https://127.0.0.1:{tls_port}/')
+    wait_for(lambda: find(By.ID, 'token').is_displayed(), 5)
+    find(By.ID, 'token').send_keys(TOKEN + Keys.ENTER)
+    check('the page over HTTPS takes its push over wss', secure.poll() is None and wait_for(
+          lambda: '(admin)' in find(By.ID, 'who').text and js('return socket && socket.readyState === 1 && socket.url')
+          .startswith(f'wss://127.0.0.1:{tls_port}/'), 5))
+    secure.terminate()
+    browser.get(f'http://127.0.0.1:{port}/')
 
     def as_token(value):
         js(f'sessionStorage.setItem("varoToken", "{value}"); location.reload()')
