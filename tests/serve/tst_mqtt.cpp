@@ -293,7 +293,6 @@ private slots:
                 << "does not verify: self-signed certificate in certificate chain";
         QTest::newRow("an address the certificate does not name") << files("ca.pem", "client.pem", "client.key")
                         + QStringList { "--mqtt", at } << -1 << "does not verify: IP address mismatch";
-        QTest::newRow("the system's authorities") << QStringList { "--mqtt", to } << -1 << "does not verify";
         QTest::newRow("a key not the certificate's")
                 << files("ca.pem", "client.pem", "other.key") + QStringList { "--mqtt", to } << 2
                 << "other.key\" cannot be used for TLS: key values mismatch";
@@ -302,9 +301,6 @@ private slots:
                 << "can be read or changed by other users";
         QTest::newRow("a certificate without its key")
                 << QStringList { "--mqtt", to, "--mqtt-cert", m_tls + "client.pem" } << 2 << "go together";
-        QTest::newRow("TLS files without TLS")
-                << QStringList { "--mqtt", "mqtt://localhost", "--mqtt-ca", m_tls + "ca.pem" } << 2
-                << "needs --mqtt mqtts";
     }
     void tls()
     {
