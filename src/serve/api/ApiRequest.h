@@ -3,6 +3,7 @@
 
 #include "common/Outcome.h"
 #include "serve/api/AccessTokens.h"
+#include "serve/api/ApiReply.h"
 
 #include <QHttpServerRequest>
 #include <QJsonValue>
@@ -28,6 +29,20 @@ public:
     // The body as JSON (an object or an array): JsonMalformed when it is not
     // one. An empty body reads as undefined, so every field takes its default.
     Outcome json(QJsonValue &value) const;
+    // The body as JSON, the path's first segment read by key, the body read
+    // by body, in that order; the first that fails is answered, else action
+    // is given both.
+    template<typename Key, typename Body, typename Action> ApiReply with(Key key, Body body, Action action) const
+    {
+        QJsonValue json;
+        if (const Outcome read = this->json(json); !read.ok())
+            return ApiReply::error(read);
+        const auto named = key(segment(0));
+        if (!named.ok())
+            return ApiReply::error(named.error);
+        const auto decoded = body(json);
+        return decoded.ok() ? action(named.value, decoded.value) : ApiReply::error(decoded.error);
+    }
 
 private:
     const QHttpServerRequest &m_http;

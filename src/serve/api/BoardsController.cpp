@@ -94,35 +94,24 @@ ApiReply BoardsController::board(BoardNumber board) const
 
 ApiReply BoardsController::putPlaylist(const ApiRequest &request)
 {
-    QJsonValue body;
-    if (const Outcome read = request.json(body); !read.ok())
-        return ApiReply::error(read);
-    const auto number = ContentJson::board(request.segment(0));
-    if (!number.ok())
-        return ApiReply::error(number.error);
-    const auto items = ContentJson::playlist(body);
-    if (!items.ok())
-        return ApiReply::error(items.error);
-    const auto stored = m_control.setPlaylist(number.value, items.value);
-    return stored.ok() ? board(number.value) : ApiReply::error(stored.error);
+    return request.with(ContentJson::board, ContentJson::playlist,
+                        [this](BoardNumber number, const QList<PlaylistItem> &items) {
+                            const auto stored = m_control.setPlaylist(number, items);
+                            return stored.ok() ? board(number) : ApiReply::error(stored.error);
+                        });
 }
 
 ApiReply BoardsController::putMessage(const ApiRequest &request)
 {
-    QJsonValue body;
-    if (const Outcome read = request.json(body); !read.ok())
-        return ApiReply::error(read);
-    const auto number = ContentJson::board(request.segment(0));
-    if (!number.ok())
-        return ApiReply::error(number.error);
-    const auto message = ContentJson::message(body);
-    if (!message.ok())
-        return ApiReply::error(message.error);
-    const auto stored = m_control.setMessage(number.value, message.value);
-    if (!stored.ok())
-        return ApiReply::error(stored.error);
-    return ApiReply::json(QJsonObject { { QStringLiteral("board"), number.value.value() },
-                                        { QStringLiteral("playlist"), ContentJson::toJson(stored.value) } });
+    return request.with(ContentJson::board, ContentJson::message,
+                        [this](BoardNumber number, const PlaylistItem &message) {
+                            const auto stored = m_control.setMessage(number, message);
+                            if (!stored.ok())
+                                return ApiReply::error(stored.error);
+                            return ApiReply::json(
+                                    QJsonObject { { QStringLiteral("board"), number.value() },
+                                                  { QStringLiteral("playlist"), ContentJson::toJson(stored.value) } });
+                        });
 }
 
 ApiReply BoardsController::deletePlaylist(const ApiRequest &request)
@@ -134,17 +123,11 @@ ApiReply BoardsController::deletePlaylist(const ApiRequest &request)
 
 ApiReply BoardsController::declare(const ApiRequest &request)
 {
-    QJsonValue body;
-    if (const Outcome read = request.json(body); !read.ok())
-        return ApiReply::error(read);
-    const auto number = ContentJson::board(request.segment(0));
-    if (!number.ok())
-        return ApiReply::error(number.error);
-    const auto declaration = ContentJson::declaration(body);
-    if (!declaration.ok())
-        return ApiReply::error(declaration.error);
-    const auto declared = m_control.declare(number.value, declaration.value);
-    return declared.ok() ? board(number.value) : ApiReply::error(declared.error);
+    return request.with(ContentJson::board, ContentJson::declaration,
+                        [this](BoardNumber number, const ServeStore::Declaration &declaration) {
+                            const auto declared = m_control.declare(number, declaration);
+                            return declared.ok() ? board(number) : ApiReply::error(declared.error);
+                        });
 }
 
 ApiReply BoardsController::forget(const ApiRequest &request)

@@ -17,6 +17,11 @@ QJsonArray numbers(const QList<int> &boards)
     return json;
 }
 
+Result<QString> group(const QString &name)
+{
+    return ContentJson::group(name);
+}
+
 ApiReply boards(const Result<QList<int>> &changed)
 {
     if (!changed.ok())
@@ -57,48 +62,35 @@ ApiReply GroupsController::list() const
 
 ApiReply GroupsController::putPlaylist(const ApiRequest &request)
 {
-    QJsonValue body;
-    if (const Outcome read = request.json(body); !read.ok())
-        return ApiReply::error(read);
-    const auto group = ContentJson::group(request.segment(0));
-    if (!group.ok())
-        return ApiReply::error(group.error);
-    const auto items = ContentJson::playlist(body);
-    return items.ok() ? boards(m_control.setGroupPlaylist(group.value, items.value)) : ApiReply::error(items.error);
+    return request.with(group, ContentJson::playlist, [this](const QString &name, const QList<PlaylistItem> &items) {
+        return boards(m_control.setGroupPlaylist(name, items));
+    });
 }
 
 ApiReply GroupsController::putMessage(const ApiRequest &request)
 {
-    QJsonValue body;
-    if (const Outcome read = request.json(body); !read.ok())
-        return ApiReply::error(read);
-    const auto group = ContentJson::group(request.segment(0));
-    if (!group.ok())
-        return ApiReply::error(group.error);
-    const auto message = ContentJson::message(body);
-    return message.ok() ? boards(m_control.setGroupPlaylist(group.value, { message.value }))
-                        : ApiReply::error(message.error);
+    return request.with(group, ContentJson::message, [this](const QString &name, const PlaylistItem &message) {
+        return boards(m_control.setGroupPlaylist(name, { message }));
+    });
 }
 
 ApiReply GroupsController::raise(const ApiRequest &request)
 {
-    QJsonValue body;
-    if (const Outcome read = request.json(body); !read.ok())
-        return ApiReply::error(read);
-    const auto group = ContentJson::group(request.segment(0));
-    if (!group.ok())
-        return ApiReply::error(group.error);
-    auto alert = ContentJson::alert(body, m_control.clock().now());
-    if (!alert.ok())
-        return ApiReply::error(alert.error);
-    const auto raised = m_control.raiseGroupAlert(group.value, alert.value);
+    const auto alert = [this](const QJsonValue &json) { return ContentJson::alert(json, m_control.clock().now()); };
+    return request.with(group, alert, [this](const QString &name, Alert raised) { return answer(name, raised); });
+}
+
+// 201 with the one id the group's boards share, and where to end it.
+ApiReply GroupsController::answer(const QString &group, Alert &alert)
+{
+    const auto raised = m_control.raiseGroupAlert(group, alert);
     if (!raised.ok())
         return ApiReply::error(raised.error);
-    ApiReply reply = ApiReply::json(QJsonObject { { QStringLiteral("id"), alert.value.id },
-                                                  { QStringLiteral("boards"), numbers(raised.value) } },
-                                    201);
+    ApiReply reply = ApiReply::json(
+            QJsonObject { { QStringLiteral("id"), alert.id }, { QStringLiteral("boards"), numbers(raised.value) } },
+            201);
     reply.headers.append(
-            { "Location", QStringLiteral("/api/groups/%1/alerts/%2").arg(group.value).arg(alert.value.id).toLatin1() });
+            { "Location", QStringLiteral("/api/groups/%1/alerts/%2").arg(group).arg(alert.id).toLatin1() });
     return reply;
 }
 

@@ -1,6 +1,7 @@
 #ifndef GROUPSCONTROLLER_H
 #define GROUPSCONTROLLER_H
 
+#include "engine/Alert.h"
 #include "serve/api/ApiReply.h"
 
 class ApiRequest;
@@ -22,6 +23,7 @@ private:
     ApiReply putPlaylist(const ApiRequest &request);
     ApiReply putMessage(const ApiRequest &request);
     ApiReply raise(const ApiRequest &request);
+    ApiReply answer(const QString &group, Alert &alert);
     ApiReply end(const ApiRequest &request);
 
     BoardControl &m_control;
