@@ -321,7 +321,6 @@ private slots:
         row("live fields: each with where its value comes from", "GET /api/fields", "", 200,
             R"("name":"mqtt","source":"topic","widest":200})");
         row("glyphs: the renderer's crawl steps", "GET /api/glyphs", "", 200, R"("stepMs":[0,0,0,80,40,20])");
-        row("the push's path without an upgrade", "GET /api/push", "", 404, "no such path: /api/push");
         row("unknown path", "GET /api/nothing", "", 404, "no such path: /api/nothing");
         row("wrong method", "POST /api/boards/5/message", "", 405, "POST is not allowed here; allowed: PUT");
         row("a body of exactly 1 MiB is taken", "PUT /api/boards/1/message",

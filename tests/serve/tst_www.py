@@ -179,7 +179,9 @@ try:
     declared = lambda: [json.loads(api('GET', '/api/boards/12')[2])[key] for key in ('name', 'groups')]
     check('a name and groups set on the card reach the API; a group refused is said beside its field', refused and
           wait_for(lambda: declared() == ['Hall B west', ['hall-b', 'floor-1']]), declared())
-    Select(find(By.ID, 'groupTarget')).select_by_value('all')
+    # The push rebuilds the list of groups once the new one is heard of: chosen after that.
+    wait_for(lambda: 'floor-1' in find(By.ID, 'groupTarget').text)
+    wait_for(lambda: Select(find(By.ID, 'groupTarget')).select_by_value('all') or 1)
     enter(find(By.ID, 'groupText'), 'TO ALL')
     find(By.CSS_SELECTOR, '#groupForm [type=submit]').click()
     check('a message to all is asked for again, and nothing sent before',
