@@ -454,9 +454,15 @@ Outcome ServeStore::appendJournal(const QList<JournalEntry> &entries)
         if (outcome = exec(put); !outcome.ok())
             break;
     }
+    return keepNewest(outcome, statement("DELETE FROM journal WHERE id <= ?"), put, journalLimit);
+}
+
+// Ends a transaction that appended to a table: its newest rows kept, all
+// or nothing committed.
+Outcome ServeStore::keepNewest(Outcome outcome, QSqlQuery &trim, const QSqlQuery &put, qint64 limit)
+{
     if (outcome.ok()) {
-        QSqlQuery &trim = statement("DELETE FROM journal WHERE id <= ?");
-        trim.addBindValue(put.lastInsertId().toLongLong() - journalLimit);
+        trim.addBindValue(put.lastInsertId().toLongLong() - limit);
         outcome = exec(trim);
     }
     if (!outcome.ok()) {
@@ -508,17 +514,7 @@ Outcome ServeStore::appendAudit(const AuditEntry &entry)
     put.addBindValue(entry.what);
     put.addBindValue(boards);
     put.addBindValue(entry.error.isNull() ? QStringLiteral("") : entry.error);
-    Outcome outcome = exec(put);
-    if (outcome.ok()) {
-        QSqlQuery &trim = statement("DELETE FROM audit WHERE id <= ?");
-        trim.addBindValue(put.lastInsertId().toLongLong() - auditLimit);
-        outcome = exec(trim);
-    }
-    if (!outcome.ok()) {
-        rollback();
-        return outcome;
-    }
-    return commit();
+    return keepNewest(exec(put), statement("DELETE FROM audit WHERE id <= ?"), put, auditLimit);
 }
 
 QList<ServeStore::AuditEntry> ServeStore::audit(const JournalPage &page) const

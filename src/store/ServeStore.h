@@ -129,6 +129,7 @@ private:
     Outcome createPrivately(const QFileInfo &file) const;
     QSqlQuery &statement(const char *sql);
     Outcome exec(QSqlQuery &query) const;
+    Outcome keepNewest(Outcome outcome, QSqlQuery &trim, const QSqlQuery &put, qint64 limit);
     Outcome migrate(int version);
 
     QString m_connection;
